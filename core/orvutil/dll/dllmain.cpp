@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "orvutil/com.h"
+#include "orvutil/threads/locks.h"
 
 namespace {
 
@@ -18,6 +19,14 @@ HINSTANCE GetOrvutilInstance() {
 }  // namespace Orv
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-  if (reason == DLL_PROCESS_ATTACH) g_instance = instance;
+  switch (reason) {
+    case DLL_PROCESS_ATTACH:
+      g_instance = instance;
+      break;
+    case DLL_PROCESS_DETACH:
+      // Static destructors run after this: they must not take locks any more.
+      Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(false);
+      break;
+  }
   return TRUE;
 }

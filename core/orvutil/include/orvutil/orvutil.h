@@ -2,4 +2,6 @@
 #pragma once
 
 #include "orvutil/version.h"
+#include "orvutil/threads.h"
+#include "orvutil/foundation.h"
 #include "orvutil/com.h"

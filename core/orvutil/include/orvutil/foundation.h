@@ -1,0 +1,7 @@
+// Foundation: allocators and pools, containers, hashing.
+#pragma once
+
+#include "orvutil/foundation/allocator.h"
+#include "orvutil/foundation/vector.h"
+#include "orvutil/foundation/pool.h"
+#include "orvutil/foundation/stringallocator.h"

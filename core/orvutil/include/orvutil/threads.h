@@ -1,0 +1,4 @@
+// Threads: locks.
+#pragma once
+
+#include "orvutil/threads/locks.h"
