@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace Orv {
 
@@ -18,9 +19,21 @@ struct tMemAllocator {
     return static_cast<T*>(_aligned_malloc(static_cast<size_t>(count) * sizeof(T), alignof(T)));
   }
   static void Free(T* block) { _aligned_free(block); }
+  // Resizes a block of trivially copyable elements, in place when the heap can; null (and the
+  // block untouched) on failure.
+  static T* Reallocate(T* block, unsigned count) {
+    if (count > SIZE_MAX / sizeof(T)) return nullptr;
+    return static_cast<T*>(_aligned_realloc(block, static_cast<size_t>(count) * sizeof(T), alignof(T)));
+  }
 };
 
 namespace Detail {
+
+// Whether allocator A can resize a block in place (A::Reallocate).
+template <typename A, typename T, typename = void>
+struct tCanReallocate : std::false_type {};
+template <typename A, typename T>
+struct tCanReallocate<A, T, decltype(void(A::Reallocate(static_cast<T*>(nullptr), 0u)))> : std::true_type {};
 
 // Capacity an array grows to when it must hold `need` elements: at least 8, doubling while the
 // step stays at most 1024 elements, then steps of 1024, and never less than `need`.

@@ -148,10 +148,13 @@ class tVector {
   bool Reserve(unsigned need) {
     if (need <= m_capacity) return true;
     unsigned capacity = Detail::GrownCapacity(m_capacity, need);
-    T* buffer = A::Allocate(capacity);
-    if (!buffer) return false;
-    Ops::Relocate(buffer, m_data, m_count);
-    ReleaseBuffer();
+    T* buffer = ResizedHeapBuffer(capacity);
+    if (!buffer) {
+      buffer = A::Allocate(capacity);
+      if (!buffer) return false;
+      Ops::Relocate(buffer, m_data, m_count);
+      ReleaseBuffer();
+    }
     m_data = buffer;
     m_capacity = capacity;
     return true;
@@ -231,6 +234,16 @@ class tVector {
   bool IsInline() const { return N > 0 && m_data == m_inline.Get(); }
 
   bool Overlaps(const T* source, unsigned count) const { return source + count > m_data && source < m_data + m_count; }
+
+  // Plain elements in a heap buffer grow in place where the allocator and the heap allow: past
+  // 1024 elements arrays grow by a fixed step, and copying them at every step would make filling
+  // an array quadratic. Null when that is not possible.
+  T* ResizedHeapBuffer(unsigned capacity) {
+    if constexpr (POD == 1 && Detail::tCanReallocate<A, T>::value) {
+      if (!IsInline() && m_data) return A::Reallocate(m_data, capacity);
+    }
+    return nullptr;
+  }
 
   void ReleaseBuffer() {
     if (!IsInline() && m_data) A::Free(m_data);
