@@ -5,3 +5,5 @@
 #include "orvutil/foundation/vector.h"
 #include "orvutil/foundation/pool.h"
 #include "orvutil/foundation/stringallocator.h"
+#include "orvutil/foundation/gapvector.h"
+#include "orvutil/foundation/markedvector.h"
