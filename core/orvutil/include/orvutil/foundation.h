@@ -7,3 +7,8 @@
 #include "orvutil/foundation/stringallocator.h"
 #include "orvutil/foundation/gapvector.h"
 #include "orvutil/foundation/markedvector.h"
+#include "orvutil/foundation/hash.h"
+#include "orvutil/foundation/set.h"
+#include "orvutil/foundation/smartptr.h"
+#include "orvutil/foundation/handle.h"
+#include "orvutil/foundation/list.h"
