@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "container_test_support.h"
 #include "orvutil/foundation.h"
 
 using Orv::tGapVector;
@@ -16,42 +17,13 @@ using Orv::tPtrGapVector;
 
 namespace {
 
-// Counts live objects so that tests can prove every construction is matched by a destruction.
-struct Tracked {
-  static int live;
-  int value;
-  Tracked(int v = 0) : value(v) { ++live; }
-  Tracked(const Tracked& other) : value(other.value) { ++live; }
-  Tracked(Tracked&& other) noexcept : value(other.value) {
-    other.value = -1;
-    ++live;
-  }
-  Tracked& operator=(const Tracked&) = default;
-  ~Tracked() { --live; }
-};
-int Tracked::live = 0;
-
-struct Hook {
-  char kind;  // 'i' inserted, 'e' erased, 'u' moved up, 'd' moved down
-  unsigned a, b, c;
-  bool operator==(const Hook& o) const { return kind == o.kind && a == o.a && b == o.b && c == o.c; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Hook& h) {
-  return out << h.kind << '(' << h.a << ',' << h.b << ',' << h.c << ')';
-}
+using Tracked = ContainerTest::Tracked;
+using Hook = ContainerTest::HookCall;
 
 template <unsigned N = 0>
-class RecordingGapVector : public tGapVectorPOD<int, N> {
+class RecordingGapVector : public ContainerTest::tHookRecorder<tGapVectorPOD<int, N>> {
  public:
   RecordingGapVector() { this->SetNotify(true); }
-  std::vector<Hook> calls;
-
- protected:
-  void OnInserted(unsigned a, unsigned b, unsigned c) override { calls.push_back({'i', a, b, c}); }
-  void OnErased(unsigned a, unsigned b, unsigned c) override { calls.push_back({'e', a, b, c}); }
-  void OnMovedUp(unsigned a, unsigned b, unsigned c) override { calls.push_back({'u', a, b, c}); }
-  void OnMovedDown(unsigned a, unsigned b, unsigned c) override { calls.push_back({'d', a, b, c}); }
 };
 
 template <typename V>

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "container_test_support.h"
 #include "orvutil/foundation.h"
 
 using Orv::tObjVector;
@@ -12,41 +13,9 @@ using Orv::tVectorPOD;
 
 namespace {
 
-// Counts live objects so that tests can prove every construction is matched by a destruction.
-struct Counted {
-  static int live;
-  int value;
-  Counted(int v = 0) : value(v) { ++live; }
-  Counted(const Counted& other) : value(other.value) { ++live; }
-  Counted(Counted&& other) noexcept : value(other.value) {
-    other.value = -1;
-    ++live;
-  }
-  Counted& operator=(const Counted&) = default;
-  ~Counted() { --live; }
-};
-int Counted::live = 0;
-
-struct HookCall {
-  char kind;  // 'i' inserted, 'e' erased, 'u' moved up, 'd' moved down
-  unsigned a, b, c;
-  bool operator==(const HookCall& o) const { return kind == o.kind && a == o.a && b == o.b && c == o.c; }
-};
-
-std::ostream& operator<<(std::ostream& out, const HookCall& call) {
-  return out << call.kind << '(' << call.a << ',' << call.b << ',' << call.c << ')';
-}
-
-class RecordingVector : public tVectorPOD<int, 4> {
- public:
-  std::vector<HookCall> calls;
-
- protected:
-  void OnInserted(unsigned a, unsigned b, unsigned c) override { calls.push_back({'i', a, b, c}); }
-  void OnErased(unsigned a, unsigned b, unsigned c) override { calls.push_back({'e', a, b, c}); }
-  void OnMovedUp(unsigned a, unsigned b, unsigned c) override { calls.push_back({'u', a, b, c}); }
-  void OnMovedDown(unsigned a, unsigned b, unsigned c) override { calls.push_back({'d', a, b, c}); }
-};
+using Counted = ContainerTest::Tracked;
+using HookCall = ContainerTest::HookCall;
+using RecordingVector = ContainerTest::tHookRecorder<tVectorPOD<int, 4>>;
 
 template <typename V>
 std::vector<int> Values(const V& v) {

@@ -145,7 +145,8 @@ class tGapVector {
       case eOutside:
         break;
       case eInsideElements:
-        return InsertCopyOf(pos, source, count);
+        return Detail::InsertFromPrivateCopy<T, POD, A>(source, count,
+                                                        [&](const T* copy) { return Insert(pos, copy, count); });
       case eInsideInvalid:
         return false;
     }
@@ -268,17 +269,6 @@ class tGapVector {
     other.m_capacity = N;
     other.m_count = 0;
     other.m_gapStart = 0;
-  }
-
-  // Inserts from a private copy of a source that lies inside this gap vector.
-  bool InsertCopyOf(unsigned pos, const T* source, unsigned count) {
-    T* copy = A::Allocate(count);
-    if (!copy) return false;
-    Ops::CopyConstruct(copy, source, count);
-    bool inserted = Insert(pos, copy, count);
-    Ops::Destroy(copy, count);
-    A::Free(copy);
-    return inserted;
   }
 
   // Makes `count` uninitialised places at logical (and storage) index `pos`: the start of the gap.

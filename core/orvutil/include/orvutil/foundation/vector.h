@@ -88,6 +88,19 @@ struct tElementOps<T, 1> {
   static size_t Bytes(unsigned count) { return static_cast<size_t>(count) * sizeof(T); }
 };
 
+// Runs `insert` on a private copy of `count` elements at `source`, for inserts whose source lies
+// inside the container being changed. False when the copy could not be made.
+template <typename T, int POD, typename A, typename Insert>
+bool InsertFromPrivateCopy(const T* source, unsigned count, Insert insert) {
+  T* copy = A::Allocate(count);
+  if (!copy) return false;
+  tElementOps<T, POD>::CopyConstruct(copy, source, count);
+  bool inserted = insert(copy);
+  tElementOps<T, POD>::Destroy(copy, count);
+  A::Free(copy);
+  return inserted;
+}
+
 }  // namespace Detail
 
 template <typename T, int POD, unsigned N = 0, typename A = tMemAllocator<T>>
@@ -166,7 +179,9 @@ class tVector {
     if (!source || count == 0) return true;
     if (count > ~0u - m_count) return false;
     if (pos > m_count) pos = m_count;
-    if (Overlaps(source, count)) return InsertCopyOf(pos, source, count);
+    if (Overlaps(source, count))
+      return Detail::InsertFromPrivateCopy<T, POD, A>(source, count,
+                                                      [&](const T* copy) { return Insert(pos, copy, count); });
     if (!OpenGap(pos, count)) return false;
     Ops::CopyConstruct(m_data + pos, source, count);
     FinishInsert(pos, count);
@@ -265,17 +280,6 @@ class tVector {
     other.m_data = other.m_inline.Get();
     other.m_capacity = N;
     other.m_count = 0;
-  }
-
-  // Inserts from a private copy of a source that lies inside this array.
-  bool InsertCopyOf(unsigned pos, const T* source, unsigned count) {
-    T* copy = A::Allocate(count);
-    if (!copy) return false;
-    Ops::CopyConstruct(copy, source, count);
-    bool inserted = Insert(pos, copy, count);
-    Ops::Destroy(copy, count);
-    A::Free(copy);
-    return inserted;
   }
 
   // Makes `count` uninitialised places at `pos`, moving the elements behind it up.
