@@ -12,3 +12,4 @@
 #include "orvutil/foundation/smartptr.h"
 #include "orvutil/foundation/handle.h"
 #include "orvutil/foundation/list.h"
+#include "orvutil/foundation/tstring.h"
