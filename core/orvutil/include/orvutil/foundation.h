@@ -13,3 +13,6 @@
 #include "orvutil/foundation/handle.h"
 #include "orvutil/foundation/list.h"
 #include "orvutil/foundation/tstring.h"
+#include "orvutil/foundation/strings.h"
+#include "orvutil/foundation/paths.h"
+#include "orvutil/foundation/atomizer.h"

@@ -23,7 +23,7 @@ enum EGlobalCriticalSection {
   eGlobalCSCategoryCache = 6,    // class-category caches
   eGlobalCSAsyncDataLoader = 7,  // the global asynchronous data loader
   eGlobalCSDefaultAtomizer = 8,  // the default atomizer of dictionaries
-  eGlobalCSSpare9 = 9,
+  eGlobalCSResourceModule = 9,   // the resource-module override (InstanceOverride)
   eGlobalCSSpare10 = 10,
   eGlobalCSSharedSections = 11,  // the pool and free list of shared critical sections
   eGlobalCSSpare12 = 12,

@@ -1,0 +1,167 @@
+// Process and module paths, path components and path comparison.
+#include "orvutil/foundation/paths.h"
+
+#include "orvutil/foundation/strings.h"
+#include "orvutil/foundation/vector.h"
+
+namespace Orv {
+
+namespace {
+
+using size_type = tstring::size_type;
+constexpr size_type npos = tstring::npos;
+
+// GetModuleFileNameW is asked with a buffer of this many characters first, doubling up to the
+// largest. No Windows path comes near the largest: it only keeps the doubling finite.
+constexpr DWORD kFirstModulePathBuffer = 512;
+constexpr DWORD kLargestModulePathBuffer = 1u << 20;
+
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+bool IsAsciiLetter(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// Whether `s` starts with a drive letter and its colon.
+bool StartsWithDrive(const wchar_t* s) {
+  return IsAsciiLetter(s[0]) && s[1] == L':';
+}
+
+// Whether `s` is a drive-absolute or bare drive path: "D:" followed by its end or a separator.
+bool IsDrivePath(const wchar_t* s) {
+  return StartsWithDrive(s) && (s[2] == L'\0' || IsSeparator(s[2]));
+}
+
+// Whether `s` starts with the long-path prefix "\\?\".
+bool StartsWithLongPrefix(const wchar_t* s) {
+  return s[0] == L'\\' && s[1] == L'\\' && s[2] == L'?' && s[3] == L'\\';
+}
+
+size_type LastSeparator(const tstring& path) {
+  return path.find_last_of(L"\\/");
+}
+
+// The length of the drive part of `path` ("C:" or "\\?\C:"), or 0 when it has none.
+size_type DrivePartLength(const tstring& path) {
+  const wchar_t* s = path.c_str();
+  if (StartsWithDrive(s)) return 2;
+  if (StartsWithLongPrefix(s) && StartsWithDrive(s + 4)) return 6;
+  return 0;
+}
+
+// The 8.3 short form of an existing path, in the long-path form; empty when Windows has none.
+tstring ShortPathOf(const wchar_t* path) {
+  tstring longPath = CanonicalizePath(path, true, false);
+  if (longPath.empty()) return tstring();
+  DWORD size = MAX_PATH;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    tstring shortPath(size, L'\0');
+    DWORD written = ::GetShortPathNameW(longPath.c_str(), shortPath.begin(), size);
+    if (written == 0) return tstring();
+    if (written < size) {
+      shortPath.resize(written);
+      return shortPath;
+    }
+    size = written;  // the size needed, terminator included
+  }
+  return tstring();
+}
+
+}  // namespace
+
+tstring GetCommandLineW() {
+  return tstring(::GetCommandLineW());
+}
+
+tstring GetModulePath(HINSTANCE module) {
+  tVectorPOD<wchar_t, kFirstModulePathBuffer> buffer;
+  for (DWORD size = kFirstModulePathBuffer; size <= kLargestModulePathBuffer; size *= 2) {
+    if (!buffer.Resize(size, L'\0')) return tstring();
+    ::SetLastError(ERROR_SUCCESS);
+    DWORD written = ::GetModuleFileNameW(module, buffer.Data(), size);
+    if (written == 0) return tstring();
+    if (written < size || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+      return tstring(buffer.Data(), written < size ? written : size);
+    }
+  }
+  return tstring();
+}
+
+tstring GetExecutablePath() {
+  return GetModulePath(nullptr);
+}
+
+tstring GetExecutableDir() {
+  tstring path = GetExecutablePath();
+  return StripPathTail(path);
+}
+
+tstring& StripPathTail(tstring& path) {
+  size_type separator = LastSeparator(path);
+  if (separator == npos) {
+    path.clear();
+  } else {
+    path.erase(separator);
+  }
+  return path;
+}
+
+tstring& AppendPathTail(tstring& path, wchar_t const* tail) {
+  if (!tail || !tail[0]) return path;
+  if (IsDrivePath(tail) || (IsSeparator(tail[0]) && IsSeparator(tail[1]))) {
+    path = tail;  // drive, UNC or device: the tail names a place of its own
+  } else if (!IsSeparator(tail[0])) {
+    if (!path.empty() && !IsSeparator(path[path.size() - 1])) path += L'\\';
+    path += tail;
+  } else {
+    size_type drive = DrivePartLength(path);
+    if (drive == 0) {
+      path = tail;
+    } else {
+      path.erase(drive);
+      path += tail;
+    }
+  }
+  return path;
+}
+
+tstring& ChangePathExtension(tstring& path, wchar_t const* ext) {
+  size_type dot = path.rfind(L'.');
+  size_type separator = LastSeparator(path);
+  if (dot != npos && (separator == npos || dot > separator)) path.erase(dot);
+  if (ext && ext[0] == L'.') ++ext;
+  if (ext && ext[0]) {
+    path += L'.';
+    path += ext;
+  }
+  return path;
+}
+
+tstring GetPathTail(wchar_t const* path) {
+  if (!path) return tstring();
+  const wchar_t* tail = path;
+  for (const wchar_t* p = path; *p; ++p) {
+    if (IsSeparator(*p)) tail = p + 1;
+  }
+  return tstring(tail);
+}
+
+tstring GetPathExtension(wchar_t const* path) {
+  tstring tail = GetPathTail(path);
+  size_type dot = tail.rfind(L'.');
+  return dot == npos ? tstring() : tail.substr(dot + 1);
+}
+
+bool PathsEqual(wchar_t const* a, wchar_t const* b, bool useShortPaths) {
+  if (CanonicalizePath(a, false, true) == CanonicalizePath(b, false, true)) return true;
+  if (!useShortPaths) return false;
+  // Paths that do not exist have no short form: two of them are not made equal by that.
+  tstring shortA = ShortPathOf(a);
+  tstring shortB = ShortPathOf(b);
+  if (shortA.empty() || shortB.empty()) return false;
+  return CanonicalizePath(shortA.c_str(), false, true) == CanonicalizePath(shortB.c_str(), false, true);
+}
+
+}  // namespace Orv
