@@ -1,15 +1,15 @@
-// Shared strings against std::wstring: copying (a shared record against a deep copy) and
-// appending characters one at a time.
+// Shared strings against std::wstring: copying (a shared record against a deep copy), making short
+// strings, appending characters one at a time and searching a long text.
 #include <string>
 
 #include "../harness.h"
 #include "orvutil/foundation.h"
 
 ORV_BENCHMARK(TStringCopy) {
-  const Orv::tstring ours(100, L'a');
-  const std::wstring peer(100, L'a');
+  const Orv::tstring ours(64, L'a');
+  const std::wstring peer(64, L'a');
   OrvBench::Compare(
-      "tstring.copy_100", "std::wstring",
+      "tstring.copy_destroy_64", "std::wstring",
       [&] {
         Orv::tstring copy(ours);
         OrvBench::KeepAlive(copy);
@@ -20,17 +20,41 @@ ORV_BENCHMARK(TStringCopy) {
       });
 }
 
+ORV_BENCHMARK(TStringConstructShort) {
+  const wchar_t* text = L"short text";
+  OrvBench::Compare(
+      "tstring.construct_destroy_10", "std::wstring (SSO)",
+      [&] {
+        Orv::tstring s(text);
+        OrvBench::KeepAlive(s);
+      },
+      [&] {
+        std::wstring s(text);
+        OrvBench::KeepAlive(s);
+      });
+}
+
 ORV_BENCHMARK(TStringAppendChars) {
   OrvBench::Compare(
-      "tstring.push_back_1000", "std::wstring",
+      "tstring.push_back_10000", "std::wstring",
       [] {
         Orv::tstring s;
-        for (int i = 0; i < 1000; ++i) s += static_cast<wchar_t>(L'a' + (i & 15));
+        for (int i = 0; i < 10000; ++i) s += static_cast<wchar_t>(L'a' + (i & 15));
         OrvBench::KeepAlive(s);
       },
       [] {
         std::wstring s;
-        for (int i = 0; i < 1000; ++i) s += static_cast<wchar_t>(L'a' + (i & 15));
+        for (int i = 0; i < 10000; ++i) s += static_cast<wchar_t>(L'a' + (i & 15));
         OrvBench::KeepAlive(s);
       });
+}
+
+ORV_BENCHMARK(TStringFind) {
+  std::wstring text;
+  for (int i = 0; i < 100000; ++i) text += static_cast<wchar_t>(L'a' + (i * 7 + i / 13) % 26);
+  text.replace(text.size() - 5, 5, L"QWERT");
+  const Orv::tstring ours(text.c_str(), static_cast<unsigned>(text.size()));
+  OrvBench::Compare(
+      "tstring.find_5_in_100000", "std::wstring::find",
+      [&] { OrvBench::KeepAlive(ours.find(L"QWERT")); }, [&] { OrvBench::KeepAlive(text.find(L"QWERT")); });
 }
