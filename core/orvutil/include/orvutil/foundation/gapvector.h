@@ -217,7 +217,7 @@ class tGapVector {
  private:
   enum ESourcePlace { eOutside, eInsideElements, eInsideInvalid };
 
-  bool IsInline() const { return N > 0 && m_data == const_cast<tGapVector*>(this)->m_inline.Get(); }
+  bool IsInline() const { return N > 0 && m_data == m_inline.Get(); }
 
   // Where a source run lies relative to this gap vector's storage: outside it, on live elements
   // (one side of the gap), or somewhere it cannot be read from (the gap, past the end, misaligned).
