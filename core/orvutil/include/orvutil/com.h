@@ -1,9 +1,17 @@
-// Component model: the library's module and its DLL entry points.
+// Component model: reference-counted objects, object listeners, modules with static registration,
+// class factories, start-up and shut-down.
 #pragma once
 
 #include <windows.h>
 
 #include "orvutil/export.h"
+#include "orvutil/com/object.h"
+#include "orvutil/com/module.h"
+#include "orvutil/com/comobject.h"
+#include "orvutil/com/listeners.h"
+#include "orvutil/com/factory.h"
+#include "orvutil/com/startup.h"
+#include "orvutil/foundation/smartptr.h"
 
 namespace Orv {
 

@@ -5,3 +5,4 @@
 #include "orvutil/threads.h"
 #include "orvutil/foundation.h"
 #include "orvutil/com.h"
+#include "orvutil/diag.h"

@@ -1,0 +1,4 @@
+// Diagnostics: structured exceptions.
+#pragma once
+
+#include "orvutil/diag/structured_exception.h"

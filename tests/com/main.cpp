@@ -1,0 +1,18 @@
+// com_tests runs with the library started, as a host program would. With --lifecycle it instead
+// plays the start-up and shut-down scenario that lifecycle_test.cpp watches from outside.
+#include <string.h>
+
+#include <gtest/gtest.h>
+
+#include "orvutil/com.h"
+
+ORV_DEFINE_MODULE(Orv::CModule)
+
+int RunLifecycleScenario();
+
+int main(int argc, char** argv) {
+  if (argc > 1 && strcmp(argv[1], "--lifecycle") == 0) return RunLifecycleScenario();
+  ::testing::InitGoogleTest(&argc, argv);
+  Orv::CWinMainInit init(Orv::eWinMainComApartment);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,258 @@
+// Modules: table rules, static registration, identity and lookups, type libraries, the
+// single-instance mutex, and a plug-in DLL built on the library.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "orvutil/com.h"
+#include "orvutil/version.h"
+#include "plugin/plugin_api.h"
+#include "test_objects.h"
+
+namespace {
+
+using PluginApi::kWidgetClass;
+
+GUID MakeGuid(unsigned char last) {
+  return {0x7d000000, 0x1111, 0x2222, {0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, last}};
+}
+
+std::wstring GuidText(GUID const& guid) {
+  return Orv::StringFromGUID(guid).c_str();
+}
+
+Orv::ComCreatorFunction const kCreator = &Orv::CComObject<ComTest::CCounter>::CreateInstance;
+
+TEST(ModuleTables, ClassRegistrationRules) {
+  Orv::CModule module;
+  GUID const clsid = MakeGuid(1), other = MakeGuid(2), iid = MakeGuid(3);
+  EXPECT_FALSE(module.SetClassInfo(GUID_NULL, GUID_NULL, GUID_NULL, L"null", kCreator));
+  ASSERT_TRUE(module.SetClassInfo(clsid, MakeGuid(9), iid, L"First", kCreator));
+  EXPECT_FALSE(module.SetClassInfo(clsid, GUID_NULL, GUID_NULL, L"Again", kCreator));
+  EXPECT_FALSE(module.SetClassInfo(other, GUID_NULL, iid, L"SameInterface", kCreator));
+  ASSERT_NE(nullptr, module.GetClassInfoW(clsid));
+  EXPECT_EQ(std::wstring(L"First"), module.GetClassInfoW(clsid)->name.c_str());
+  EXPECT_EQ(module.GetClassInfoW(clsid), module.GetClassInfoW(L"First"));
+  EXPECT_EQ(nullptr, module.GetClassInfoW(L"Again"));
+  EXPECT_EQ(GuidText(clsid), GuidText(module.GetClassForInterface(iid)));
+
+  // Without a creator the class and its interface mapping go.
+  EXPECT_TRUE(module.SetClassInfo(clsid, GUID_NULL, iid, L"", nullptr));
+  EXPECT_EQ(nullptr, module.GetClassInfoW(clsid));
+  EXPECT_EQ(GuidText(GUID_NULL), GuidText(module.GetClassForInterface(iid)));
+  EXPECT_TRUE(module.SetClassInfo(other, GUID_NULL, iid, L"Other", kCreator));
+  Orv::tVectorPOD<GUID> classes;
+  module.GetClasses(classes);
+  ASSERT_EQ(1u, classes.Count());
+  EXPECT_EQ(GuidText(other), GuidText(classes[0]));
+}
+
+TEST(ModuleTables, CategoryViewerAndObjectCreatorRules) {
+  Orv::CModule module;
+  GUID const category = MakeGuid(4), clsid = MakeGuid(5), viewer = MakeGuid(6);
+  EXPECT_FALSE(module.SetCategoryInfo(GUID_NULL, L"null", nullptr));
+  EXPECT_TRUE(module.SetCategoryInfo(category, L"Things", nullptr));
+  EXPECT_FALSE(module.SetCategoryInfo(category, L"Again", kCreator));
+  EXPECT_EQ(std::wstring(L"Things"), module.GetCategoryInfo(category)->name.c_str());
+
+  EXPECT_FALSE(module.SetViewerClass(GUID_NULL, viewer));
+  EXPECT_FALSE(module.SetViewerClass(clsid, GUID_NULL));  // nothing to remove
+  EXPECT_TRUE(module.SetViewerClass(clsid, viewer));
+  EXPECT_FALSE(module.SetViewerClass(clsid, MakeGuid(7)));
+  EXPECT_EQ(GuidText(viewer), GuidText(module.GetViewerClass(clsid)));
+  EXPECT_TRUE(module.SetViewerClass(clsid, GUID_NULL));
+  EXPECT_EQ(GuidText(GUID_NULL), GuidText(module.GetViewerClass(clsid)));
+
+  EXPECT_FALSE(module.SetObjectCreator(nullptr, clsid, clsid));
+  EXPECT_FALSE(module.SetObjectCreator(L"", clsid, clsid));
+  EXPECT_TRUE(module.SetObjectCreator(L"thing", clsid, viewer));
+  EXPECT_FALSE(module.SetObjectCreator(L"thing", viewer, viewer));
+  ASSERT_NE(nullptr, module.GetObjectCreatorInfo(L"thing"));
+  EXPECT_EQ(GuidText(viewer), GuidText(module.GetObjectCreatorInfo(L"thing")->createdClass));
+  EXPECT_EQ(nullptr, module.GetObjectCreatorInfo(L"Thing"));
+}
+
+TEST(ModuleTables, LaterStaticRecordWinsAndFlushHappensOnce) {
+  Orv::CModule module;
+  static GUID const clsid = MakeGuid(10), first = MakeGuid(11), second = MakeGuid(12);
+  Orv::StaticModuleClassInfo older(module, clsid, first, GUID_NULL, L"Older", kCreator);
+  Orv::StaticModuleClassInfo newer(module, clsid, second, GUID_NULL, L"Newer", kCreator);
+  Orv::StaticModuleObjectCreatorInfo creatorOld(module, L"maker", first, first);
+  Orv::StaticModuleObjectCreatorInfo creatorNew(module, L"maker", second, second);
+  EXPECT_EQ(nullptr, module.GetClassInfoW(clsid));  // nothing happens before the flush
+  module.InternalAtStartup();
+  ASSERT_NE(nullptr, module.GetClassInfoW(clsid));
+  EXPECT_EQ(std::wstring(L"Newer"), module.GetClassInfoW(clsid)->name.c_str());
+  EXPECT_EQ(GuidText(second), GuidText(module.GetObjectCreatorInfo(L"maker")->creatorClass));
+  // A direct registration does not displace the record, and a second flush changes nothing.
+  EXPECT_TRUE(module.SetClassInfo(clsid, GUID_NULL, GUID_NULL, L"", nullptr));
+  module.FlushStaticRegistration();
+  EXPECT_EQ(nullptr, module.GetClassInfoW(clsid));
+  module.InternalAtShutdown();
+  EXPECT_EQ(nullptr, module.GetObjectCreatorInfo(L"maker"));
+}
+
+TEST(ModuleTables, GetClassObjectWrapsTheCreatorInAFactory) {
+  Orv::CModule module;
+  GUID const clsid = __uuidof(ComTest::CCounter);
+  IClassFactory* factory = nullptr;
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+            module.GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  ASSERT_TRUE(module.SetClassInfo(clsid, GUID_NULL, GUID_NULL, L"Counter", kCreator));
+  ASSERT_EQ(S_OK, module.GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  ComTest::ICounter* counter = nullptr;
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(ComTest::ICounter), reinterpret_cast<void**>(&counter)));
+  EXPECT_EQ(3, counter->Value());
+  counter->Release();
+  long objects = module.GetObjectCount();
+  EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+  EXPECT_EQ(objects + 1, module.GetObjectCount());
+  EXPECT_FALSE(module.CanUnload());
+  EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+  EXPECT_TRUE(module.CanUnload());
+  factory->Release();
+}
+
+TEST(ModuleIdentity, TheLibraryKnowsItsOwnModule) {
+  Orv::CModule& library = Orv::GetOrvutilModule();
+  EXPECT_EQ(Orv::GetOrvutilInstance(), library.GetInstance());
+  EXPECT_EQ(std::wstring(L"" ORVUTIL_MODULE_GUID_TEXT), GuidText(library.GetID()));
+  EXPECT_EQ(std::wstring(L"orvutil"), library.GetInternalName().c_str());
+  EXPECT_EQ(0, _wcsicmp(L"orvutil.dll", library.GetName().c_str()));
+  EXPECT_EQ(&library, Orv::GetModuleByName(L"ORVUTIL.DLL"));
+  EXPECT_EQ(&library, Orv::GetModuleByInstance(Orv::GetOrvutilInstance()));
+  EXPECT_EQ(&library, Orv::GetModuleByID(library.GetID()));
+  EXPECT_EQ(sizeof(void*) * 8, library.GetBuildBits());
+  EXPECT_STREQ(sizeof(void*) == 8 ? L"x64" : L"x86", library.GetBuildArch());
+  EXPECT_FALSE(library.IsDebugBuild());
+  // The library registers the options-dictionary category for itself.
+  GUID const dictionaries = {0x1ae9073c, 0x5fa6, 0x450f, {0x99, 0x82, 0x1c, 0x8e, 0x87, 0xa7, 0xba, 0x91}};
+  ASSERT_NE(nullptr, library.GetCategoryInfo(dictionaries));
+  EXPECT_EQ(std::wstring(L"Options Dictionary"), library.GetCategoryInfo(dictionaries)->name.c_str());
+  EXPECT_EQ(nullptr, library.GetCategoryInfo(dictionaries)->creator);
+}
+
+TEST(ModuleIdentity, ExecutableModuleIsTheMainModule) {
+  EXPECT_EQ(&Orv::GetThisModule(), Orv::GetMainModule());
+  EXPECT_EQ(&Orv::GetThisModule(), Orv::GetModuleByInstance(nullptr));
+  EXPECT_EQ(GuidText(GUID_NULL), GuidText(Orv::GetThisModule().GetID()));  // no GUID in its resources
+  EXPECT_EQ(nullptr, Orv::GetModuleByName(nullptr));
+  EXPECT_EQ(nullptr, Orv::GetModuleByPath(L""));
+  EXPECT_EQ(nullptr, Orv::GetModuleByIndex(Orv::GetModuleCount()));
+  EXPECT_EQ(GuidText(GUID_NULL), GuidText(Orv::GetModuleID(L"C:\\no\\such\\file.dll")));
+  EXPECT_EQ(GuidText(GUID_NULL), GuidText(Orv::GetModuleID(static_cast<HINSTANCE>(nullptr))));
+}
+
+// The test plug-in, loaded once for the suite.
+class PluginModule : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_dll = ::LoadLibraryW(L"orv_test_plugin.dll");
+    ASSERT_NE(nullptr, s_dll);
+    auto getModule = PluginApi::GetProc<Orv::CModule& (*)()>(s_dll, "DllGetModule");
+    ASSERT_NE(nullptr, getModule);
+    s_module = &getModule();
+    s_module->InternalAtStartup();
+  }
+  static int HookCount(char const* name) {
+    auto count = PluginApi::GetProc<PluginApi::HookCountFunction>(s_dll, name);
+    return count ? count() : -1;
+  }
+
+  static HMODULE s_dll;
+  static Orv::CModule* s_module;
+};
+HMODULE PluginModule::s_dll = nullptr;
+Orv::CModule* PluginModule::s_module = nullptr;
+
+TEST_F(PluginModule, IsFoundByEveryLookup) {
+  EXPECT_EQ(s_module, Orv::GetModuleByInstance(s_dll));
+  EXPECT_EQ(s_module, Orv::GetModuleByName(L"Orv_Test_Plugin.DLL"));
+  std::wstring path = s_module->GetPath().c_str();
+  for (wchar_t& c : path) c = c == L'\\' ? L'/' : towupper(c);
+  EXPECT_EQ(s_module, Orv::GetModuleByPath(path.c_str()));
+  EXPECT_EQ(PluginApi::kModuleGuidText, GuidText(s_module->GetID()));
+  EXPECT_EQ(s_module, Orv::GetModuleByID(s_module->GetID()));
+  EXPECT_EQ(PluginApi::kModuleGuidText, GuidText(Orv::GetModuleID(s_module->GetPath().c_str())));
+  EXPECT_EQ(std::wstring(L"orvtestplugin"), s_module->GetInternalName().c_str());
+  EXPECT_EQ(std::wstring(L"orvtestplugin"), Orv::GetModuleInternalName(s_dll).c_str());
+}
+
+TEST_F(PluginModule, StartsOnceWithItsStaticRecords) {
+  s_module->InternalAtStartup();
+  EXPECT_EQ(1, HookCount("PluginStartupCount"));
+  Orv::SModuleClassInfo const* widget = s_module->GetClassInfoW(kWidgetClass);
+  ASSERT_NE(nullptr, widget);
+  EXPECT_EQ(GuidText(PluginApi::kWidgetCategory), GuidText(widget->category));
+  EXPECT_EQ(GuidText(PluginApi::kWidgetViewer), GuidText(s_module->GetViewerClass(kWidgetClass)));
+  EXPECT_EQ(GuidText(kWidgetClass), GuidText(s_module->GetObjectCreatorInfo(L"widget")->createdClass));
+  EXPECT_EQ(std::wstring(L"Widgets"), s_module->GetCategoryInfo(PluginApi::kWidgetCategory)->name.c_str());
+  EXPECT_EQ(GuidText(kWidgetClass), GuidText(Orv::GetModuleClassForInterface(__uuidof(PluginApi::IPluginWidget))));
+}
+
+TEST_F(PluginModule, CreatesTheLaterRegisteredClassThroughItsEntryPoint) {
+  auto getClassObject = PluginApi::GetProc<decltype(&DllGetClassObject)>(s_dll, "DllGetClassObject");
+  ASSERT_NE(nullptr, getClassObject);
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(S_OK, getClassObject(kWidgetClass, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  PluginApi::IPluginWidget* widget = nullptr;
+  ASSERT_EQ(S_OK,
+            factory->CreateInstance(nullptr, __uuidof(PluginApi::IPluginWidget), reinterpret_cast<void**>(&widget)));
+  factory->Release();
+  long value = 0;
+  widget->GetValue(&value);
+  EXPECT_EQ(PluginApi::kWidgetValue, value);
+  Orv::IComObject* object = nullptr;
+  ASSERT_EQ(S_OK, widget->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(s_module, object->GetModule());
+  EXPECT_EQ(GuidText(PluginApi::kWidgetCategory), GuidText(object->GetCategoryID()));
+  EXPECT_FALSE(s_module->CanUnload());
+  object->Release();
+  widget->Release();
+  EXPECT_TRUE(s_module->CanUnload());
+}
+
+TEST_F(PluginModule, CategoryCreatorMakesAnObject) {
+  IUnknown* object = nullptr;
+  EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(PluginApi::kWidgetCategory, nullptr));
+  EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(MakeGuid(99), &object));
+  ASSERT_TRUE(Orv::GetModuleUnkOuterForCategory(PluginApi::kWidgetCategory, &object));
+  ASSERT_NE(nullptr, object);
+  object->Release();
+}
+
+TEST_F(PluginModule, ClassInformationComesFromTheTypeLibrary) {
+  PluginApi::IPluginWidget* widget = nullptr;
+  ASSERT_EQ(S_OK, s_module->GetClassInfoW(kWidgetClass)
+                      ->creator(nullptr, kWidgetClass, __uuidof(PluginApi::IPluginWidget),
+                                reinterpret_cast<void**>(&widget)));
+  IProvideClassInfo* provider = nullptr;
+  ASSERT_EQ(S_OK, widget->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(&provider)));
+  ITypeInfo* info = nullptr;
+  ASSERT_EQ(S_OK, provider->GetClassInfo(&info));
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
+  EXPECT_EQ(GuidText(kWidgetClass), GuidText(attributes->guid));
+  EXPECT_EQ(TKIND_COCLASS, attributes->typekind);
+  info->ReleaseTypeAttr(attributes);
+  info->Release();
+  provider->Release();
+  widget->Release();
+  EXPECT_NE(nullptr, s_module->GetTypeLib(0));
+  EXPECT_EQ(s_module->GetTypeLib(0), s_module->GetTypeLib(0));
+  EXPECT_EQ(nullptr, s_module->GetTypeLib(1));  // no resource 2: stays null
+  EXPECT_EQ(nullptr, s_module->GetTypeLib(1));
+  EXPECT_EQ(nullptr, s_module->GetTypeLib(4));
+}
+
+TEST_F(PluginModule, SingleInstanceMutexIsHeldOnce) {
+  EXPECT_FALSE(s_module->CheckForAnotherInstance());  // creates and holds the mutex
+  EXPECT_FALSE(s_module->CheckForAnotherInstance());  // already held by this module
+  Orv::CModule sameFile;
+  sameFile.SetInstance(s_dll);
+  EXPECT_TRUE(sameFile.CheckForAnotherInstance());
+  Orv::CModule noInstance;
+  EXPECT_FALSE(noInstance.CheckForAnotherInstance());
+}
+
+}  // namespace

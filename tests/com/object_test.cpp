@@ -1,0 +1,202 @@
+// Objects: creation through creator functions, QueryInterface rules, the release sequence, module
+// object counts, categories and class names.
+#include <gtest/gtest.h>
+
+#include "orvutil/com.h"
+#include "test_objects.h"
+
+namespace {
+
+using ComTest::CCategorized;
+using ComTest::CCounter;
+using ComTest::CUncategorized;
+using ComTest::ICounter;
+using ComTest::IExtraCounter;
+
+template <class T>
+HRESULT Create(GUID const& clsid, GUID const& iid, void** ppv) {
+  return Orv::CComObject<T>::CreateInstance(nullptr, clsid, iid, ppv);
+}
+
+std::wstring GuidText(GUID const& guid) {
+  return Orv::StringFromGUID(guid).c_str();
+}
+
+class ObjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CCounter::s_destructs = CCounter::s_deletes = 0;
+    CCounter::s_onDestruct = nullptr;
+    CCategorized::s_failConstruct = false;
+  }
+};
+
+TEST_F(ObjectTest, CreatorRefusesForeignClassAndNullOut) {
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Create<CCounter>(__uuidof(CCategorized), __uuidof(ICounter), &out));
+  EXPECT_EQ(E_INVALIDARG, Create<CCounter>(GUID_NULL, __uuidof(ICounter), nullptr));
+  EXPECT_EQ(E_INVALIDARG, Orv::CComObject<CCounter>::CreateObject(nullptr, nullptr));
+  EXPECT_EQ(0, CCounter::s_deletes);
+}
+
+TEST_F(ObjectTest, CreatorAcceptsNullClassAndAnswersInterface) {
+  ICounter* counter = nullptr;
+  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(ICounter), reinterpret_cast<void**>(&counter)));
+  EXPECT_EQ(3, counter->Value());
+  EXPECT_EQ(0u, counter->Release());
+  EXPECT_EQ(1, CCounter::s_deletes);
+  void* none = reinterpret_cast<void*>(1);
+  EXPECT_EQ(E_NOINTERFACE, Create<CCounter>(GUID_NULL, IID_IClassFactory, &none));
+  EXPECT_EQ(nullptr, none);
+  EXPECT_EQ(2, CCounter::s_deletes);
+}
+
+TEST_F(ObjectTest, ClassGuidAsInterfaceHandsOutTheImplementationWithOneReference) {
+  void* out = nullptr;
+  ASSERT_EQ(S_OK, Create<CCounter>(__uuidof(CCounter), __uuidof(CCounter), &out));
+  auto* base = static_cast<Orv::CComBaseEx*>(out);
+  CCounter* counter = dynamic_cast<CCounter*>(base);
+  ASSERT_NE(nullptr, counter);
+  EXPECT_EQ(1, base->_GetRefCount());
+  EXPECT_EQ(0u, counter->_Release());
+  EXPECT_EQ(1, CCounter::s_deletes);
+}
+
+TEST_F(ObjectTest, QueryInterfaceFollowsTheIdentityRules) {
+  IExtraCounter* extra = nullptr;
+  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(IExtraCounter), reinterpret_cast<void**>(&extra)));
+  ICounter* counter = nullptr;
+  ASSERT_EQ(S_OK, extra->QueryInterface(__uuidof(ICounter), reinterpret_cast<void**>(&counter)));
+  IUnknown* fromExtra = nullptr;
+  IUnknown* fromCounter = nullptr;
+  Orv::IComObject* comObject = nullptr;
+  ASSERT_EQ(S_OK, extra->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&fromExtra)));
+  ASSERT_EQ(S_OK, counter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&fromCounter)));
+  ASSERT_EQ(S_OK, counter->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(&comObject)));
+  EXPECT_EQ(fromExtra, fromCounter);
+  EXPECT_EQ(static_cast<IUnknown*>(comObject), fromExtra);
+
+  void* implementation = nullptr;
+  ASSERT_EQ(S_OK, comObject->QueryInterface(__uuidof(CCounter), &implementation));
+  EXPECT_EQ(static_cast<Orv::CComBaseEx*>(dynamic_cast<CCounter*>(counter)), implementation);
+  static_cast<Orv::CComBaseEx*>(implementation)->_GetUnknown()->Release();
+
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(E_NOINTERFACE, counter->QueryInterface(IID_IProvideClassInfo, &out));
+  EXPECT_EQ(nullptr, out);
+  EXPECT_EQ(E_INVALIDARG, counter->QueryInterface(__uuidof(ICounter), nullptr));
+  EXPECT_EQ(5, dynamic_cast<CCounter*>(counter)->_GetRefCount());
+  for (IUnknown* p : {static_cast<IUnknown*>(counter), fromExtra, fromCounter, static_cast<IUnknown*>(comObject)}) {
+    p->Release();
+  }
+  EXPECT_EQ(0, CCounter::s_deletes);
+  EXPECT_EQ(0u, extra->Release());
+  EXPECT_EQ(1, CCounter::s_deletes);
+}
+
+TEST_F(ObjectTest, ReferencesTakenInsideDestructDoNotEndTheObjectTwice) {
+  CCounter::s_onDestruct = [](CCounter* self) {
+    self->_GetUnknown()->AddRef();
+    self->_GetUnknown()->Release();
+  };
+  ICounter* counter = nullptr;
+  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(ICounter), reinterpret_cast<void**>(&counter)));
+  counter->Release();
+  EXPECT_EQ(1, CCounter::s_destructs);
+  EXPECT_EQ(1, CCounter::s_deletes);
+}
+
+TEST_F(ObjectTest, ObjectsCountAgainstTheirModuleForTheirWholeLife) {
+  long before = Orv::GetThisModule().GetObjectCount();
+  ICounter* counter = nullptr;
+  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(ICounter), reinterpret_cast<void**>(&counter)));
+  EXPECT_EQ(before + 1, Orv::GetThisModule().GetObjectCount());
+  Orv::IComObject* comObject = nullptr;
+  ASSERT_EQ(S_OK, counter->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(&comObject)));
+  EXPECT_EQ(&Orv::GetThisModule(), comObject->GetModule());
+  comObject->Release();
+  counter->Release();
+  EXPECT_EQ(before, Orv::GetThisModule().GetObjectCount());
+}
+
+TEST_F(ObjectTest, FailedConstructionDestroysTheHalfBuiltObject) {
+  long before = Orv::GetThisModule().GetObjectCount();
+  CCategorized::s_failConstruct = true;
+  CCategorized* object = reinterpret_cast<CCategorized*>(1);
+  EXPECT_EQ(E_FAIL, Orv::CComObject<CCategorized>::CreateObject(nullptr, &object));
+  EXPECT_EQ(nullptr, object);
+  EXPECT_EQ(before, Orv::GetThisModule().GetObjectCount());
+}
+
+TEST_F(ObjectTest, CategoryComesFromTheClassOrItsModuleRecord) {
+  Orv::CModule& module = Orv::GetThisModule();
+  GUID const recorded = {0x9a3e1f30, 0x4b2c, 0x4d1e, {0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66}};
+  ASSERT_TRUE(module.SetClassInfo(__uuidof(CUncategorized), recorded, GUID_NULL, L"Uncategorized",
+                                  &Orv::CComObject<CUncategorized>::CreateInstance));
+  Orv::IComObject* object = nullptr;
+  ASSERT_EQ(S_OK, Create<CUncategorized>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(GuidText(recorded), GuidText(object->GetCategoryID()));
+  // The cached copy outlives the record.
+  EXPECT_TRUE(module.SetClassInfo(__uuidof(CUncategorized), GUID_NULL, GUID_NULL, L"", nullptr));
+  EXPECT_EQ(GuidText(recorded), GuidText(object->GetCategoryID()));
+  object->Release();
+
+  ASSERT_EQ(S_OK, Create<CCategorized>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(GuidText(ComTest::kOwnCategory), GuidText(object->GetCategoryID()));
+  object->Release();
+  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(GuidText(GUID_NULL), GuidText(object->GetCategoryID()));
+  object->Release();
+}
+
+TEST_F(ObjectTest, ClassNamesAreNamespaceQualified) {
+  Orv::IComObject* object = nullptr;
+  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  auto* base = dynamic_cast<Orv::CComBaseEx*>(object);
+  ASSERT_NE(nullptr, base);
+  EXPECT_STREQ("ComTest::CCounter", base->_GetClassName());
+  EXPECT_EQ(std::wstring(L"ComTest::CCounter"), object->GetClassName().c_str());
+  EXPECT_EQ(GuidText(__uuidof(CCounter)), GuidText(object->GetClassID()));
+  EXPECT_STREQ("Orv::CComBaseEx const*", base->Orv::CComBaseEx::_GetClassName());
+  object->Release();
+}
+
+class CStaticCounter : public Orv::CComBaseNoRef, public ICounter {
+ public:
+  ORV_INTERFACES(ICounter)
+  long Value() override { return 9; }
+};
+
+}  // namespace
+
+ORV_CLASS_GUID(CStaticCounter, 0x9a3e1f41, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)
+
+namespace {
+
+TEST_F(ObjectTest, NoRefObjectsReportOneAndSurviveRelease) {
+  Orv::CComObject<CStaticCounter> object;
+  EXPECT_EQ(1, object._GetRefCount());
+  EXPECT_EQ(1u, object.AddRef());
+  EXPECT_EQ(1u, object.Release());
+  EXPECT_EQ(1u, object.Release());
+  ICounter* counter = nullptr;
+  ASSERT_EQ(S_OK, object.QueryInterface(__uuidof(ICounter), reinterpret_cast<void**>(&counter)));
+  EXPECT_EQ(9, counter->Value());
+}
+
+TEST(ComIdentifiers, InterfaceAndClassGuidsAreThePublishedOnes) {
+  EXPECT_EQ(L"{0F5E6DC3-D6F6-4104-B19F-24B693E65072}", GuidText(__uuidof(Orv::IComObject)));
+  EXPECT_EQ(L"{59C330B7-3C9D-45BB-B1E7-7003E5AAB1A4}", GuidText(__uuidof(Orv::IComListener)));
+  EXPECT_EQ(L"{3FBE7DCD-E53F-4751-A6AF-9BC280546460}", GuidText(__uuidof(Orv::IProxyComListener)));
+  Orv::IProxyComListener* proxy = nullptr;
+  ASSERT_TRUE(Orv::CreateProxyComListener(nullptr, &proxy));
+  Orv::IComObject* object = nullptr;
+  ASSERT_EQ(S_OK, proxy->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(L"{B18470D8-8B25-47ED-AC02-124E57D302B6}", GuidText(object->GetClassID()));
+  EXPECT_STREQ("Orv::CProxyComListener", dynamic_cast<Orv::CComBaseEx*>(object)->_GetClassName());
+  EXPECT_EQ(&Orv::GetOrvutilModule(), object->GetModule());
+  object->Release();
+  proxy->Release();
+}
+
+}  // namespace

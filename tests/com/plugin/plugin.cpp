@@ -1,0 +1,88 @@
+// A plug-in DLL built on orvutil: its own module class, static registrations of every kind, a type
+// library for one class, and the COM-style entry points.
+#include "plugin_api.h"
+
+namespace {
+
+int g_startups = 0;
+int g_shutdowns = 0;
+
+class CPluginModule : public Orv::CModule {
+ public:
+  void AtStartup() override { ++g_startups; }
+  void AtShutdown() override { ++g_shutdowns; }
+};
+
+}  // namespace
+
+ORV_DEFINE_MODULE(CPluginModule)
+
+namespace {
+
+// Registered first under the widget's class GUID and name: the later widget record must win.
+class CGadget : public Orv::CComBase, public PluginApi::IPluginWidget {
+ public:
+  ORV_INTERFACES(PluginApi::IPluginWidget)
+  HRESULT STDMETHODCALLTYPE GetValue(long* value) override {
+    *value = PluginApi::kGadgetValue;
+    return S_OK;
+  }
+};
+
+// Has a type library (index 0: the module's TYPELIB resource 1), so it provides class information.
+class CWidget : public Orv::CComBase, public PluginApi::IPluginWidget {
+ public:
+  ORV_INTERFACES(PluginApi::IPluginWidget)
+  HRESULT STDMETHODCALLTYPE GetValue(long* value) override {
+    *value = PluginApi::kWidgetValue;
+    return S_OK;
+  }
+  unsigned int _GetTypeLibIndex() const override { return 0; }
+};
+
+}  // namespace
+
+ORV_CLASS_GUID(CGadget, 0x5c1a7e2c, 0x3d4f, 0x4a6b, 0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d)
+ORV_CLASS_GUID(CWidget, 0x5c1a7e2c, 0x3d4f, 0x4a6b, 0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d)
+
+namespace {
+
+using Orv::GetThisModule;
+
+Orv::StaticModuleClassInfo s_gadget(GetThisModule(), PluginApi::kWidgetClass, GUID_NULL, GUID_NULL, L"Widget",
+                                    &Orv::CComObject<CGadget>::CreateInstance);
+Orv::StaticModuleClassInfo s_widget(GetThisModule(), PluginApi::kWidgetClass, PluginApi::kWidgetCategory,
+                                    __uuidof(PluginApi::IPluginWidget), L"Widget",
+                                    &Orv::CComObject<CWidget>::CreateInstance);
+Orv::StaticModuleCategoryInfo s_category(GetThisModule(), PluginApi::kWidgetCategory, L"Widgets",
+                                         &Orv::CComObject<CWidget>::CreateInstance);
+Orv::StaticModuleViewerInfo s_firstViewer(GetThisModule(), PluginApi::kWidgetClass, PluginApi::kFirstViewer);
+Orv::StaticModuleViewerInfo s_viewer(GetThisModule(), PluginApi::kWidgetClass, PluginApi::kWidgetViewer);
+Orv::StaticModuleObjectCreatorInfo s_creator(GetThisModule(), L"widget", PluginApi::kWidgetClass,
+                                             PluginApi::kWidgetClass);
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) Orv::CModule& DllGetModule() {
+  return GetThisModule();
+}
+
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
+  return GetThisModule().GetClassObject(clsid, iid, ppv);
+}
+
+__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return GetThisModule().CanUnload() ? S_OK : S_FALSE;
+}
+
+__declspec(dllexport) int __cdecl PluginStartupCount() {
+  return g_startups;
+}
+
+__declspec(dllexport) int __cdecl PluginShutdownCount() {
+  return g_shutdowns;
+}
+
+}  // extern "C"
