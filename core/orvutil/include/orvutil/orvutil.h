@@ -6,3 +6,4 @@
 #include "orvutil/foundation.h"
 #include "orvutil/com.h"
 #include "orvutil/diag.h"
+#include "orvutil/system.h"

@@ -1,0 +1,10 @@
+// System: files and mapped views, file-system operations, directories and known folders, path
+// tests and file-name cleaning, the temporary-file area, and GDI handle destroyers.
+#pragma once
+
+#include "orvutil/system/file.h"
+#include "orvutil/system/filesystem.h"
+#include "orvutil/system/directories.h"
+#include "orvutil/system/pathnames.h"
+#include "orvutil/system/tempfiles.h"
+#include "orvutil/system/gdihandles.h"

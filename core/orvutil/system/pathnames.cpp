@@ -1,0 +1,89 @@
+// Short path forms, containment of one path in another, and the shape of a path's start.
+#include "orvutil/system/pathnames.h"
+
+#include <windows.h>
+
+#include "detail.h"
+#include "orvutil/foundation/paths.h"
+#include "orvutil/foundation/strings.h"
+
+namespace Orv {
+
+namespace {
+
+// GetShortPathNameW is asked with this many characters first and then with what it asks for.
+constexpr DWORD kFirstShortPathBuffer = MAX_PATH;
+constexpr int kBufferAttempts = 4;
+
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+bool IsAsciiLetter(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+bool StartsWithDrive(const wchar_t* path) {
+  return IsAsciiLetter(path[0]) && path[1] == L':';
+}
+
+// The form in which paths are compared: canonical, without a long prefix, ASCII case folded.
+tstring ComparableForm(const wchar_t* path) {
+  tstring form = Detail::WithoutLongPrefix(CanonicalizePath(path, false, false));
+  if (!form.empty()) CanonicalizeStringInPlace(form.begin(), form.size());
+  return form;
+}
+
+// Whether the comparable `path` lies strictly inside the comparable `directory`.
+bool Contains(const tstring& directory, const tstring& path) {
+  unsigned length = directory.size();
+  if (length == 0 || path.size() <= length || path.compare(0, length, directory) != 0) return false;
+  return directory[length - 1] == L'\\' || path[length] == L'\\';
+}
+
+}  // namespace
+
+tstring GetShortPath(const wchar_t* path) {
+  tstring longPath = Detail::LongPath(path);
+  if (longPath.empty()) return tstring();
+  DWORD size = kFirstShortPathBuffer;
+  for (int attempt = 0; attempt < kBufferAttempts; ++attempt) {
+    tstring shortPath(size, L'\0');
+    DWORD written = ::GetShortPathNameW(longPath.c_str(), shortPath.begin(), size);
+    if (written == 0) return tstring();
+    if (written < size) {
+      shortPath.resize(written);
+      return Detail::WithoutLongPrefix(shortPath);
+    }
+    size = written;  // the size needed, terminator included
+  }
+  return tstring();
+}
+
+bool PathInPath(const wchar_t* directory, const wchar_t* path, bool useShortPaths) {
+  if (Contains(ComparableForm(directory), ComparableForm(path))) return true;
+  if (!useShortPaths) return false;
+  tstring shortDirectory = GetShortPath(directory);
+  tstring shortPath = GetShortPath(path);
+  if (shortDirectory.empty() || shortPath.empty()) return false;
+  return Contains(ComparableForm(shortDirectory.c_str()), ComparableForm(shortPath.c_str()));
+}
+
+bool IsAbsolutePath(const wchar_t* path) {
+  if (!path) return false;
+  return (StartsWithDrive(path) && IsSeparator(path[2])) || (IsSeparator(path[0]) && IsSeparator(path[1]));
+}
+
+bool IsDriveRelativePath(const wchar_t* path) {
+  if (!path) return false;
+  return (IsSeparator(path[0]) && !IsSeparator(path[1])) || (StartsWithDrive(path) && !IsSeparator(path[2]));
+}
+
+wchar_t GetDriveLetter(const wchar_t* path) {
+  if (!path) return 0;
+  if (path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' && path[3] == L'\\') path += 4;
+  if (!StartsWithDrive(path)) return 0;
+  return path[0] >= L'a' ? static_cast<wchar_t>(path[0] - L'a' + L'A') : path[0];
+}
+
+}  // namespace Orv
