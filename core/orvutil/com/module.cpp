@@ -58,17 +58,21 @@ GUID const& CModule::GetID() {
   return m_id;
 }
 
+// The cached strings are filled once under the module lock, so concurrent first calls agree.
 tstring const& CModule::GetPath() {
+  CScopeCriticalSection guard(m_lock);
   if (m_path.empty() && m_instance) m_path = GetModulePath(m_instance);
   return m_path;
 }
 
 tstring const& CModule::GetName() {
+  CScopeCriticalSection guard(m_lock);
   if (m_name.empty()) m_name = GetPathTail(GetPath().c_str());
   return m_name;
 }
 
 tstring const& CModule::GetInternalName() {
+  CScopeCriticalSection guard(m_lock);
   if (m_internalName.empty()) {
     m_internalName = GetModuleInternalName(m_instance);
     if (m_internalName.empty()) m_internalName = GetName();
