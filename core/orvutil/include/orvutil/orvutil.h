@@ -7,3 +7,4 @@
 #include "orvutil/com.h"
 #include "orvutil/diag.h"
 #include "orvutil/system.h"
+#include "orvutil/ui.h"

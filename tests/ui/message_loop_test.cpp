@@ -1,0 +1,235 @@
+// The message pump: filters, removal during a pump, module references, the modeless list,
+// application message numbers, PostMessageOnce, waiting, APCs and WM_QUIT.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "orvutil/com.h"
+#include "orvutil/ui.h"
+#include "ui_test_support.h"
+
+namespace UiTests {
+namespace {
+
+using Orv::AddMessageFilter;
+using Orv::RemoveMessageFilter;
+
+constexpr UINT kProbe = WM_APP + 300;
+
+// Each filter appends its letter to the trace when it sees kProbe; the consuming one returns true.
+std::string g_trace;
+char g_consumer = 0;
+
+bool Trace(char letter, MSG& msg) {
+  if (msg.message != kProbe) return false;
+  g_trace += letter;
+  return g_consumer == letter;
+}
+bool FilterA(MSG& msg);
+bool FilterB(MSG& msg) {
+  return Trace('B', msg);
+}
+bool FilterC(MSG& msg) {
+  return Trace('C', msg);
+}
+// A removes B, and itself when asked to, before B's turn.
+bool g_aRemovesB = false;
+bool g_aRemovesItself = false;
+bool g_aPumpsNested = false;
+bool FilterA(MSG& msg) {
+  if (msg.message == kProbe && g_aRemovesB) RemoveMessageFilter(FilterB);
+  if (msg.message == kProbe && g_aRemovesItself) RemoveMessageFilter(FilterA);
+  if (msg.message == kProbe && g_aPumpsNested) {
+    g_aPumpsNested = false;
+    Pump();
+  }
+  return Trace('A', msg);
+}
+
+class MessageFilters : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_trace.clear();
+    g_consumer = 0;
+    g_aRemovesB = g_aRemovesItself = g_aPumpsNested = false;
+    ASSERT_TRUE(m_window.CreateMessageWindow());
+  }
+  void TearDown() override {
+    for (auto filter : {FilterA, FilterB, FilterC}) RemoveMessageFilter(filter);
+  }
+  // Posts one probe to the window and pumps; the trace of the filters, then '!' when the window got it.
+  std::string Probe() {
+    g_trace.clear();
+    size_t before = m_window.CountOf(kProbe);
+    ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
+    Pump();
+    return g_trace + (m_window.CountOf(kProbe) > before ? "!" : "");
+  }
+
+  CRecordingWindow m_window;
+};
+
+TEST_F(MessageFilters, RunInOrderAndTheFirstTrueConsumes) {
+  EXPECT_EQ(Probe(), "!");
+  AddMessageFilter(FilterA, nullptr);
+  AddMessageFilter(FilterB, nullptr);
+  AddMessageFilter(FilterC, nullptr);
+  AddMessageFilter(nullptr, nullptr);
+  EXPECT_EQ(Probe(), "ABC!");
+  g_consumer = 'B';
+  EXPECT_EQ(Probe(), "AB");
+  g_consumer = 'A';
+  EXPECT_EQ(Probe(), "A");
+}
+
+TEST_F(MessageFilters, RemovedDuringThePumpAreSkippedAndStayGone) {
+  AddMessageFilter(FilterA, nullptr);
+  AddMessageFilter(FilterB, nullptr);
+  AddMessageFilter(FilterC, nullptr);
+  g_aRemovesB = true;
+  EXPECT_EQ(Probe(), "AC!");
+  g_aRemovesB = false;
+  g_aRemovesItself = true;
+  EXPECT_EQ(Probe(), "AC!");
+  EXPECT_EQ(Probe(), "C!");
+  // Added again after the walk dropped the removed entries: each runs once, in the new order.
+  AddMessageFilter(FilterB, nullptr);
+  AddMessageFilter(FilterA, nullptr);
+  g_aRemovesItself = false;
+  EXPECT_EQ(Probe(), "CBA!");
+}
+
+TEST_F(MessageFilters, NestedPumpInsideAFilterKeepsTheOuterWalkIntact) {
+  AddMessageFilter(FilterB, nullptr);
+  AddMessageFilter(FilterA, nullptr);
+  AddMessageFilter(FilterC, nullptr);
+  g_aPumpsNested = true;
+  g_aRemovesB = true;
+  g_trace.clear();
+  ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
+  ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
+  Pump();
+  // A removes B (already passed) and pumps the second probe from inside its first call; the entry
+  // left by B must stay until the outer walk ends, or the outer walk would lose its place.
+  EXPECT_EQ(g_trace, "BACAC");
+  EXPECT_EQ(m_window.CountOf(kProbe), 2u);
+}
+
+TEST_F(MessageFilters, RemovalRemovesEveryEntryAndReleasesModules) {
+  Orv::CModule module;
+  AddMessageFilter(FilterB, &module);
+  AddMessageFilter(FilterB, &module);
+  AddMessageFilter(FilterC, nullptr);
+  EXPECT_EQ(module.GetObjectCount(), 2);
+  EXPECT_EQ(Probe(), "BBC!");
+  RemoveMessageFilter(FilterB);
+  EXPECT_EQ(module.GetObjectCount(), 0);
+  EXPECT_EQ(Probe(), "C!");
+  RemoveMessageFilter(nullptr);
+  RemoveMessageFilter(FilterA);  // never added
+  EXPECT_EQ(Probe(), "C!");
+}
+
+TEST(MessageLoop, ModelessListKeepsOneEntryPerDialog) {
+  HWND first = reinterpret_cast<HWND>(0x1230);
+  HWND second = reinterpret_cast<HWND>(0x4560);
+  Orv::AddModelessDialog(nullptr);
+  EXPECT_FALSE(Orv::IsModelessDialog(nullptr));
+  Orv::AddModelessDialog(first);
+  Orv::AddModelessDialog(first);
+  Orv::AddModelessDialog(second);
+  EXPECT_TRUE(Orv::IsModelessDialog(first));
+  Orv::RemoveModelessDialog(first);
+  EXPECT_FALSE(Orv::IsModelessDialog(first));
+  EXPECT_TRUE(Orv::IsModelessDialog(second));
+  Orv::RemoveModelessDialog(second);
+  EXPECT_FALSE(Orv::IsModelessDialog(second));
+}
+
+TEST(MessageLoop, AppMessagesCountUpFromWmApp) {
+  EXPECT_EQ(g_firstAppMessage, static_cast<UINT>(WM_APP));
+  UINT next = Orv::CreateAppMessage();
+  EXPECT_GT(next, g_firstAppMessage);
+  EXPECT_EQ(Orv::CreateAppMessage(), next + 1);
+  EXPECT_EQ(Orv::CreateAppMessage(), next + 2);
+}
+
+TEST(MessageLoop, PostMessageOnceLeavesOneMessagePerWindowAndNumber) {
+  CRecordingWindow window;
+  ASSERT_TRUE(window.CreateMessageWindow());
+  HWND hwnd = window.GetHwnd();
+  EXPECT_TRUE(Orv::PostMessageOnce(hwnd, kProbe, 1, 0));
+  EXPECT_FALSE(Orv::PostMessageOnce(hwnd, kProbe, 2, 0));
+  EXPECT_TRUE(Orv::PostMessageOnce(hwnd, kProbe + 1, 0, 0));
+  EXPECT_TRUE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));  // the thread's own queue is another target
+  EXPECT_FALSE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
+  std::vector<WPARAM> wParams;
+  EXPECT_EQ(RemoveQueued(hwnd, kProbe, &wParams), 1);
+  EXPECT_EQ(wParams, std::vector<WPARAM>{1});
+  EXPECT_EQ(RemoveQueued(hwnd, kProbe + 1), 1);
+  EXPECT_EQ(RemoveQueued(reinterpret_cast<HWND>(-1), kProbe), 1);
+  EXPECT_TRUE(Orv::PostMessageOnce(hwnd, kProbe, 3, 0));  // nothing waiting any more
+  EXPECT_EQ(RemoveQueued(hwnd, kProbe), 1);
+}
+
+bool g_guardFired = false;
+void CALLBACK GuardTimer(HWND, UINT, UINT_PTR, DWORD) {
+  g_guardFired = true;
+}
+
+TEST(MessageLoop, WaitForMessageWakesForAMessageAlreadySeenInTheQueue) {
+  CRecordingWindow window;
+  ASSERT_TRUE(window.CreateMessageWindow());
+  Pump();
+  // PostMessageOnce peeks at the queue; the message it posts must still end the wait. The guard
+  // timer only keeps a faulty wait from hanging the run: it must not be what ended it.
+  g_guardFired = false;
+  UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, GuardTimer);
+  ASSERT_TRUE(Orv::PostMessageOnce(window.GetHwnd(), kProbe, 0, 0));
+  MSG seen;
+  ASSERT_TRUE(::PeekMessageW(&seen, window.GetHwnd(), kProbe, kProbe, PM_NOREMOVE));
+  EXPECT_TRUE(Orv::WaitForMessage());
+  ::KillTimer(nullptr, guard);
+  EXPECT_FALSE(g_guardFired);
+  EXPECT_EQ(window.CountOf(kProbe), 1u);
+}
+
+void CALLBACK CountApc(ULONG_PTR counter) {
+  ++*reinterpret_cast<int*>(counter);
+}
+
+// Also while input is waiting, which satisfies the pump's zero wait before any APC runs.
+TEST(MessageLoop, HandleMessagesRunsQueuedApcs) {
+  for (bool inputWaiting : {false, true}) {
+    Pump();
+    if (inputWaiting) ::PostThreadMessageW(::GetCurrentThreadId(), kProbe, 0, 0);
+    int runs = 0;
+    ASSERT_TRUE(::QueueUserAPC(CountApc, ::GetCurrentThread(), reinterpret_cast<ULONG_PTR>(&runs)));
+    EXPECT_TRUE(Orv::HandleMessages());
+    EXPECT_EQ(runs, 1) << inputWaiting;
+    ::SleepEx(0, TRUE);  // a missed APC must not touch `runs` after it is gone
+  }
+}
+
+// WM_QUIT is remembered for the rest of the process, so it is tried in a child process.
+TEST(MessageLoopDeathTest, QuitIsNotDispatchedAndStopsThePump) {
+  auto run = [] {
+    CRecordingWindow window;
+    window.CreateMessageWindow();
+    bool before = Orv::GotQuitMessage();
+    ::PostQuitMessage(3);
+    ::PostMessageW(window.GetHwnd(), kProbe, 0, 0);
+    bool pumped = Orv::HandleMessages();
+    // Returns at once instead of waiting once the quit flag is set.
+    bool waited = Orv::WaitForMessage();
+    bool ok = !before && !pumped && !waited && Orv::GotQuitMessage() && window.CountOf(kProbe) == 1;
+    std::_Exit(ok ? 0 : 1);
+  };
+  EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace UiTests
