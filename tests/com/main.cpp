@@ -13,6 +13,7 @@ int RunLifecycleScenario();
 int main(int argc, char** argv) {
   if (argc > 1 && strcmp(argv[1], "--lifecycle") == 0) return RunLifecycleScenario();
   ::testing::InitGoogleTest(&argc, argv);
+  Orv::GetThisModule();  // the executable's module exists before start-up, as in a host program
   Orv::CWinMainInit init(Orv::eWinMainComApartment);
   return RUN_ALL_TESTS();
 }

@@ -22,10 +22,15 @@ std::wstring GuidText(GUID const& guid) {
   return Orv::StringFromGUID(guid).c_str();
 }
 
+// The test classes' switches are shared with other suites: each test starts and ends with them off.
 class ObjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CCounter::s_destructs = CCounter::s_deletes = 0;
+    ResetSwitches();
+  }
+  void TearDown() override { ResetSwitches(); }
+  static void ResetSwitches() {
     CCounter::s_onDestruct = nullptr;
     CCategorized::s_failConstruct = false;
   }

@@ -1,11 +1,13 @@
 // A plug-in DLL built on orvutil: its own module class, static registrations of every kind, a type
 // library for one class, and the COM-style entry points.
+#include "../plaindll/plaindll_api.h"
 #include "plugin_api.h"
 
 namespace {
 
 int g_startups = 0;
 int g_shutdowns = 0;
+volatile LONG g_getClassObjectCalls = 0;
 
 class CPluginModule : public Orv::CModule {
  public:
@@ -40,8 +42,19 @@ class CWidget : public Orv::CComBase, public PluginApi::IPluginWidget {
   unsigned int _GetTypeLibIndex() const override { return 0; }
 };
 
+// Also served by the plain test DLL: the plug-in registry must hand out this one.
+class CShared : public Orv::CComBase, public PluginApi::IPluginWidget {
+ public:
+  ORV_INTERFACES(PluginApi::IPluginWidget)
+  HRESULT STDMETHODCALLTYPE GetValue(long* value) override {
+    *value = PluginApi::kSharedValue;
+    return S_OK;
+  }
+};
+
 }  // namespace
 
+ORV_CLASS_GUID(CShared, 0x2d7b91e5, 0x6a35, 0x4c8e, 0x9f, 0x01, 0x5b, 0x7c, 0x3e, 0x2a, 0x80, 0x14)
 ORV_CLASS_GUID(CGadget, 0x5c1a7e2c, 0x3d4f, 0x4a6b, 0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d)
 ORV_CLASS_GUID(CWidget, 0x5c1a7e2c, 0x3d4f, 0x4a6b, 0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d)
 
@@ -60,6 +73,8 @@ Orv::StaticModuleViewerInfo s_firstViewer(GetThisModule(), PluginApi::kWidgetCla
 Orv::StaticModuleViewerInfo s_viewer(GetThisModule(), PluginApi::kWidgetClass, PluginApi::kWidgetViewer);
 Orv::StaticModuleObjectCreatorInfo s_creator(GetThisModule(), L"widget", PluginApi::kWidgetClass,
                                              PluginApi::kWidgetClass);
+Orv::StaticModuleClassInfo s_shared(GetThisModule(), PlainApi::kSharedClass, GUID_NULL, GUID_NULL, L"Shared",
+                                    &Orv::CComObject<CShared>::CreateInstance);
 
 }  // namespace
 
@@ -70,6 +85,7 @@ __declspec(dllexport) Orv::CModule& DllGetModule() {
 }
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
+  ::InterlockedIncrement(&g_getClassObjectCalls);
   return GetThisModule().GetClassObject(clsid, iid, ppv);
 }
 
@@ -83,6 +99,10 @@ __declspec(dllexport) int __cdecl PluginStartupCount() {
 
 __declspec(dllexport) int __cdecl PluginShutdownCount() {
   return g_shutdowns;
+}
+
+__declspec(dllexport) int __cdecl PluginGetClassObjectCalls() {
+  return g_getClassObjectCalls;
 }
 
 }  // extern "C"

@@ -23,8 +23,12 @@ constexpr GUID kFirstViewer = {0x5c1a7e30, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x
 // earlier, so it loses to the widget) would answer kGadgetValue.
 constexpr long kWidgetValue = 42;
 constexpr long kGadgetValue = 7;
+// What objects of the plug-in's class PlainApi::kSharedClass answer.
+constexpr long kSharedValue = 5;
 
-// Exported by the plug-in: how often its module's AtStartup and AtShutdown hooks ran.
+// Exported by the plug-in: how often its module's AtStartup and AtShutdown hooks ran
+// ("PluginStartupCount", "PluginShutdownCount") and how often its DllGetClassObject was called
+// ("PluginGetClassObjectCalls").
 typedef int(__cdecl* HookCountFunction)();
 
 // An exported function of `module` as a function pointer of type F (null when missing).

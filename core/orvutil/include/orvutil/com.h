@@ -1,5 +1,5 @@
 // Component model: reference-counted objects, object listeners, modules with static registration,
-// class factories, start-up and shut-down.
+// class factories, plug-in modules, start-up and shut-down.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include "orvutil/com/comobject.h"
 #include "orvutil/com/listeners.h"
 #include "orvutil/com/factory.h"
+#include "orvutil/com/plugins.h"
 #include "orvutil/com/startup.h"
 #include "orvutil/foundation/smartptr.h"
 

@@ -1,0 +1,56 @@
+// Plug-in registry objects: the library's own registry and registries created on request.
+#include "orvutil/com.h"
+
+namespace Orv {
+
+namespace {
+
+// Finishes CComModules into an object: IUnknown over the class's interface map. Like every object of
+// the library it counts against the library's module, which keeps orvutil.dll (the sweep timer's
+// code) loaded while a registry lives.
+class CComModulesObject final : public CComModules {
+ public:
+  CComModulesObject() { GetOrvutilModule().AddRef(); }
+  ~CComModulesObject() override { GetOrvutilModule().Release(); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_INVALIDARG;
+    if (!::IsEqualGUID(riid, IID_IUnknown)) return _QueryInterface(riid, ppv);
+    *ppv = _GetUnknown();
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return _AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return _Release(); }
+
+  IUnknown* _GetUnknown() override { return static_cast<IComModules*>(this); }
+  GUID const& _GetClassID() override { return __uuidof(CComModules); }
+};
+
+}  // namespace
+
+bool CreateComModules(IComModules** out) {
+  if (!out) return false;
+  *out = nullptr;
+  CComModulesObject* registry = new CComModulesObject;
+  registry->AddRef();
+  if (FAILED(registry->_Construct(nullptr))) {
+    registry->Release();
+    return false;
+  }
+  *out = registry;
+  return true;
+}
+
+IComModules* GetComModules() {
+  static IComModules* volatile s_registry = nullptr;
+  if (s_registry) return s_registry;
+  CScopeCriticalSection guard(eGlobalCSPlugIns);
+  if (!s_registry) {
+    IComModules* registry = nullptr;
+    if (CreateComModules(&registry)) s_registry = registry;
+  }
+  return s_registry;
+}
+
+}  // namespace Orv
