@@ -3,20 +3,13 @@
 
 #include "orvutil/foundation/strings.h"
 #include "orvutil/foundation/vector.h"
+#include "path_chars.h"
 
 namespace Orv {
 
 namespace {
 
 using size_type = tstring::size_type;
-
-bool IsSeparator(wchar_t c) {
-  return c == L'\\' || c == L'/';
-}
-
-bool IsAsciiLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
 
 bool IsWhiteSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f';
@@ -36,7 +29,7 @@ struct SPart {
   }
   bool IsDot() const { return Is(L".", 1); }
   bool IsDotDot() const { return Is(L"..", 2); }
-  bool IsDrive() const { return length == 2 && IsAsciiLetter(start[0]) && start[1] == L':'; }
+  bool IsDrive() const { return length == 2 && Detail::IsAsciiLetter(start[0]) && start[1] == L':'; }
 };
 
 // Most paths have few components: that many are held inside the array without allocating.
@@ -56,14 +49,14 @@ struct SPrefix {
 SPrefix ReadPrefix(const wchar_t** s, bool longForm) {
   const wchar_t* p = *s;
   unsigned separators = 0;
-  while (IsSeparator(p[separators])) ++separators;
+  while (Detail::IsPathSeparator(p[separators])) ++separators;
   if (separators == 0) {
-    if (IsAsciiLetter(p[0]) && p[1] == L':') return {longForm ? L"\\\\?\\" : L"", 1, true, true};
+    if (Detail::IsAsciiLetter(p[0]) && p[1] == L':') return {longForm ? L"\\\\?\\" : L"", 1, true, true};
     return {L"", 0, false, false};
   }
   *s = p + separators;
   if (separators == 1) return {L"\\", 0, true, false};
-  if ((*s)[0] == L'.' && IsSeparator((*s)[1])) {
+  if ((*s)[0] == L'.' && Detail::IsPathSeparator((*s)[1])) {
     *s += 2;
     return {L"\\\\.\\", 1, true, false};
   }
@@ -73,10 +66,10 @@ SPrefix ReadPrefix(const wchar_t** s, bool longForm) {
 // Cuts `s` into components at runs of separators and trims the trailing white space of the last.
 bool SplitParts(const wchar_t* s, tPartVector& parts) {
   while (*s) {
-    while (IsSeparator(*s)) ++s;
+    while (Detail::IsPathSeparator(*s)) ++s;
     if (!*s) break;
     const wchar_t* start = s;
-    while (*s && !IsSeparator(*s)) ++s;
+    while (*s && !Detail::IsPathSeparator(*s)) ++s;
     size_type length = static_cast<size_type>(s - start);
     if (!parts.PushBack(SPart{start, length})) return false;
   }

@@ -3,6 +3,7 @@
 
 #include "orvutil/foundation/strings.h"
 #include "orvutil/foundation/vector.h"
+#include "path_chars.h"
 
 namespace Orv {
 
@@ -16,22 +17,9 @@ constexpr size_type npos = tstring::npos;
 constexpr DWORD kFirstModulePathBuffer = 512;
 constexpr DWORD kLargestModulePathBuffer = 1u << 20;
 
-bool IsSeparator(wchar_t c) {
-  return c == L'\\' || c == L'/';
-}
-
-bool IsAsciiLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
-
-// Whether `s` starts with a drive letter and its colon.
-bool StartsWithDrive(const wchar_t* s) {
-  return IsAsciiLetter(s[0]) && s[1] == L':';
-}
-
 // Whether `s` is a drive-absolute or bare drive path: "D:" followed by its end or a separator.
 bool IsDrivePath(const wchar_t* s) {
-  return StartsWithDrive(s) && (s[2] == L'\0' || IsSeparator(s[2]));
+  return Detail::StartsWithDrive(s) && (s[2] == L'\0' || Detail::IsPathSeparator(s[2]));
 }
 
 // Whether `s` starts with the long-path prefix "\\?\".
@@ -46,8 +34,8 @@ size_type LastSeparator(const tstring& path) {
 // The length of the drive part of `path` ("C:" or "\\?\C:"), or 0 when it has none.
 size_type DrivePartLength(const tstring& path) {
   const wchar_t* s = path.c_str();
-  if (StartsWithDrive(s)) return 2;
-  if (StartsWithLongPrefix(s) && StartsWithDrive(s + 4)) return 6;
+  if (Detail::StartsWithDrive(s)) return 2;
+  if (StartsWithLongPrefix(s) && Detail::StartsWithDrive(s + 4)) return 6;
   return 0;
 }
 
@@ -110,10 +98,10 @@ tstring& StripPathTail(tstring& path) {
 
 tstring& AppendPathTail(tstring& path, wchar_t const* tail) {
   if (!tail || !tail[0]) return path;
-  if (IsDrivePath(tail) || (IsSeparator(tail[0]) && IsSeparator(tail[1]))) {
+  if (IsDrivePath(tail) || (Detail::IsPathSeparator(tail[0]) && Detail::IsPathSeparator(tail[1]))) {
     path = tail;  // drive, UNC or device: the tail names a place of its own
-  } else if (!IsSeparator(tail[0])) {
-    if (!path.empty() && !IsSeparator(path[path.size() - 1])) path += L'\\';
+  } else if (!Detail::IsPathSeparator(tail[0])) {
+    if (!path.empty() && !Detail::IsPathSeparator(path[path.size() - 1])) path += L'\\';
     path += tail;
   } else {
     size_type drive = DrivePartLength(path);
@@ -143,7 +131,7 @@ tstring GetPathTail(wchar_t const* path) {
   if (!path) return tstring();
   const wchar_t* tail = path;
   for (const wchar_t* p = path; *p; ++p) {
-    if (IsSeparator(*p)) tail = p + 1;
+    if (Detail::IsPathSeparator(*p)) tail = p + 1;
   }
   return tstring(tail);
 }

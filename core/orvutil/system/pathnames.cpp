@@ -6,6 +6,7 @@
 #include "detail.h"
 #include "orvutil/foundation/paths.h"
 #include "orvutil/foundation/strings.h"
+#include "../foundation/path_chars.h"
 
 namespace Orv {
 
@@ -14,18 +15,6 @@ namespace {
 // GetShortPathNameW is asked with this many characters first and then with what it asks for.
 constexpr DWORD kFirstShortPathBuffer = MAX_PATH;
 constexpr int kBufferAttempts = 4;
-
-bool IsSeparator(wchar_t c) {
-  return c == L'\\' || c == L'/';
-}
-
-bool IsAsciiLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
-
-bool StartsWithDrive(const wchar_t* path) {
-  return IsAsciiLetter(path[0]) && path[1] == L':';
-}
 
 // The form in which paths are compared: canonical, without a long prefix, ASCII case folded.
 tstring ComparableForm(const wchar_t* path) {
@@ -71,18 +60,20 @@ bool PathInPath(const wchar_t* directory, const wchar_t* path, bool useShortPath
 
 bool IsAbsolutePath(const wchar_t* path) {
   if (!path) return false;
-  return (StartsWithDrive(path) && IsSeparator(path[2])) || (IsSeparator(path[0]) && IsSeparator(path[1]));
+  return (Detail::StartsWithDrive(path) && Detail::IsPathSeparator(path[2])) ||
+         (Detail::IsPathSeparator(path[0]) && Detail::IsPathSeparator(path[1]));
 }
 
 bool IsDriveRelativePath(const wchar_t* path) {
   if (!path) return false;
-  return (IsSeparator(path[0]) && !IsSeparator(path[1])) || (StartsWithDrive(path) && !IsSeparator(path[2]));
+  return (Detail::IsPathSeparator(path[0]) && !Detail::IsPathSeparator(path[1])) ||
+         (Detail::StartsWithDrive(path) && !Detail::IsPathSeparator(path[2]));
 }
 
 wchar_t GetDriveLetter(const wchar_t* path) {
   if (!path) return 0;
   if (path[0] == L'\\' && path[1] == L'\\' && path[2] == L'?' && path[3] == L'\\') path += 4;
-  if (!StartsWithDrive(path)) return 0;
+  if (!Detail::StartsWithDrive(path)) return 0;
   return path[0] >= L'a' ? static_cast<wchar_t>(path[0] - L'a' + L'A') : path[0];
 }
 
