@@ -25,13 +25,35 @@ bool OtherThreadCanEnter(CRITICAL_SECTION& section) {
   return entered;
 }
 
-class LocksAllowed : public ::testing::Test {
+// Switches locking as a test needs it and puts the previous state back afterwards (the test
+// program runs with the library started, so locking is normally on).
+class LockSwitch : public ::testing::Test {
  protected:
-  void SetUp() override { CScopeCriticalSection::SetCriticalSectionsAllowed(true); }
-  void TearDown() override {
-    CScopeCriticalSection::SetCriticalSectionsAllowed(false);
-    Orv::SetLibraryShutDown(false);
+  explicit LockSwitch(bool allowed) : m_allowed(allowed) {}
+  void SetUp() override {
+    m_wasAllowed = CScopeCriticalSection::AreCriticalSectionsAllowed();
+    m_wasShutDown = Orv::IsLibraryShutDown();
+    CScopeCriticalSection::SetCriticalSectionsAllowed(m_allowed);
   }
+  void TearDown() override {
+    CScopeCriticalSection::SetCriticalSectionsAllowed(m_wasAllowed);
+    Orv::SetLibraryShutDown(m_wasShutDown);
+  }
+
+ private:
+  bool m_allowed;
+  bool m_wasAllowed = false;
+  bool m_wasShutDown = false;
+};
+
+class LocksAllowed : public LockSwitch {
+ protected:
+  LocksAllowed() : LockSwitch(true) {}
+};
+
+class LocksOff : public LockSwitch {
+ protected:
+  LocksOff() : LockSwitch(false) {}
 };
 
 }  // namespace
@@ -59,8 +81,7 @@ TEST(CriticalSection, TryEnterFailsWhileAnotherThreadHoldsIt) {
   EXPECT_EQ(&raw, &section.GetCS());
 }
 
-TEST(ScopeCriticalSection, EntersNothingWhileLocksAreOff) {
-  CScopeCriticalSection::SetCriticalSectionsAllowed(false);
+TEST_F(LocksOff, ScopeGuardEntersNothing) {
   CCriticalSection section;
   {
     CScopeCriticalSection guard(section.GetCS());
@@ -169,8 +190,7 @@ TEST_F(LocksAllowed, ScopeSharedGuardLocksTheBorrowedSection) {
   EXPECT_EQ(shared.GetShare(), nullptr);  // the guard's share was the only one
 }
 
-TEST(SharedCriticalSection, ScopeSharedGuardDoesNothingWhileLocksAreOff) {
-  CScopeCriticalSection::SetCriticalSectionsAllowed(false);
+TEST_F(LocksOff, ScopeSharedGuardDoesNothing) {
   CSharedCriticalSection shared;
   {
     CScopeSharedCriticalSection guard(shared, true);

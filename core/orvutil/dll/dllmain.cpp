@@ -1,7 +1,9 @@
 // Entry point of orvutil.dll.
 #include <windows.h>
 
+#include "../threads/dispatch.h"
 #include "orvutil/com.h"
+#include "orvutil/diag.h"
 #include "orvutil/threads/locks.h"
 
 namespace {
@@ -22,6 +24,13 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
   switch (reason) {
     case DLL_PROCESS_ATTACH:
       g_instance = instance;
+      break;
+    case DLL_THREAD_ATTACH:
+      // Threads that start after the library cover their faults as the main thread does.
+      if (Orv::DidStartup()) Orv::InstallStructuredExceptionTranslator();
+      break;
+    case DLL_THREAD_DETACH:
+      Orv::Detail::RunThreadExitFunctions();
       break;
     case DLL_PROCESS_DETACH:
       // Static destructors run after this: they must not take locks any more.

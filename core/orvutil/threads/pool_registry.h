@@ -1,0 +1,15 @@
+// The list of all thread pools (global critical section 25), which pools join when constructed and
+// leave when their destruction begins.
+#pragma once
+
+namespace Orv {
+
+class CThreadPool;
+
+namespace Detail {
+
+void RegisterThreadPool(CThreadPool* pool);
+void UnregisterThreadPool(CThreadPool* pool);
+
+}  // namespace Detail
+}  // namespace Orv

@@ -1,0 +1,64 @@
+// Thread-exit functions: registered by any thread, run by that thread when it leaves (the DLL entry
+// point's DLL_THREAD_DETACH, or the main thread's clean-up at library shut-down).
+#include <utility>
+
+#include "dispatch.h"
+#include "function_entry.h"
+#include "orvutil/foundation/vector.h"
+#include "orvutil/threads/locks.h"
+#include "orvutil/threads/mainthread.h"
+
+namespace Orv {
+
+namespace {
+
+using Detail::SFunctionEntry;
+using EntryList = tVectorPOD<SFunctionEntry*>;
+
+// Every thread's registrations, oldest first, under section 26. Never destroyed: threads leave
+// until the process ends.
+EntryList& ExitList() {
+  static EntryList& s_list = *new EntryList;
+  return s_list;
+}
+
+// Moves the entries of `threadId` out of the list, newest first; the others keep their order.
+EntryList TakeEntriesOf(DWORD threadId) {
+  EntryList taken;
+  CScopeCriticalSection guard(eGlobalCSMainThreadQueue);
+  EntryList& list = ExitList();
+  for (unsigned i = list.Count(); i-- > 0;) {
+    if (list[i]->threadId == threadId) taken.PushBack(list[i]);
+  }
+  if (taken.IsEmpty()) return taken;
+  unsigned kept = 0;
+  for (unsigned i = 0; i < list.Count(); ++i) {
+    if (list[i]->threadId != threadId) list[kept++] = list[i];
+  }
+  list.Resize(kept);
+  return taken;
+}
+
+}  // namespace
+
+void AtThreadExit(std::function<void()> fn, CModule* module) {
+  if (!fn) return;
+  SFunctionEntry* entry = Detail::NewFunctionEntry(std::move(fn), module);
+  if (!entry) return;
+  bool added;
+  {
+    CScopeCriticalSection guard(eGlobalCSMainThreadQueue);
+    added = ExitList().PushBack(entry);
+  }
+  if (!added) Detail::FreeFunctionEntry(entry);
+}
+
+namespace Detail {
+
+void RunThreadExitFunctions() {
+  for (SFunctionEntry* entry : TakeEntriesOf(::GetCurrentThreadId())) RunFunctionEntry(entry);
+}
+
+}  // namespace Detail
+
+}  // namespace Orv
