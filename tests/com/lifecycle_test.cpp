@@ -4,47 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
+
+#include "../support/run_self.h"
 
 namespace {
 
-// Runs this executable with `arguments` and returns what it wrote to standard output.
-std::string RunSelf(wchar_t const* arguments, DWORD& exitCode) {
-  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "no pipe";
-  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  wchar_t path[MAX_PATH];
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring commandLine = std::wstring(L"\"") + path + L"\" " + arguments;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION process = {};
-  BOOL started =
-      ::CreateProcessW(path, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  ::CloseHandle(writeEnd);
-  std::string output;
-  char buffer[512];
-  DWORD got = 0;
-  while (started && ::ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) output.append(buffer, got);
-  ::CloseHandle(readEnd);
-  if (!started) return "not started";
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  ::GetExitCodeProcess(process.hProcess, &exitCode);
-  ::CloseHandle(process.hProcess);
-  ::CloseHandle(process.hThread);
-  return output;
-}
-
 TEST(Lifecycle, StartsOnceAndShutsDownInOrder) {
   DWORD exitCode = 1;
-  std::string output = RunSelf(L"--lifecycle", exitCode);
-  output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+  std::string output = OrvTest::RunSelf(L"--lifecycle", exitCode);
   std::string expected =
       "main module is the library 1\n"
       "locks before start-up 0\n"
