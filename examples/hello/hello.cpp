@@ -1,10 +1,15 @@
-// hello: a host program that loads orvutil.dll and prints who it is: the module's file name,
-// its file version and its module GUID, all read back from the loaded DLL.
+// hello: a small host program built on orvutil. It starts the library, prints who the library is
+// (read back from its module: path, version, GUID, internal name, architecture) and which modules
+// are loaded, then hashes a few texts on the thread pool's workers and reports each result from the
+// main thread, where completions are delivered. Shut-down happens when `init` goes out of scope.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
-#include <vector>
+
+#include "orvutil/orvutil.h"
+
+ORV_DEFINE_MODULE(Orv::CModule)
 
 namespace {
 
@@ -15,49 +20,77 @@ std::string Utf8(const wchar_t* text) {
   return out;
 }
 
-std::wstring ModuleFileName(HMODULE module) {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::wstring();
-    if (length < path.size()) return std::wstring(path.data(), length);
-    path.resize(path.size() * 2);
-  }
+std::string Utf8(const Orv::tstring& text) {
+  return Utf8(text.c_str());
 }
+
+// The file version of a module, as "a.b.c.d".
+std::string FileVersion(const wchar_t* path) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  std::string bytes(size, '\0');
+  void* value = nullptr;
+  UINT length = 0;
+  if (size == 0 || !GetFileVersionInfoW(path, 0, size, &bytes[0]) ||
+      !VerQueryValueW(&bytes[0], L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) {
+    return "?";
+  }
+  const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  char text[64];
+  std::snprintf(text, sizeof(text), "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+  return text;
+}
+
+// Hashes its text on a worker; reports the result on the main thread.
+class CHashItem : public Orv::IWorkItem {
+ public:
+  void SetText(const wchar_t* text) { m_text = text; }
+  void Run() override {
+    m_hash = Orv::HashBytes(reinterpret_cast<const unsigned char*>(m_text.c_str()), m_text.size() * 2);
+    m_workerThread = GetCurrentThreadId();
+  }
+  void OnComplete() override {
+    std::printf("  %-10s hash %08x  (worker thread %lu, reported on the main thread: %s)\n", Utf8(m_text).c_str(),
+                m_hash, m_workerThread, Orv::IsRunningOnMainThread() ? "yes" : "no");
+  }
+
+ private:
+  Orv::tstring m_text;
+  unsigned m_hash = 0;
+  DWORD m_workerThread = 0;
+};
 
 }  // namespace
 
+ORV_CLASS_GUID(CHashItem, 0x2f7d1c40, 0x8a5b, 0x4e36, 0x9b, 0x21, 0x6c, 0x0d, 0x4e, 0x5f, 0x71, 0x82)
+
 int main() {
-  HMODULE library = LoadLibraryW(L"orvutil.dll");
-  if (!library) {
-    std::fprintf(stderr, "hello: cannot load orvutil.dll (error %lu)\n", GetLastError());
-    return 1;
-  }
-  std::wstring path = ModuleFileName(library);
-
-  DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  std::vector<BYTE> info(size);
-  if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, info.data())) {
-    std::fprintf(stderr, "hello: %s has no version resource\n", Utf8(path.c_str()).c_str());
+  Orv::GetThisModule();  // the program's own module, so that it is the main module
+  Orv::CWinMainInit init(Orv::eWinMainComApartment);
+  if (!init.Success()) {
+    std::fprintf(stderr, "hello: the library did not start\n");
     return 1;
   }
 
-  void* value = nullptr;
-  UINT length = 0;
-  std::printf("module:  %s\n", Utf8(path.c_str()).c_str());
-  if (VerQueryValueW(info.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
-    const VS_FIXEDFILEINFO* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-    std::printf("version: %u.%u.%u.%u\n", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+  Orv::CModule& library = Orv::GetOrvutilModule();
+  std::printf("module:  %s\n", Utf8(library.GetPath()).c_str());
+  std::printf("version: %s\n", FileVersion(library.GetPath().c_str()).c_str());
+  std::printf("guid:    %s\n", Utf8(Orv::StringFromGUID(library.GetID())).c_str());
+  std::printf("name:    %s (%s, %u-bit)\n", Utf8(library.GetInternalName()).c_str(),
+              Utf8(library.GetBuildArch()).c_str(), library.GetBuildBits());
+  std::printf("modules loaded: %u, main module %s\n", Orv::GetModuleCount(),
+              Utf8(Orv::GetMainModule()->GetName()).c_str());
+
+  std::printf("hashing on the thread pool:\n");
+  for (const wchar_t* text : {L"orvutil", L"modules", L"threads", L"windows"}) {
+    CHashItem* item = nullptr;
+    if (FAILED(Orv::CComObject<CHashItem>::CreateObject(nullptr, &item))) return 1;
+    item->SetText(text);
+    Orv::GetGlobalThreadPool()->AddWorkItem(item);
+    item->_GetUnknown()->Release();
   }
-  if (VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &value, &length) && length >= 4) {
-    const WORD* translation = static_cast<const WORD*>(value);
-    wchar_t query[64];
-    swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\GUID", translation[0], translation[1]);
-    if (VerQueryValueW(info.data(), query, &value, &length))
-      std::printf("guid:    %s\n", Utf8(static_cast<const wchar_t*>(value)).c_str());
-  }
-  FreeLibrary(library);
+  Orv::GetGlobalThreadPool()->WaitForAllWork();
+  std::printf("done\n");
   return 0;
 }
