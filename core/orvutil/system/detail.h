@@ -24,6 +24,25 @@ bool IsRoot(const tstring& path);
 // The attributes, times and size of a file or directory.
 bool ReadAttributeData(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA& data);
 
+// The text of a Windows function that fills a buffer and, when the buffer is too small, returns the
+// size it needs (terminator included): `fill(size, buffer)` returns the characters written, the
+// size needed, or 0 on failure. Starts with `firstSize` characters; empty on failure.
+template <typename Fill>
+tstring ReadGrowingString(DWORD firstSize, Fill&& fill) {
+  DWORD size = firstSize;
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    tstring text(size, L'\0');
+    DWORD written = fill(size, text.begin());
+    if (written == 0) return tstring();
+    if (written < size) {
+      text.resize(written);
+      return text;
+    }
+    size = written;
+  }
+  return tstring();
+}
+
 // Whether `file` may be a file handle: neither null nor INVALID_HANDLE_VALUE.
 inline bool IsFileHandle(HANDLE file) {
   return file && file != INVALID_HANDLE_VALUE;

@@ -11,7 +11,6 @@ namespace {
 
 // GetCurrentDirectoryW is asked with this many characters first and then with what it asks for.
 constexpr DWORD kFirstDirectoryBuffer = MAX_PATH;
-constexpr int kBufferAttempts = 4;
 
 DWORD ReadAttributes(const tstring& longPath) {
   return ::GetFileAttributesW(longPath.c_str());
@@ -88,18 +87,8 @@ bool GetDirectoryContents(const wchar_t* path, tObjVector<tstring>& files, tObjV
 }
 
 tstring GetCurrentDirectoryW() {
-  DWORD size = kFirstDirectoryBuffer;
-  for (int attempt = 0; attempt < kBufferAttempts; ++attempt) {
-    tstring directory(size, L'\0');
-    DWORD written = ::GetCurrentDirectoryW(size, directory.begin());
-    if (written == 0) return tstring();
-    if (written < size) {
-      directory.resize(written);
-      return directory;
-    }
-    size = written;  // the size needed, terminator included
-  }
-  return tstring();
+  return Detail::ReadGrowingString(kFirstDirectoryBuffer,
+                                   [](DWORD size, wchar_t* buffer) { return ::GetCurrentDirectoryW(size, buffer); });
 }
 
 bool SetCurrentDirectoryW(const wchar_t* path) {

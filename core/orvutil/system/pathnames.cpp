@@ -14,7 +14,6 @@ namespace {
 
 // GetShortPathNameW is asked with this many characters first and then with what it asks for.
 constexpr DWORD kFirstShortPathBuffer = MAX_PATH;
-constexpr int kBufferAttempts = 4;
 
 // The form in which paths are compared: canonical, without a long prefix, ASCII case folded.
 tstring ComparableForm(const wchar_t* path) {
@@ -35,18 +34,10 @@ bool Contains(const tstring& directory, const tstring& path) {
 tstring GetShortPath(const wchar_t* path) {
   tstring longPath = Detail::LongPath(path);
   if (longPath.empty()) return tstring();
-  DWORD size = kFirstShortPathBuffer;
-  for (int attempt = 0; attempt < kBufferAttempts; ++attempt) {
-    tstring shortPath(size, L'\0');
-    DWORD written = ::GetShortPathNameW(longPath.c_str(), shortPath.begin(), size);
-    if (written == 0) return tstring();
-    if (written < size) {
-      shortPath.resize(written);
-      return Detail::WithoutLongPrefix(shortPath);
-    }
-    size = written;  // the size needed, terminator included
-  }
-  return tstring();
+  tstring shortPath = Detail::ReadGrowingString(kFirstShortPathBuffer, [&](DWORD size, wchar_t* buffer) {
+    return ::GetShortPathNameW(longPath.c_str(), buffer, size);
+  });
+  return shortPath.empty() ? shortPath : Detail::WithoutLongPrefix(shortPath);
 }
 
 bool PathInPath(const wchar_t* directory, const wchar_t* path, bool useShortPaths) {

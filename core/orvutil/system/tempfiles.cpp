@@ -19,7 +19,6 @@ constexpr wchar_t kAreaName[] = L"Orvane";
 constexpr unsigned kMaxTempNames = 1000;
 // GetTempPathW is asked with this many characters first and then with what it asks for.
 constexpr DWORD kFirstTempPathBuffer = 512;
-constexpr int kBufferAttempts = 4;
 
 // The process-wide state of the area, guarded by `lock`.
 struct STempArea {
@@ -37,18 +36,9 @@ STempArea& TempArea() {
 
 // The user's temporary directory, canonical and without a long prefix; empty on failure.
 tstring UserTempPath() {
-  DWORD size = kFirstTempPathBuffer;
-  for (int attempt = 0; attempt < kBufferAttempts; ++attempt) {
-    tstring path(size, L'\0');
-    DWORD written = ::GetTempPathW(size, path.begin());
-    if (written == 0) return tstring();
-    if (written < size) {
-      path.resize(written);
-      return Detail::WithoutLongPrefix(CanonicalizePath(path.c_str(), false, false));
-    }
-    size = written;  // the size needed, terminator included
-  }
-  return tstring();
+  tstring path = Detail::ReadGrowingString(kFirstTempPathBuffer,
+                                           [](DWORD size, wchar_t* buffer) { return ::GetTempPathW(size, buffer); });
+  return path.empty() ? path : Detail::WithoutLongPrefix(CanonicalizePath(path.c_str(), false, false));
 }
 
 // Whether a canonical sub-directory name stays inside the area when appended to it.
