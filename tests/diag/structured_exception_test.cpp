@@ -95,6 +95,46 @@ TEST(StructuredExceptions, FaultsHandledBySystemCodeStayUntouched) {
   EXPECT_TRUE(::IsBadReadPtr(nullptr, 4));
 }
 
+LONG WINAPI ProbeFilter(EXCEPTION_POINTERS*) {
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The filter currently installed (read by swapping in a probe and back).
+LPTOP_LEVEL_EXCEPTION_FILTER CurrentFilter() {
+  LPTOP_LEVEL_EXCEPTION_FILTER current = ::SetUnhandledExceptionFilter(&ProbeFilter);
+  ::SetUnhandledExceptionFilter(current);
+  return current;
+}
+
+TEST(StructuredExceptions, UninstallRestoresThePreviousFilterAndInstallWorksAgain) {
+  LPTOP_LEVEL_EXCEPTION_FILTER translator = CurrentFilter();
+  Orv::UninstallStructuredExceptionTranslator();
+  EXPECT_FALSE(Orv::IsStructuredExceptionTranslatorInstalled());
+  EXPECT_NE(translator, CurrentFilter());
+  Orv::InstallStructuredExceptionTranslator();
+  EXPECT_EQ(translator, CurrentFilter());
+  bool caught = false;
+  try {
+    ReadNull();
+  } catch (Orv::CStructuredException const&) {
+    caught = true;
+  }
+  EXPECT_TRUE(caught);
+}
+
+TEST(StructuredExceptions, UninstallLeavesAFilterInstalledOverTheTranslator) {
+  Orv::UninstallStructuredExceptionTranslator();
+  LPTOP_LEVEL_EXCEPTION_FILTER original = CurrentFilter();
+  Orv::InstallStructuredExceptionTranslator();
+  LPTOP_LEVEL_EXCEPTION_FILTER translator = ::SetUnhandledExceptionFilter(&ProbeFilter);
+  EXPECT_NE(original, translator);
+  Orv::UninstallStructuredExceptionTranslator();
+  EXPECT_EQ(&ProbeFilter, CurrentFilter());
+  ::SetUnhandledExceptionFilter(original);
+  Orv::InstallStructuredExceptionTranslator();  // back as the test program started
+  EXPECT_EQ(translator, CurrentFilter());
+}
+
 TEST(StructuredExceptions, CopyKeepsCodeAndAddress) {
   Orv::CStructuredException a(1, nullptr);
   Orv::CStructuredException b(EXCEPTION_ACCESS_VIOLATION, &g_destroyed);

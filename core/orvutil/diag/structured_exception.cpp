@@ -114,7 +114,15 @@ LONG WINAPI TranslatingFilter(EXCEPTION_POINTERS* pointers) {
 
 void InstallStructuredExceptionTranslator() {
   if (::InterlockedCompareExchange(&g_installed, 1, 0) != 0) return;
-  g_previousFilter = ::SetUnhandledExceptionFilter(&TranslatingFilter);
+  LPTOP_LEVEL_EXCEPTION_FILTER previous = ::SetUnhandledExceptionFilter(&TranslatingFilter);
+  g_previousFilter = previous == &TranslatingFilter ? nullptr : previous;  // never chain to itself
+}
+
+void UninstallStructuredExceptionTranslator() {
+  if (::InterlockedExchange(&g_installed, 0) == 0) return;
+  LPTOP_LEVEL_EXCEPTION_FILTER current = ::SetUnhandledExceptionFilter(g_previousFilter);
+  if (current != &TranslatingFilter) ::SetUnhandledExceptionFilter(current);
+  g_previousFilter = nullptr;
 }
 
 bool IsStructuredExceptionTranslatorInstalled() {

@@ -33,6 +33,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
       Orv::Detail::RunThreadExitFunctions();
       break;
     case DLL_PROCESS_DETACH:
+      // The filter must not outlive the code it points into.
+      Orv::UninstallStructuredExceptionTranslator();
       // Static destructors run after this: they must not take locks any more.
       Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(false);
       break;

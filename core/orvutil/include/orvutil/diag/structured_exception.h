@@ -43,6 +43,10 @@ class ORV_API CStructuredException {
 
 // Installs the translator (idempotent); every thread of the process is covered from then on.
 ORV_API void InstallStructuredExceptionTranslator();
+// Puts back the filter that was there before, unless another filter has been installed over the
+// translator since (it is then left in place). The library does this when it is unloaded, so the
+// process never keeps a filter that points into an unloaded DLL.
+ORV_API void UninstallStructuredExceptionTranslator();
 ORV_API bool IsStructuredExceptionTranslatorInstalled();
 
 }  // namespace Orv
