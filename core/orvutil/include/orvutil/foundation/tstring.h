@@ -78,7 +78,8 @@ class ORV_API tstring_base<TStringShared> {
   // Construction and lifetime.
   tstring_base() { _init(); }
   tstring_base(const tstring_base& other) : m_shared(other.m_shared) { m_shared->AddRef(); }
-  tstring_base(tstring_base&& other) noexcept : m_shared(other.m_shared) { other.m_shared = nullptr; }
+  // Takes the record; the source is left a valid empty string (sharing the empty record).
+  tstring_base(tstring_base&& other) noexcept : m_shared(other.m_shared) { other._init(); }
   tstring_base(const wchar_t* s);
   // `n` characters of `s` (npos: up to its terminator); null or zero gives the empty string.
   tstring_base(const wchar_t* s, size_type n);
@@ -112,7 +113,7 @@ class ORV_API tstring_base<TStringShared> {
     if (this != &other) {
       _release();
       m_shared = other.m_shared;
-      other.m_shared = nullptr;
+      other._init();
     }
     return *this;
   }
