@@ -1,6 +1,13 @@
 // The structured-exception translator: the process's top-level exception filter resumes a faulting
-// thread in a trampoline that throws CStructuredException, with the fault address as its return
-// address, so the C++ unwinder continues from the faulting instruction.
+// thread in a trampoline that throws CStructuredException, as if the faulting instruction had
+// called it, so the C++ unwinder continues from the faulting instruction.
+//
+// The unwinder takes a return address as the end of a call and looks up the instruction before
+// it. On x64 the trampoline's return address is therefore the fault address + 1, which lies inside
+// the faulting instruction: a fault on the first instruction of a try block or of a scope with
+// destructors is then found in that region, not in the one before. On x86 the trampoline's frame
+// information marks it as a signal frame, which makes the unwinder take the fault address itself
+// as the faulting frame's instruction.
 //
 // The trampoline keeps a frame pointer and aligns the stack itself, so the fault may happen at any
 // stack alignment; its unwind information restores the faulting frame's stack pointer exactly.
@@ -20,7 +27,7 @@ void orv_structured_exception_trampoline();
 }  // extern "C"
 
 #if defined(__x86_64__)
-// Entered with rcx = code, rdx = address and the fault address on top of the stack. Windows x64
+// Entered with rcx = code, rdx = address and the fault address + 1 on top of the stack. Windows x64
 // unwind codes describe the frame; the frame pointer restores rsp whatever the alignment.
 asm(R"(
     .text
@@ -89,7 +96,7 @@ void RedirectToThrow(CONTEXT& context, EXCEPTION_RECORD const& record) {
   auto address = reinterpret_cast<ULONG_PTR>(record.ExceptionAddress);
 #if defined(__x86_64__)
   context.Rsp -= sizeof(ULONG_PTR);
-  *reinterpret_cast<ULONG_PTR*>(context.Rsp) = address;
+  *reinterpret_cast<ULONG_PTR*>(context.Rsp) = address + 1;
   context.Rcx = record.ExceptionCode;
   context.Rdx = address;
   context.Rip = reinterpret_cast<ULONG_PTR>(&orv_structured_exception_trampoline);
