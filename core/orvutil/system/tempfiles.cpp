@@ -10,6 +10,7 @@
 #include "orvutil/system/filesystem.h"
 #include "orvutil/system/pathnames.h"
 #include "orvutil/threads/locks.h"
+#include "../foundation/path_chars.h"
 
 namespace Orv {
 
@@ -48,6 +49,15 @@ bool StaysInsideArea(const tstring& name) {
   // Canonical relative paths keep ".." only at their start.
   bool climbs = name.compare(0, 2, L"..") == 0 && (name.size() == 2 || name[2] == L'\\');
   return !climbs;
+}
+
+// Whether `part` can only be a piece of one file name: no separator, no colon (a drive or a
+// stream) and no "..". Device paths need separators, so they are refused as well.
+bool IsNamePart(const wchar_t* part) {
+  for (const wchar_t* c = part; *c; ++c) {
+    if (Detail::IsPathSeparator(*c) || *c == L':' || (c[0] == L'.' && c[1] == L'.')) return false;
+  }
+  return true;
 }
 
 bool EntryExists(const tstring& path) {
@@ -101,6 +111,7 @@ tstring GetTempDirectory() {
 tstring CreateTempFile(const wchar_t* prefix, const wchar_t* extension) {
   if (!prefix) prefix = L"TempFile";
   if (!extension) extension = L"tmp";
+  if (!IsNamePart(prefix) || !IsNamePart(extension)) return tstring();
   STempArea& area = TempArea();
   CScopeCriticalSection guard(area.lock.GetCS());
   tstring directory = GetTempDirectory();

@@ -23,7 +23,9 @@ ORV_API tstring GetTempDirectory();
 // Creates an empty file named <area>\<prefix><counter>.<extension> (prefix "TempFile" and
 // extension "tmp" by default; the dot is always there) for the first counter value whose name is
 // free, and returns its path. The process-wide counter advances past every name tried. Empty after
-// 1000 taken names or when the file cannot be created.
+// 1000 taken names or when the file cannot be created. A prefix or extension that holds a
+// separator, a colon or ".." would name a file outside the area: it is refused with the empty
+// string, and the counter does not move.
 ORV_API tstring CreateTempFile(const wchar_t* prefix = nullptr, const wchar_t* extension = nullptr);
 
 // Whether `path` lies inside the area's directory.
