@@ -29,87 +29,116 @@ struct SPart {
   }
   bool IsDot() const { return Is(L".", 1); }
   bool IsDotDot() const { return Is(L"..", 2); }
-  bool IsDrive() const { return length == 2 && Detail::IsAsciiLetter(start[0]) && start[1] == L':'; }
 };
 
 // Most paths have few components: that many are held inside the array without allocating.
 using tPartVector = tVectorPOD<SPart, 32>;
 
-// What comes before the components, and how many leading components form the root that ".."
-// cannot climb above. `absolute` says whether a ".." at the root is dropped (it names the root
-// itself) rather than kept (a relative path going up from where it starts).
+SPart TrimmedEnd(SPart part) {
+  while (part.length && IsWhiteSpace(part.start[part.length - 1])) --part.length;
+  return part;
+}
+
+// What comes before the components: the prefix text, for a drive-relative path its drive ("C:",
+// two characters of the source), and how many leading components form the root (drive, UNC server
+// and share, device), which are names as they stand and which ".." cannot climb above. `absolute`
+// says whether a ".." at the root is dropped (it names the root itself) rather than kept (a path
+// going up from where it starts).
 struct SPrefix {
   const wchar_t* text;
+  const wchar_t* drive;
   unsigned rootParts;
   bool absolute;
-  bool drive;  // the path starts with a drive letter and colon
+
+  bool IsRelative() const { return !absolute && !drive; }
 };
 
-// Works out the prefix from the leading separators at `*s` and moves `*s` to the first component.
+// Works out the prefix from the start of `*s` and moves `*s` to the first component.
 SPrefix ReadPrefix(const wchar_t** s, bool longForm) {
   const wchar_t* p = *s;
   unsigned separators = 0;
   while (Detail::IsPathSeparator(p[separators])) ++separators;
   if (separators == 0) {
-    if (Detail::IsAsciiLetter(p[0]) && p[1] == L':') return {longForm ? L"\\\\?\\" : L"", 1, true, true};
-    return {L"", 0, false, false};
+    if (!Detail::StartsWithDrive(p)) return {L"", nullptr, 0, false};
+    // "C:" alone or before a separator is the drive's root, the first component; "C:dir" is
+    // relative to the drive's current directory and keeps its drive in front.
+    if (!p[2] || Detail::IsPathSeparator(p[2])) return {longForm ? L"\\\\?\\" : L"", nullptr, 1, true};
+    *s = p + 2;
+    return {L"", p, 0, false};
   }
   *s = p + separators;
-  if (separators == 1) return {L"\\", 0, true, false};
+  if (separators == 1) return {L"\\", nullptr, 0, true};
   if ((*s)[0] == L'.' && Detail::IsPathSeparator((*s)[1])) {
     *s += 2;
-    return {L"\\\\.\\", 1, true, false};
+    return {L"\\\\.\\", nullptr, 1, true};
   }
-  return {longForm ? L"\\\\?\\UNC\\" : L"\\\\", 2, true, false};
+  return {longForm ? L"\\\\?\\UNC\\" : L"\\\\", nullptr, 2, true};
 }
 
-// Cuts `s` into components at runs of separators and trims the trailing white space of the last.
+// Cuts `s` into components at runs of separators.
 bool SplitParts(const wchar_t* s, tPartVector& parts) {
   while (*s) {
     while (Detail::IsPathSeparator(*s)) ++s;
     if (!*s) break;
     const wchar_t* start = s;
     while (*s && !Detail::IsPathSeparator(*s)) ++s;
-    size_type length = static_cast<size_type>(s - start);
-    if (!parts.PushBack(SPart{start, length})) return false;
-  }
-  // A last component of white space only vanishes, and so do the separators before it.
-  while (parts.Count()) {
-    SPart& last = parts.Back();
-    while (last.length && IsWhiteSpace(last.start[last.length - 1])) --last.length;
-    if (last.length) break;
-    parts.PopBack();
+    if (!parts.PushBack(SPart{start, static_cast<size_type>(s - start)})) return false;
   }
   return true;
 }
 
-// Drops "." components and resolves ".." ones in place. A ".." removes the component before it,
-// but never a root component (drive, UNC server and share, device) nor another ".."; one that
-// cannot go up is dropped in an absolute path (the parent of a root is the root) and kept in a
-// relative one.
-void ResolveParts(tPartVector& parts, const SPrefix& prefix) {
-  unsigned kept = 0;
-  for (unsigned i = 0; i < parts.Count(); ++i) {
-    const SPart part = parts[i];
-    if (part.IsDot()) continue;
+// Appends `part` to the `kept` components at the front of `parts`, resolving it: "." goes; ".."
+// removes the component before it, but never a root component nor another ".."; one that cannot
+// go up is dropped in an absolute path and kept in a relative one. Root components are kept as
+// they stand.
+void KeepPart(tPartVector& parts, unsigned& kept, SPart part, const SPrefix& prefix) {
+  if (!part.length) return;
+  if (kept >= prefix.rootParts) {
+    if (part.IsDot()) return;
     if (part.IsDotDot()) {
       if (kept > prefix.rootParts && !parts[kept - 1].IsDotDot()) {
         --kept;
-        continue;
+        return;
       }
-      if (prefix.absolute) continue;
+      if (prefix.absolute) return;
     }
-    parts[kept++] = part;
+  }
+  parts[kept++] = part;
+}
+
+// Resolves the components in place. White space at the end of the path goes after that, and
+// what that uncovers (a last component ".. " becomes "..") is resolved in turn.
+void ResolveParts(tPartVector& parts, const SPrefix& prefix) {
+  unsigned kept = 0;
+  for (unsigned i = 0; i < parts.Count(); ++i) KeepPart(parts, kept, parts[i], prefix);
+  while (kept) {
+    SPart last = parts[kept - 1];
+    SPart trimmed = TrimmedEnd(last);
+    if (trimmed.length == last.length) break;
+    --kept;
+    KeepPart(parts, kept, trimmed, prefix);
   }
   parts.Resize(kept);
 }
 
-tstring JoinParts(const wchar_t* prefix, const tPartVector& parts) {
-  tstring result(prefix);
+// A relative path whose first component starts with a drive or white space would be read back as
+// another kind of path, or trimmed: such a component keeps a "." component before it.
+bool NeedsDotPrefix(const tPartVector& parts, const SPrefix& prefix) {
+  if (!prefix.IsRelative() || !parts.Count()) return false;
+  const SPart& first = parts[0];
+  return IsWhiteSpace(first.start[0]) || (first.length >= 2 && Detail::StartsWithDrive(first.start));
+}
+
+tstring JoinParts(const SPrefix& prefix, const tPartVector& parts) {
+  tstring result(prefix.text);
+  if (prefix.drive) result.append(prefix.drive, 2);
+  if (NeedsDotPrefix(parts, prefix)) result += L".\\";
   for (unsigned i = 0; i < parts.Count(); ++i) {
     if (i) result += L'\\';
     result.append(parts[i].start, parts[i].length);
   }
+  // A drive-relative path that resolves to the drive's current directory: "C:" would be its root.
+  if (prefix.drive && !parts.Count()) result += L'.';
   return result;
 }
 
@@ -126,10 +155,8 @@ tstring CanonicalizePath(wchar_t const* path, bool longForm, bool foldCase) {
     SPrefix prefix = ReadPrefix(&s, longForm);
     tPartVector parts;
     if (!SplitParts(s, parts)) return tstring();
-    // "C:dir" is relative to the drive's current directory: only a bare "C:" component is a root.
-    if (prefix.drive && (!parts.Count() || !parts[0].IsDrive())) prefix = {prefix.text, 0, false, false};
     ResolveParts(parts, prefix);
-    result = JoinParts(prefix.text, parts);
+    result = JoinParts(prefix, parts);
   }
   if (foldCase && !result.empty()) CanonicalizeStringInPlace(result.begin(), result.size());
   return result;

@@ -38,13 +38,17 @@ ORV_API tstring GetPathTail(wchar_t const* path);
 // The extension of GetPathTail(path) without its dot; empty when the tail has no dot.
 ORV_API tstring GetPathExtension(wchar_t const* path);
 
-// The canonical text of a path: leading white space and trailing white space of the last component
-// dropped, separators turned into single backslashes, no trailing separator, "." components
-// removed and ".." components resolved against the component before them. A ".." never climbs
-// above the root of an absolute path and is kept where there is nothing left to resolve it against
-// in a relative one ("..\b"). The prefix is kept in kind: relative, rooted "\", device "\\.\",
-// UNC "\\server" ("\\?\UNC\server" with longForm) or drive ("\\?\C:" with longForm). A path that
-// already starts with "\\?\" is taken verbatim. foldCase lowers ASCII capitals for comparisons.
+// The canonical text of a path: leading white space and trailing white space of the path dropped,
+// separators turned into single backslashes, no trailing separator, "." components removed and
+// ".." components resolved against the component before them. A ".." never climbs above the root
+// of an absolute path and is kept where there is nothing left to resolve it against in a relative
+// one ("..\b"). The root components (drive, UNC server and share, device name) are kept as they
+// stand. The kind of the path is kept: relative, drive-relative with its drive ("C:x\..\y" is
+// "C:y", and "C:x\.." is "C:."), rooted "\", device "\\.\", UNC "\\server" ("\\?\UNC\server" with
+// longForm) or drive-absolute ("\\?\C:" with longForm); only absolute paths get the long form. A
+// relative path whose first component starts with a drive or white space keeps ".\" before it. A
+// path that already starts with "\\?\" is taken verbatim. foldCase lowers ASCII capitals for
+// comparisons. A canonical path is its own canonical form.
 ORV_API tstring CanonicalizePath(wchar_t const* path, bool longForm = false, bool foldCase = false);
 
 // Whether two paths name the same thing: their canonical, case-folded forms are equal, or, with
