@@ -2,7 +2,6 @@
 // command-line tokenising.
 #include "orvutil/foundation/strings.h"
 
-#include <cstdint>
 #include <cwchar>
 #include <cwctype>
 
@@ -55,14 +54,17 @@ namespace {
 // The resource-instance override; changed under its global section, read without it.
 HINSTANCE volatile g_instanceOverride = nullptr;
 
-// True when the `count` characters at `p` lie (partly) inside the characters of `s`, terminator
-// included: such a pattern must be copied before `s` is changed.
-bool PointsInto(const tstring& s, wchar_t const* p, unsigned int count) {
-  uintptr_t first = reinterpret_cast<uintptr_t>(s.data());
-  uintptr_t last = first + (static_cast<uintptr_t>(s.size()) + 1) * sizeof(wchar_t);
-  uintptr_t from = reinterpret_cast<uintptr_t>(p);
-  uintptr_t to = from + (static_cast<uintptr_t>(count) + 1) * sizeof(wchar_t);
-  return from < last && to > first;
+// Calls `f` with the position of each occurrence of `from` that ReplaceAll replaces: found left
+// to right, each search starting after the previous occurrence, until one ends the text.
+template <class F>
+void ForEachReplacement(const tstring& s, wchar_t const* from, unsigned int fromLength, F f) {
+  unsigned int length = s.size();
+  for (unsigned int hit = s.find(from, 0, fromLength); hit != tstring::npos;) {
+    f(hit);
+    unsigned int next = hit + fromLength;
+    if (next >= length) return;
+    hit = s.find(from, next, fromLength);
+  }
 }
 
 bool IsStripSpace(wchar_t c) {
@@ -123,20 +125,24 @@ wchar_t* LoadBSTR(HINSTANCE module, unsigned int id) {
 tstring& ReplaceAll(tstring& s, wchar_t const* from, wchar_t const* to) {
   if (!from || !*from) return s;
   if (!to) to = L"";
-  unsigned int fromLength = static_cast<unsigned int>(wcslen(from));
-  unsigned int toLength = static_cast<unsigned int>(wcslen(to));
-  // Patterns taken from `s` itself would change under the edits: work on copies then.
-  tstring fromCopy, toCopy;
-  if (PointsInto(s, from, fromLength)) from = (fromCopy = tstring(from, fromLength)).c_str();
-  if (PointsInto(s, to, toLength)) to = (toCopy = tstring(to, toLength)).c_str();
-
-  unsigned int pos = s.find(from, 0, fromLength);
-  while (pos != tstring::npos) {
-    s.replace(pos, fromLength, to, toLength);
-    pos += toLength;
-    if (pos >= s.size()) break;
-    pos = s.find(from, pos, fromLength);
-  }
+  unsigned int fromLength = static_cast<unsigned int>(wcsnlen(from, tstring::kMaxSize));
+  unsigned int toLength = static_cast<unsigned int>(wcsnlen(to, tstring::kMaxSize));
+  // The result is built beside `s`, so patterns that lie inside `s` stay valid meanwhile.
+  unsigned long long hits = 0;
+  ForEachReplacement(s, from, fromLength, [&](unsigned int) { ++hits; });
+  if (hits == 0) return s;
+  unsigned long long size = s.size() + hits * toLength - hits * fromLength;
+  if (size > tstring::kMaxSize) return s;  // the result would not fit in a string
+  tstring result;
+  result.reserve(static_cast<unsigned int>(size));
+  unsigned int done = 0;
+  ForEachReplacement(s, from, fromLength, [&](unsigned int hit) {
+    result.append(s.data() + done, hit - done);
+    result.append(to, toLength);
+    done = hit + fromLength;
+  });
+  result.append(s.data() + done, s.size() - done);
+  s.swap(result);
   return s;
 }
 
