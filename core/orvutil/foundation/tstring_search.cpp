@@ -1,4 +1,5 @@
 // tstring: searching and ordinal comparison.
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 
@@ -38,12 +39,94 @@ bool InSet(const wchar_t* set, size_type n, wchar_t c) {
   return n && wmemchr(set, c, n) != nullptr;
 }
 
+// Patterns up to this length are searched by comparing at each position, which costs at most this
+// many comparisons per text character; longer ones by the two-way algorithm, whose cost is linear
+// in the text whatever the pattern.
+constexpr size_type kShortPattern = 32;
+
+// The start of the maximal suffix of x[0, m) under the code-unit order (or its reverse), minus
+// one, and the period of that suffix. Crochemore and Perrin's computation, in linear time.
+ptrdiff_t MaximalSuffix(const wchar_t* x, ptrdiff_t m, bool reversed, ptrdiff_t& period) {
+  ptrdiff_t start = -1, j = 0, k = 1;
+  period = 1;
+  while (j + k < m) {
+    unsigned a = static_cast<unsigned>(x[j + k]), b = static_cast<unsigned>(x[start + k]);
+    if (reversed ? a > b : a < b) {
+      j += k;
+      k = 1;
+      period = j - start;
+    } else if (a == b) {
+      if (k != period) {
+        ++k;
+      } else {
+        j += period;
+        k = 1;
+      }
+    } else {
+      start = j;
+      j = start + 1;
+      k = period = 1;
+    }
+  }
+  return start;
+}
+
+// The first occurrence of x[0, m) in y[0, n) by the two-way algorithm (Crochemore and Perrin):
+// the pattern is cut at a critical factorisation; the right part is matched left to right, then
+// the left part right to left, and the shifts use the period so that no text character is
+// compared more than twice. -1 when there is none. Needs m <= n.
+ptrdiff_t TwoWayFind(const wchar_t* y, ptrdiff_t n, const wchar_t* x, ptrdiff_t m) {
+  ptrdiff_t p, q;
+  ptrdiff_t i = MaximalSuffix(x, m, false, p);
+  ptrdiff_t j = MaximalSuffix(x, m, true, q);
+  ptrdiff_t cut = i > j ? i : j;
+  ptrdiff_t period = i > j ? p : q;
+  if (SameChars(x, x + period, static_cast<size_type>(cut + 1))) {
+    // The pattern is periodic: after a match of the right part, the part already matched is
+    // remembered and not compared again.
+    ptrdiff_t memory = -1;
+    for (j = 0; j <= n - m;) {
+      i = (cut > memory ? cut : memory) + 1;
+      while (i < m && x[i] == y[i + j]) ++i;
+      if (i < m) {
+        j += i - cut;
+        memory = -1;
+        continue;
+      }
+      i = cut;
+      while (i > memory && x[i] == y[i + j]) --i;
+      if (i <= memory) return j;
+      j += period;
+      memory = m - period - 1;
+    }
+    return -1;
+  }
+  period = (cut + 1 > m - cut - 1 ? cut + 1 : m - cut - 1) + 1;
+  for (j = 0; j <= n - m;) {
+    i = cut + 1;
+    while (i < m && x[i] == y[i + j]) ++i;
+    if (i < m) {
+      j += i - cut;
+      continue;
+    }
+    i = cut;
+    while (i >= 0 && x[i] == y[i + j]) --i;
+    if (i < 0) return j;
+    j += period;
+  }
+  return -1;
+}
+
 }  // namespace
 
 size_type Base::FindChars(const wchar_t* s, size_type pos, size_type n) const {
   size_type length = size();
   if (!s || n == 0 || n > length || pos > length - n) return npos;
   const wchar_t* chars = data();
+  if (n > kShortPattern) {
+    ptrdiff_t at = TwoWayFind(chars + pos, length - pos, s, n);
+    return at < 0 ? npos : pos + static_cast<size_type>(at);
+  }
   for (size_type i = pos, last = length - n; i <= last; ++i) {
     if (chars[i] == s[0] && SameChars(chars + i, s, n)) return i;
   }
