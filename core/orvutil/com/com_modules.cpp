@@ -43,14 +43,10 @@ bool CreateComModules(IComModules** out) {
 }
 
 IComModules* GetComModules() {
-  static IComModules* volatile s_registry = nullptr;
-  if (s_registry) return s_registry;
-  CScopeCriticalSection guard(eGlobalCSPlugIns);
-  if (!s_registry) {
-    IComModules* registry = nullptr;
-    if (CreateComModules(&registry)) s_registry = registry;
-  }
-  return s_registry;
+  static COnceFlag s_made;
+  static IComModules* s_registry = nullptr;
+  bool made = s_made.Run(eGlobalCSPlugIns, [] { return CreateComModules(&s_registry); });
+  return made ? s_registry : nullptr;
 }
 
 }  // namespace Orv

@@ -49,12 +49,11 @@ CModule::~CModule() {
 // Identity.
 
 GUID const& CModule::GetID() {
-  if (m_idRead || !IsNull(m_id) || !m_instance) return m_id;
-  CScopeCriticalSection guard(m_lock);
-  if (!m_idRead) {
+  if (!m_instance) return m_id;
+  m_idRead.Run(m_lock, [this] {
     m_id = GetModuleID(m_instance);
-    m_idRead = true;
-  }
+    return true;
+  });
   return m_id;
 }
 
@@ -82,14 +81,14 @@ tstring const& CModule::GetInternalName() {
 
 ITypeLib* CModule::GetTypeLib(unsigned index) {
   if (index >= kTypeLibCount) return nullptr;
-  if (m_typeLibTried[index] || !m_instance) return m_typeLibs[index];
-  CScopeCriticalSection guard(m_lock);
-  if (!m_typeLibTried[index]) {
-    m_typeLibTried[index] = true;
+  if (!m_instance) return m_typeLibs[index];
+  // The library is stored before the flag is set: a thread that finds the flag set sees it.
+  m_typeLibTried[index].Run(m_lock, [this, index] {
     tstring path = tstring::format_new(L"%s\\%u", GetPath().c_str(), index + 1);
     ITypeLib* typeLib = nullptr;
     if (SUCCEEDED(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, &typeLib))) m_typeLibs[index] = typeLib;
-  }
+    return true;
+  });
   return m_typeLibs[index];
 }
 

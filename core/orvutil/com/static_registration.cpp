@@ -57,20 +57,19 @@ void CModule::RegisterStaticObjectCreatorInfo(StaticModuleObjectCreatorInfo* rec
 // Lists are walked from their heads, newest record first; since a second Set for a key is refused,
 // the record constructed later wins. The lists are kept.
 void CModule::FlushStaticRegistration() {
-  if (m_flushed) return;
-  CScopeCriticalSection guard(m_lock);
-  if (m_flushed) return;
-  for (StaticModuleClassInfo* r = m_staticClasses; r; r = r->next) {
-    SetClassInfo(*r->clsid, *r->category, *r->iid, tstring(r->name ? r->name : L""), r->creator);
-  }
-  for (StaticModuleCategoryInfo* r = m_staticCategories; r; r = r->next) {
-    SetCategoryInfo(*r->category, tstring(r->name ? r->name : L""), r->creator);
-  }
-  for (StaticModuleViewerInfo* r = m_staticViewers; r; r = r->next) SetViewerClass(*r->clsid, *r->viewer);
-  for (StaticModuleObjectCreatorInfo* r = m_staticObjectCreators; r; r = r->next) {
-    SetObjectCreator(r->name, *r->creatorClass, *r->createdClass);
-  }
-  m_flushed = true;
+  m_flushed.Run(m_lock, [this] {
+    for (StaticModuleClassInfo* r = m_staticClasses; r; r = r->next) {
+      SetClassInfo(*r->clsid, *r->category, *r->iid, tstring(r->name ? r->name : L""), r->creator);
+    }
+    for (StaticModuleCategoryInfo* r = m_staticCategories; r; r = r->next) {
+      SetCategoryInfo(*r->category, tstring(r->name ? r->name : L""), r->creator);
+    }
+    for (StaticModuleViewerInfo* r = m_staticViewers; r; r = r->next) SetViewerClass(*r->clsid, *r->viewer);
+    for (StaticModuleObjectCreatorInfo* r = m_staticObjectCreators; r; r = r->next) {
+      SetObjectCreator(r->name, *r->creatorClass, *r->createdClass);
+    }
+    return true;
+  });
 }
 
 }  // namespace Orv

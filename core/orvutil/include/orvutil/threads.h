@@ -3,5 +3,6 @@
 
 #include "orvutil/threads/locks.h"
 #include "orvutil/threads/mainthread.h"
+#include "orvutil/threads/once.h"
 #include "orvutil/threads/workitem.h"
 #include "orvutil/threads/threadpool.h"

@@ -15,6 +15,7 @@
 #include "orvutil/com/module.h"
 #include "orvutil/com/object.h"
 #include "orvutil/foundation/strings.h"
+#include "orvutil/threads/once.h"
 
 namespace Orv {
 
@@ -91,18 +92,13 @@ class CComObject : public T, public IComObject, public IProvideClassInfo {
   // Cached per class: the class's own category, else the one its module records for it (copied, so
   // the cache outlives the module's tables). Looked up again while neither is known.
   GUID const& _GetCategoryID() const override {
-    if (s_categoryKnown) return s_category;
-    CScopeCriticalSection guard(eGlobalCSClassStatics);
-    if (!s_categoryKnown) {
-      GUID const& own = T::_GetCategoryID();
-      if (!::IsEqualGUID(own, GUID_NULL)) {
-        s_category = own;
-        s_categoryKnown = true;
-      } else {
-        s_categoryKnown = Detail::ModuleCategoryOf(GetThisModule(), __uuidof(T), s_category);
-      }
-    }
-    return s_category;
+    bool known = s_categoryKnown.Run(eGlobalCSClassStatics, [this] {
+      GUID const& own = this->T::_GetCategoryID();
+      if (::IsEqualGUID(own, GUID_NULL)) return Detail::ModuleCategoryOf(GetThisModule(), __uuidof(T), s_category);
+      s_category = own;
+      return true;
+    });
+    return known ? s_category : GUID_NULL;
   }
 
   char const* _GetClassName() const override { return Detail::TypeName(typeid(T)); }
@@ -127,12 +123,12 @@ class CComObject : public T, public IComObject, public IProvideClassInfo {
   }
 
   static GUID s_category;
-  static volatile bool s_categoryKnown;
+  static COnceFlag s_categoryKnown;
 };
 
 template <class T>
 GUID CComObject<T>::s_category = GUID_NULL;
 template <class T>
-volatile bool CComObject<T>::s_categoryKnown = false;
+COnceFlag CComObject<T>::s_categoryKnown;
 
 }  // namespace Orv

@@ -24,6 +24,7 @@
 #include "orvutil/foundation/tstring.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"
+#include "orvutil/threads/once.h"
 
 namespace Orv {
 
@@ -171,11 +172,11 @@ class ORV_API CModule {
   tstring m_path;
   HINSTANCE m_instance = nullptr;
   ITypeLib* m_typeLibs[kTypeLibCount] = {};
-  bool m_typeLibTried[kTypeLibCount] = {};
-  bool m_idRead = false;
+  COnceFlag m_typeLibTried[kTypeLibCount];
+  COnceFlag m_idRead;
   bool m_started = false;
   bool m_shutDown = false;
-  volatile bool m_flushed = false;
+  COnceFlag m_flushed;
   STables* m_tables = nullptr;
   StaticModuleClassInfo* m_staticClasses = nullptr;
   StaticModuleCategoryInfo* m_staticCategories = nullptr;
