@@ -2,6 +2,7 @@
 // command-line tokenising.
 #include "orvutil/foundation/strings.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 
@@ -133,15 +134,16 @@ tstring& ReplaceAll(tstring& s, wchar_t const* from, wchar_t const* to) {
   if (hits == 0) return s;
   unsigned long long size = s.size() + hits * toLength - hits * fromLength;
   if (size > tstring::kMaxSize) return s;  // the result would not fit in a string
-  tstring result;
-  result.reserve(static_cast<unsigned int>(size));
+  tstring result(static_cast<unsigned int>(size), L'\0');
+  if (result.size() != size) return s;  // no room for the result
+  wchar_t* out = size ? result.begin() : nullptr;
   unsigned int done = 0;
   ForEachReplacement(s, from, fromLength, [&](unsigned int hit) {
-    result.append(s.data() + done, hit - done);
-    result.append(to, toLength);
+    out = std::copy(s.data() + done, s.data() + hit, out);
+    out = std::copy(to, to + toLength, out);
     done = hit + fromLength;
   });
-  result.append(s.data() + done, s.size() - done);
+  std::copy(s.data() + done, s.data() + s.size(), out);
   s.swap(result);
   return s;
 }
