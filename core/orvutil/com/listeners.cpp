@@ -5,7 +5,9 @@
 // (listener set to null and released) and the registry is marked; the cleared entries are dropped
 // when the outermost notification ends.
 #include "listener_registry.h"
-#include "orvutil/com.h"
+#include "orvutil/com/listeners.h"
+#include "orvutil/foundation/set.h"
+#include "orvutil/threads/locks.h"
 
 namespace Orv {
 

@@ -3,7 +3,7 @@
 
 #include <wchar.h>
 
-#include "orvutil/com.h"
+#include "orvutil/com/module.h"
 #include "orvutil/foundation/paths.h"
 
 namespace Orv {

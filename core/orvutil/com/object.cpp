@@ -6,7 +6,9 @@
 #include <typeinfo>
 
 #include "listener_registry.h"
-#include "orvutil/com.h"
+#include "orvutil/com/module.h"
+#include "orvutil/com/object.h"
+#include "orvutil/threads/locks.h"
 
 namespace Orv {
 

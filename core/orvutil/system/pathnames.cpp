@@ -6,7 +6,7 @@
 #include "detail.h"
 #include "orvutil/foundation/paths.h"
 #include "orvutil/foundation/strings.h"
-#include "../foundation/path_chars.h"
+#include "../detail/path_chars.h"
 
 namespace Orv {
 

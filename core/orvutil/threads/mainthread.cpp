@@ -9,7 +9,7 @@
 #include <atomic>
 #include <utility>
 
-#include "dispatch.h"
+#include "../detail/dispatch.h"
 #include "function_entry.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"

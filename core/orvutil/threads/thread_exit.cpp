@@ -2,7 +2,7 @@
 // point's DLL_THREAD_DETACH, or the main thread's clean-up at library shut-down).
 #include <utility>
 
-#include "dispatch.h"
+#include "../detail/dispatch.h"
 #include "function_entry.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"

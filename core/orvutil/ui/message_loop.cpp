@@ -4,7 +4,8 @@
 
 #include <atomic>
 
-#include "orvutil/com.h"
+#include "orvutil/com/module.h"
+#include "orvutil/com/startup.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"
 #include "orvutil/ui/messageloop.h"
