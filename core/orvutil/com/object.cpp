@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "listener_registry.h"
+#include "orvutil/com/comobject.h"
 #include "orvutil/com/module.h"
 #include "orvutil/com/object.h"
 #include "orvutil/threads/locks.h"
