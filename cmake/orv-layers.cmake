@@ -25,7 +25,7 @@ set(ORV_LAYER_0
 # 1: containers, hashing, tstring, string and path utilities, atoms.
 set(ORV_LAYER_1
   foundation/ foundation
-  detail/path_chars detail/growing_text)
+  detail/path_chars detail/growing_text detail/long_paths)
 
 # 2: the object model, object listeners, structured exceptions.
 set(ORV_LAYER_2
