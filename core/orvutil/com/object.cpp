@@ -24,7 +24,7 @@ char const* CComBaseEx::_GetClassName() const {
 }
 
 unsigned int CComBaseEx::_GetTypeLibIndex() const {
-  return 0xFFFFFFFFu;
+  return kNoTypeLib;
 }
 
 long CComBaseEx::_Construct(IUnknown* outer) {

@@ -34,11 +34,11 @@ class CMainThreadMessageWindow : public CCustomWindow {
 struct SDispatchState {
   std::atomic<DWORD> mainThreadId{0};
   std::atomic<bool> ready{false};
-  // The window's handle while posts are accepted; changed under section 26.
+  // The window's handle while posts are accepted; changed under eGlobalCSMainThreadQueue.
   std::atomic<HWND> hwnd{nullptr};
   HANDLE wakeEvent = nullptr;
   CMainThreadMessageWindow* window = nullptr;  // main thread only
-  EntryList queue;                             // in posting order, under section 26
+  EntryList queue;                             // in posting order, under eGlobalCSMainThreadQueue
   EntryList spare;                             // main thread only: an emptied batch whose buffer the queue takes next
 };
 

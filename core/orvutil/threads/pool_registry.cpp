@@ -1,7 +1,8 @@
 // Operations over every thread pool: the global pool, flushing all work, suspending all workers.
 //
-// The list holds no references: a pool leaves it (under section 25) before anything else happens
-// in its destruction, so whoever walks the list under section 25 only meets live pools.
+// The list holds no references: a pool leaves it (under eGlobalCSThreadPools) before anything else
+// happens in its destruction, so whoever walks the list under eGlobalCSThreadPools only meets live
+// pools.
 #include "pool_registry.h"
 
 #include <atomic>

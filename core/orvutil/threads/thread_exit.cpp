@@ -15,7 +15,7 @@ namespace {
 using Detail::SFunctionEntry;
 using EntryList = tVectorPOD<SFunctionEntry*>;
 
-// Every thread's registrations, oldest first, under section 26. Never destroyed: threads leave
+// Every thread's registrations, oldest first, under eGlobalCSMainThreadQueue. Never destroyed: threads leave
 // until the process ends.
 EntryList& ExitList() {
   static EntryList& s_list = *new EntryList;
