@@ -2,10 +2,12 @@
 #   cmake -DORV_ROOT=<core/orvutil> [-DORV_LAYER=<n>] [-DORV_STAMP=<file>] -P orv-check-layers.cmake
 #
 # Every source and header under ORV_ROOT (of layer ORV_LAYER only, when given) may include only
-# files of its own layer or of the layers beneath (cmake/orv-layers.cmake). An include is looked up
+# files of its own layer or of the layers beneath (cmake/orv-layers.cmake), and of private headers
+# only those of its own folder and the shared ones in detail/. An include is looked up
 # beside the including file, then under ORV_ROOT/include and ORV_ROOT; includes found in neither
 # (system and third-party headers) are not the library's and are not checked. Fails, listing every
-# wrong-way include and every file no layer names; touches ORV_STAMP when all is well.
+# wrong-way include, every reach into another family's private headers and every file no layer
+# names; touches ORV_STAMP when all is well.
 cmake_minimum_required(VERSION 3.20)
 include("${CMAKE_CURRENT_LIST_DIR}/orv-layers.cmake")
 
@@ -13,6 +15,13 @@ if(NOT ORV_ROOT OR NOT IS_DIRECTORY "${ORV_ROOT}")
   message(FATAL_ERROR "orv-check-layers: ORV_ROOT must name the library's source folder")
 endif()
 get_filename_component(root "${ORV_ROOT}" ABSOLUTE)
+
+# The top folder of a library file: its family folder, "detail" or "include".
+function(orv_top_folder file out)
+  file(RELATIVE_PATH relative "${root}" "${file}")
+  string(REGEX REPLACE "/.*$" "" top "${relative}")
+  set(${out} "${top}" PARENT_SCOPE)
+endfunction()
 
 # The library file that `name`, included from `file`, resolves to; empty when it is not one.
 function(orv_resolve_include file name out)
@@ -49,6 +58,11 @@ foreach(file IN LISTS files)
     orv_resolve_include("${file}" "${name}" target)
     if(NOT target)
       continue()
+    endif()
+    orv_top_folder("${file}" fromFolder)
+    orv_top_folder("${target}" toFolder)
+    if(NOT toFolder STREQUAL "include" AND NOT toFolder STREQUAL "detail" AND NOT toFolder STREQUAL fromFolder)
+      string(APPEND problems "\n  ${shown} includes \"${name}\", a private header of ${toFolder}/ (share it from detail/)")
     endif()
     orv_layer_of("${target}" "${root}" targetLayer)
     if(targetLayer GREATER layer)
