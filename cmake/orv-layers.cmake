@@ -103,9 +103,14 @@ function(orv_layer_of file root out)
   set(${out} ${best} PARENT_SCOPE)
 endfunction()
 
-# orv_layer_files(<root> <out>): every source and header of the library under `root`.
+# orv_layer_files(<root> <out>): every source and header of the library under `root` (in a build,
+# looked for again before each build, so that new files find their layers).
 function(orv_layer_files root out)
-  file(GLOB_RECURSE files LIST_DIRECTORIES false
+  set(again CONFIGURE_DEPENDS)
+  if(CMAKE_SCRIPT_MODE_FILE)
+    set(again "")
+  endif()
+  file(GLOB_RECURSE files ${again} LIST_DIRECTORIES false
     "${root}/*.h" "${root}/*.cpp" "${root}/*.rc")
   list(SORT files)
   set(${out} ${files} PARENT_SCOPE)
