@@ -9,6 +9,7 @@
 #include <atomic>
 #include <utility>
 
+#include "../detail/never_destroyed.h"
 #include "../detail/dispatch.h"
 #include "function_entry.h"
 #include "orvutil/foundation/vector.h"
@@ -44,8 +45,8 @@ struct SDispatchState {
 
 // Never destroyed: other threads may post while the process ends.
 SDispatchState& State() {
-  static SDispatchState& s_state = *new SDispatchState;
-  return s_state;
+  static Detail::tNeverDestroyed<SDispatchState> s_state;
+  return s_state.Get();
 }
 
 // Lets pending sent messages and asynchronous procedure calls through without waiting.

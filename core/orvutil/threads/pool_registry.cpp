@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "../detail/never_destroyed.h"
 #include "orvutil/com/module.h"
 #include "orvutil/com/startup.h"
 #include "orvutil/foundation/vector.h"
@@ -21,8 +22,8 @@ using PoolList = tVectorPOD<CThreadPool*>;
 
 // Never destroyed: pools may outlive the library's static objects.
 PoolList& Pools() {
-  static PoolList& s_pools = *new PoolList;
-  return s_pools;
+  static Detail::tNeverDestroyed<PoolList> s_pools;
+  return s_pools.Get();
 }
 
 std::atomic<IThreadPool*> g_globalPool{nullptr};
