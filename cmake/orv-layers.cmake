@@ -1,10 +1,10 @@
 # The library's layers: the one place that says which sources and headers sit in which layer.
 #
 # Families keep their folders, but layers cut across them. Code may include only headers of its own
-# layer and of the layers beneath; tools/orv-check-layers.cmake enforces that on every build.
+# layer and of the layers beneath; cmake/orv-check-layers.cmake enforces that on every build.
 #
 # Each layer lists units. A unit names files by their place under core/orvutil/, with public
-# headers named without their "include/orvutil/" prefix and every unit without its extension:
+# headers named without their "include/orvutil/" prefix and, mostly, without an extension:
 #   "threads/locks"  threads/locks.cpp and include/orvutil/threads/locks.h
 #   "com/"           everything in com/ and include/orvutil/com/ not named more exactly elsewhere
 #   "com"            the family header include/orvutil/com.h
@@ -53,7 +53,8 @@ set(ORV_LAYER_5
 set(ORV_LAYER_6
   data/ data
   values/ values
-  tree/ tree)
+  tree/ tree
+  diag/log com/services)
 
 # 7: packages.
 set(ORV_LAYER_7
