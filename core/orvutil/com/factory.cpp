@@ -1,4 +1,4 @@
-// Class factories over registered creator functions.
+// Class factories over registered creator functions, and the class objects modules hand out through them.
 #include "orvutil/com.h"
 
 namespace Orv {
@@ -74,6 +74,18 @@ bool CreateClassFactory(GUID const& clsid, CModule* module, ComCreatorFunction c
 
 bool CreateSingletonClassFactory(GUID const& clsid, CModule* module, ComCreatorFunction creator, IClassFactory** out) {
   return MakeFactory<CSingletonFactory>(clsid, module, creator, out);
+}
+
+// A module hands out the class objects of its registered classes: factories over their creators.
+HRESULT CModule::GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
+  if (ppv) *ppv = nullptr;
+  SModuleClassInfo const* info = GetClassInfoW(clsid);
+  if (!info || !info->creator) return CLASS_E_CLASSNOTAVAILABLE;
+  IClassFactory* factory = nullptr;
+  if (!CreateClassFactory(clsid, this, info->creator, &factory)) return E_FAIL;
+  HRESULT hr = factory->QueryInterface(iid, ppv);
+  factory->Release();
+  return hr;
 }
 
 }  // namespace Orv

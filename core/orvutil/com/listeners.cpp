@@ -4,8 +4,11 @@
 // run (they may nest: a callback may create or end objects), removed registrations are only cleared
 // (listener set to null and released) and the registry is marked; the cleared entries are dropped
 // when the outermost notification ends.
+#include "../detail/never_destroyed.h"
 #include "listener_registry.h"
-#include "orvutil/com.h"
+#include "orvutil/com/listeners.h"
+#include "orvutil/foundation/set.h"
+#include "orvutil/threads/locks.h"
 
 namespace Orv {
 
@@ -99,8 +102,8 @@ struct SListenerRegistries {
 
 // Never destroyed: objects may still end while the process exits.
 SListenerRegistries& Registries() {
-  static SListenerRegistries& s_registries = *new SListenerRegistries;
-  return s_registries;
+  static Detail::tNeverDestroyed<SListenerRegistries> s_registries;
+  return s_registries.Get();
 }
 
 // Counts a notification in and out; the outermost one runs the pending clean-ups.

@@ -2,7 +2,8 @@
 #include <stdarg.h>
 
 #include "module_list.h"
-#include "orvutil/com.h"
+#include "orvutil/com/module.h"
+#include "orvutil/com/startup.h"
 #include "orvutil/foundation/paths.h"
 #include "orvutil/foundation/strings.h"
 #include "version_info.h"
@@ -237,17 +238,6 @@ SModuleObjectCreatorInfo const* CModule::GetObjectCreatorInfo(wchar_t const* nam
 void CModule::DropTables() {
   delete m_tables;
   m_tables = nullptr;
-}
-
-HRESULT CModule::GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
-  if (ppv) *ppv = nullptr;
-  SModuleClassInfo const* info = GetClassInfoW(clsid);
-  if (!info || !info->creator) return CLASS_E_CLASSNOTAVAILABLE;
-  IClassFactory* factory = nullptr;
-  if (!CreateClassFactory(clsid, this, info->creator, &factory)) return E_FAIL;
-  HRESULT hr = factory->QueryInterface(iid, ppv);
-  factory->Release();
-  return hr;
 }
 
 // Start-up and shut-down of the module.

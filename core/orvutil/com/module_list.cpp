@@ -3,7 +3,8 @@
 
 #include <wchar.h>
 
-#include "orvutil/com.h"
+#include "../detail/never_destroyed.h"
+#include "orvutil/com/module.h"
 #include "orvutil/foundation/paths.h"
 
 namespace Orv {
@@ -14,8 +15,8 @@ using ModuleList = tVectorPOD<CModule*, 32>;
 
 // Never destroyed: modules of binaries unloaded late still remove themselves.
 ModuleList& Modules() {
-  static ModuleList& s_modules = *new ModuleList;
-  return s_modules;
+  static Detail::tNeverDestroyed<ModuleList> s_modules;
+  return s_modules.Get();
 }
 
 unsigned IndexOf(ModuleList const& modules, CModule const* module) {

@@ -5,8 +5,12 @@
 
 #include <typeinfo>
 
+#include "../detail/never_destroyed.h"
 #include "listener_registry.h"
-#include "orvutil/com.h"
+#include "orvutil/com/comobject.h"
+#include "orvutil/com/module.h"
+#include "orvutil/com/object.h"
+#include "orvutil/threads/locks.h"
 
 namespace Orv {
 
@@ -21,7 +25,7 @@ char const* CComBaseEx::_GetClassName() const {
 }
 
 unsigned int CComBaseEx::_GetTypeLibIndex() const {
-  return 0xFFFFFFFFu;
+  return kNoTypeLib;
 }
 
 long CComBaseEx::_Construct(IUnknown* outer) {
@@ -79,13 +83,13 @@ char* Demangle(char const* mangled) {
 }  // namespace
 
 char const* TypeName(std::type_info const& type) {
-  static tVectorPOD<SNamedType>& s_names = *new tVectorPOD<SNamedType>;
+  static tNeverDestroyed<tVectorPOD<SNamedType>> s_names;
   CScopeCriticalSection guard(eGlobalCSClassStatics);
-  for (SNamedType const& entry : s_names) {
+  for (SNamedType const& entry : s_names.Get()) {
     if (*entry.type == type) return entry.name;
   }
   SNamedType entry = {&type, Demangle(type.name())};
-  s_names.PushBack(entry);
+  s_names.Get().PushBack(entry);
   return entry.name;
 }
 

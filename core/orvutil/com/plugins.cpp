@@ -2,6 +2,7 @@
 // modules and plug-ins, and the idle sweep.
 #include "orvutil/com/plugins.h"
 
+#include "../detail/never_destroyed.h"
 #include "orvutil/com.h"
 #include "orvutil/foundation/paths.h"
 #include "orvutil/system/filesystem.h"
@@ -24,8 +25,8 @@ struct STimedRegistry {
   CComModules* registry;
 };
 tVectorPOD<STimedRegistry>& TimedRegistries() {
-  static tVectorPOD<STimedRegistry>& s_registries = *new tVectorPOD<STimedRegistry>;
-  return s_registries;
+  static Detail::tNeverDestroyed<tVectorPOD<STimedRegistry>> s_registries;
+  return s_registries.Get();
 }
 
 bool IsNull(GUID const& guid) {

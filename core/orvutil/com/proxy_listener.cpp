@@ -1,5 +1,6 @@
 // CProxyComListener: forwards object notifications to a target that can be detached.
-#include "orvutil/com.h"
+#include "orvutil/com/comobject.h"
+#include "orvutil/com/listeners.h"
 
 namespace Orv {
 

@@ -1,6 +1,6 @@
 // Static registration: file-scope records link themselves to their module while the binary loads;
 // the module applies them once, at its start-up.
-#include "orvutil/com.h"
+#include "orvutil/com/module.h"
 
 namespace Orv {
 

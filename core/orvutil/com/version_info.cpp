@@ -1,7 +1,7 @@
 // Version information of binaries: the module identity and internal name live there.
 #include "version_info.h"
 
-#include "orvutil/com.h"
+#include "orvutil/com/module.h"
 #include "orvutil/foundation/strings.h"
 
 namespace Orv {

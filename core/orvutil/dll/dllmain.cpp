@@ -1,7 +1,7 @@
 // Entry point of orvutil.dll.
 #include <windows.h>
 
-#include "../threads/dispatch.h"
+#include "../detail/dispatch.h"
 #include "orvutil/com.h"
 #include "orvutil/diag.h"
 #include "orvutil/threads/locks.h"

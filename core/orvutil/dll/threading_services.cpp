@@ -1,7 +1,7 @@
 // Start and stop of the threading services, in the order library start-up and shut-down need.
 #include "startup_hooks.h"
 
-#include "../threads/dispatch.h"
+#include "../detail/dispatch.h"
 #include "orvutil/threads/mainthread.h"
 #include "orvutil/threads/threadpool.h"
 

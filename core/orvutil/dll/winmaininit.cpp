@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <stdlib.h>
 
+#include "../detail/never_destroyed.h"
 #include "orvutil/com.h"
 #include "orvutil/diag.h"
 #include "orvutil/foundation/hash.h"
@@ -29,8 +30,8 @@ struct SLibraryState {
 
 // Never destroyed: start-up records of other binaries may link in at any time.
 SLibraryState& State() {
-  static SLibraryState& s_state = *new SLibraryState;
-  return s_state;
+  static Detail::tNeverDestroyed<SLibraryState> s_state;
+  return s_state.Get();
 }
 
 void SeedRandomGenerator() {

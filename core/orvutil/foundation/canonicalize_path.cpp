@@ -3,7 +3,7 @@
 
 #include "orvutil/foundation/strings.h"
 #include "orvutil/foundation/vector.h"
-#include "path_chars.h"
+#include "../detail/path_chars.h"
 
 namespace Orv {
 

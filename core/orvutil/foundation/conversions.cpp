@@ -14,8 +14,6 @@ namespace Orv {
 
 namespace {
 
-const unsigned int kToTerminator = 0xFFFFFFFFu;
-
 // Number of characters of `s` before its terminator, reading at most `limit` of them.
 unsigned int BoundedLength(wchar_t const* s, unsigned int limit) {
   unsigned int n = 0;

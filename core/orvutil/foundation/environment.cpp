@@ -1,39 +1,14 @@
 // Environment variables of the process.
 #include "orvutil/foundation/paths.h"
 
+#include "../detail/growing_text.h"
+
 namespace Orv {
 
 namespace {
 
-// Another thread may change a variable between asking for its size and reading it: a read that
-// finds the value grown again is retried this many times.
-constexpr int kReadAttempts = 4;
-
-// Reads text whose size is not known in advance: `read(buffer, size)` follows the Windows rule of
-// returning the number of characters written, or the size needed (terminator included) when
-// `size` is too small, or 0 on failure. `terminatorCounted` says whether a successful result
-// includes the terminator (ExpandEnvironmentStringsW) or not (GetEnvironmentVariableW).
-template <class Read>
-tstring ReadSizedText(Read read, bool terminatorCounted) {
-  wchar_t small[256];
-  DWORD result = read(small, static_cast<DWORD>(sizeof small / sizeof small[0]));
-  DWORD size = sizeof small / sizeof small[0];
-  if (result == 0) return tstring();
-  if (result < size || (terminatorCounted && result == size)) {
-    return tstring(small, terminatorCounted ? result - 1 : result);
-  }
-  for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-    size = result;
-    tstring text(size, L'\0');
-    result = read(text.begin(), size);
-    if (result == 0) return tstring();
-    if (result < size || (terminatorCounted && result == size)) {
-      text.resize(terminatorCounted ? result - 1 : result);
-      return text;
-    }
-  }
-  return tstring();
-}
+// Variables and expansions are read with this many characters first, then with what Windows asks for.
+constexpr DWORD kFirstVariableBuffer = 256;
 
 // Adds one "name=value" entry of an environment block. The name ends at the first "=" after its
 // first character, so that the hidden per-drive entries such as "=C:=C:\dir" keep their names.
@@ -49,8 +24,8 @@ void AddEnvironmentEntry(const wchar_t* entry, tMap<tstring, tstring>& variables
 
 tstring GetEnvironmentVariableW(wchar_t const* name) {
   if (!name || !name[0]) return tstring();
-  return ReadSizedText([name](wchar_t* buffer, DWORD size) { return ::GetEnvironmentVariableW(name, buffer, size); },
-                       false);
+  return Detail::ReadGrowingText(
+      kFirstVariableBuffer, [name](DWORD size, wchar_t* buffer) { return ::GetEnvironmentVariableW(name, buffer, size); });
 }
 
 void GetEnvironmentVariables(tMap<tstring, tstring>& variables) {
@@ -69,8 +44,9 @@ void GetEnvironmentVariables(tMap<tstring, tstring>& variables) {
 tstring ExpandEnvironmentVariables(wchar_t const* text) {
   if (!text) return tstring();
   if (!text[0]) return tstring();
-  return ReadSizedText([text](wchar_t* buffer, DWORD size) { return ::ExpandEnvironmentStringsW(text, buffer, size); },
-                       true);
+  return Detail::ReadGrowingText(
+      kFirstVariableBuffer,
+      [text](DWORD size, wchar_t* buffer) { return ::ExpandEnvironmentStringsW(text, buffer, size); }, true);
 }
 
 }  // namespace Orv

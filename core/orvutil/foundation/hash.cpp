@@ -8,8 +8,6 @@
 namespace Orv {
 namespace {
 
-const uint32_t kGoldenRatio = 0x9E3779B9u;
-
 inline uint32_t Rot(uint32_t x, int k) {
   return Detail::HashRotate(x, k);
 }
@@ -95,7 +93,7 @@ inline void AddTail(const unsigned char* p, uint32_t length, uint32_t& a, uint32
 // through AddTail and the final mix.
 template <uint32_t (*Word)(const unsigned char*)>
 inline uint32_t HashWith(const unsigned char* p, uint32_t length) {
-  uint32_t a = kGoldenRatio + length, b = a, c = a;
+  uint32_t a = kHashGoldenRatio + length, b = a, c = a;
   while (length > 12) {
     a += Word(p);
     b += Word(p + 4);
@@ -115,7 +113,7 @@ size_t WideLength(const wchar_t* s) {
 }  // namespace
 
 unsigned int HashBytes(unsigned char const* data, unsigned int length) {
-  if (!data || length == 0) return kGoldenRatio;
+  if (!data || length == 0) return kHashGoldenRatio;
   uintptr_t address = reinterpret_cast<uintptr_t>(data);
   if ((address & 3) == 0) return HashWith<Word4>(data, length);
   if ((address & 1) == 0) return HashWith<Word2>(data, length);

@@ -1,9 +1,10 @@
 // Process and module paths, path components and path comparison.
 #include "orvutil/foundation/paths.h"
 
+#include "../detail/long_paths.h"
+#include "../detail/path_chars.h"
 #include "orvutil/foundation/strings.h"
 #include "orvutil/foundation/vector.h"
-#include "path_chars.h"
 
 namespace Orv {
 
@@ -37,24 +38,6 @@ size_type DrivePartLength(const tstring& path) {
   if (Detail::StartsWithDrive(s)) return 2;
   if (StartsWithLongPrefix(s) && Detail::StartsWithDrive(s + 4)) return 6;
   return 0;
-}
-
-// The 8.3 short form of an existing path, in the long-path form; empty when Windows has none.
-tstring ShortPathOf(const wchar_t* path) {
-  tstring longPath = CanonicalizePath(path, true, false);
-  if (longPath.empty()) return tstring();
-  DWORD size = MAX_PATH;
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    tstring shortPath(size, L'\0');
-    DWORD written = ::GetShortPathNameW(longPath.c_str(), shortPath.begin(), size);
-    if (written == 0) return tstring();
-    if (written < size) {
-      shortPath.resize(written);
-      return shortPath;
-    }
-    size = written;  // the size needed, terminator included
-  }
-  return tstring();
 }
 
 }  // namespace
@@ -143,13 +126,9 @@ tstring GetPathExtension(wchar_t const* path) {
 }
 
 bool PathsEqual(wchar_t const* a, wchar_t const* b, bool useShortPaths) {
-  if (CanonicalizePath(a, false, true) == CanonicalizePath(b, false, true)) return true;
-  if (!useShortPaths) return false;
-  // Paths that do not exist have no short form: two of them are not made equal by that.
-  tstring shortA = ShortPathOf(a);
-  tstring shortB = ShortPathOf(b);
-  if (shortA.empty() || shortB.empty()) return false;
-  return CanonicalizePath(shortA.c_str(), false, true) == CanonicalizePath(shortB.c_str(), false, true);
+  return Detail::RelatedOrShortFormsRelated(a, b, useShortPaths, [](wchar_t const* x, wchar_t const* y) {
+    return CanonicalizePath(x, false, true) == CanonicalizePath(y, false, true);
+  });
 }
 
 }  // namespace Orv

@@ -18,7 +18,7 @@ namespace {
 template <class F>
 void FoldInPlace(wchar_t* s, unsigned int length, F fold) {
   if (!s) return;
-  if (length == 0xFFFFFFFFu) {
+  if (length == kToTerminator) {
     for (; *s; ++s) *s = fold(*s);
   } else {
     for (unsigned int i = 0; i < length; ++i) s[i] = fold(s[i]);

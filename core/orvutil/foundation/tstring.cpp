@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
-#include <new>
+
+#include "../detail/never_destroyed.h"
 
 namespace Orv {
 
@@ -19,15 +20,13 @@ constexpr size_type Base::kMaxSize;
 // static objects may still release their records while the process runs its exit-time
 // destructors, and a destroyed pool would then be written to after it freed its blocks.
 TStringShared* Base::GetEmptyString() {
-  alignas(TStringShared) static unsigned char storage[sizeof(TStringShared)];
-  static TStringShared* const empty = new (storage) TStringShared;
-  return empty;
+  static Detail::tNeverDestroyed<TStringShared> s_empty;
+  return &s_empty.Get();
 }
 
 tPoolAllocator<TStringShared>& Base::GetSharedStringAllocator() {
-  alignas(tPoolAllocator<TStringShared>) static unsigned char storage[sizeof(tPoolAllocator<TStringShared>)];
-  static tPoolAllocator<TStringShared>* const pool = new (storage) tPoolAllocator<TStringShared>;
-  return *pool;
+  static Detail::tNeverDestroyed<tPoolAllocator<TStringShared>> s_pool;
+  return s_pool.Get();
 }
 
 void Base::FreeShared(TStringShared* record) {

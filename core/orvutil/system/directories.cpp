@@ -87,8 +87,8 @@ bool GetDirectoryContents(const wchar_t* path, tObjVector<tstring>& files, tObjV
 }
 
 tstring GetCurrentDirectoryW() {
-  return Detail::ReadGrowingString(kFirstDirectoryBuffer,
-                                   [](DWORD size, wchar_t* buffer) { return ::GetCurrentDirectoryW(size, buffer); });
+  return Detail::ReadGrowingText(kFirstDirectoryBuffer,
+                                 [](DWORD size, wchar_t* buffer) { return ::GetCurrentDirectoryW(size, buffer); });
 }
 
 bool SetCurrentDirectoryW(const wchar_t* path) {

@@ -3,17 +3,14 @@
 
 #include <windows.h>
 
+#include "../detail/path_chars.h"
 #include "detail.h"
 #include "orvutil/foundation/paths.h"
 #include "orvutil/foundation/strings.h"
-#include "../foundation/path_chars.h"
 
 namespace Orv {
 
 namespace {
-
-// GetShortPathNameW is asked with this many characters first and then with what it asks for.
-constexpr DWORD kFirstShortPathBuffer = MAX_PATH;
 
 // The form in which paths are compared: canonical, without a long prefix, ASCII case folded.
 tstring ComparableForm(const wchar_t* path) {
@@ -32,21 +29,13 @@ bool Contains(const tstring& directory, const tstring& path) {
 }  // namespace
 
 tstring GetShortPath(const wchar_t* path) {
-  tstring longPath = Detail::LongPath(path);
-  if (longPath.empty()) return tstring();
-  tstring shortPath = Detail::ReadGrowingString(kFirstShortPathBuffer, [&](DWORD size, wchar_t* buffer) {
-    return ::GetShortPathNameW(longPath.c_str(), buffer, size);
-  });
-  return shortPath.empty() ? shortPath : Detail::WithoutLongPrefix(shortPath);
+  return Detail::ShortPathOf(path);
 }
 
 bool PathInPath(const wchar_t* directory, const wchar_t* path, bool useShortPaths) {
-  if (Contains(ComparableForm(directory), ComparableForm(path))) return true;
-  if (!useShortPaths) return false;
-  tstring shortDirectory = GetShortPath(directory);
-  tstring shortPath = GetShortPath(path);
-  if (shortDirectory.empty() || shortPath.empty()) return false;
-  return Contains(ComparableForm(shortDirectory.c_str()), ComparableForm(shortPath.c_str()));
+  return Detail::RelatedOrShortFormsRelated(directory, path, useShortPaths, [](const wchar_t* d, const wchar_t* p) {
+    return Contains(ComparableForm(d), ComparableForm(p));
+  });
 }
 
 bool IsAbsolutePath(const wchar_t* path) {

@@ -37,8 +37,8 @@ STempArea& TempArea() {
 
 // The user's temporary directory, canonical and without a long prefix; empty on failure.
 tstring UserTempPath() {
-  tstring path = Detail::ReadGrowingString(kFirstTempPathBuffer,
-                                           [](DWORD size, wchar_t* buffer) { return ::GetTempPathW(size, buffer); });
+  tstring path = Detail::ReadGrowingText(kFirstTempPathBuffer,
+                                         [](DWORD size, wchar_t* buffer) { return ::GetTempPathW(size, buffer); });
   return path.empty() ? path : Detail::WithoutLongPrefix(CanonicalizePath(path.c_str(), false, false));
 }
 

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "../detail/never_destroyed.h"
 #include "orvutil/com/module.h"
 #include "orvutil/foundation/pool.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 // Never destroyed: threads may still leave (and free their entries) while the process ends.
 tPoolAllocator<SFunctionEntry>& EntryPool() {
-  static tPoolAllocator<SFunctionEntry>& s_pool = *new tPoolAllocator<SFunctionEntry>;
-  return s_pool;
+  static Detail::tNeverDestroyed<tPoolAllocator<SFunctionEntry>> s_pool;
+  return s_pool.Get();
 }
 
 }  // namespace

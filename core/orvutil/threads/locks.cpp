@@ -2,8 +2,7 @@
 // critical sections.
 #include "orvutil/threads/locks.h"
 
-#include <new>
-
+#include "../detail/never_destroyed.h"
 #include "orvutil/foundation/pool.h"
 
 namespace Orv {
@@ -17,7 +16,7 @@ volatile LONG g_libraryShutDown = 0;
 CCriticalSection g_globalSections[eGlobalCSCount];
 
 // Sections lent to CSharedCriticalSection objects: a free list of returned sections and a pool to
-// carve new ones from, guarded by global section 11. The state is never destroyed, so that shared
+// carve new ones from, guarded by eGlobalCSSharedSections. The state is never destroyed, so that shared
 // sections released by static destructors of any binary still find it.
 struct SharedSectionPool {
   tPoolAllocator<CCriticalSection, false> sections;
@@ -45,9 +44,8 @@ struct SharedSectionPool {
 };
 
 SharedSectionPool& SharedSections() {
-  alignas(SharedSectionPool) static unsigned char storage[sizeof(SharedSectionPool)];
-  static SharedSectionPool* pool = new (storage) SharedSectionPool;
-  return *pool;
+  static Detail::tNeverDestroyed<SharedSectionPool> s_pool;
+  return s_pool.Get();
 }
 
 }  // namespace
@@ -116,7 +114,7 @@ CSharedCriticalSection::~CSharedCriticalSection() {
   }
 }
 
-// The use count goes from 0 to 1 and from 1 to 0 only under global section 11, and a section is
+// The use count goes from 0 to 1 and from 1 to 0 only under eGlobalCSSharedSections, and a section is
 // borrowed before the count leaves 0, so that a thread that adds a share to a positive count without
 // the lock always finds the section borrowed and never one that is being given back.
 void CSharedCriticalSection::InitShare() {

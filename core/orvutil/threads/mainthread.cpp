@@ -9,7 +9,8 @@
 #include <atomic>
 #include <utility>
 
-#include "dispatch.h"
+#include "../detail/never_destroyed.h"
+#include "../detail/dispatch.h"
 #include "function_entry.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"
@@ -34,18 +35,18 @@ class CMainThreadMessageWindow : public CCustomWindow {
 struct SDispatchState {
   std::atomic<DWORD> mainThreadId{0};
   std::atomic<bool> ready{false};
-  // The window's handle while posts are accepted; changed under section 26.
+  // The window's handle while posts are accepted; changed under eGlobalCSMainThreadQueue.
   std::atomic<HWND> hwnd{nullptr};
   HANDLE wakeEvent = nullptr;
   CMainThreadMessageWindow* window = nullptr;  // main thread only
-  EntryList queue;                             // in posting order, under section 26
+  EntryList queue;                             // in posting order, under eGlobalCSMainThreadQueue
   EntryList spare;                             // main thread only: an emptied batch whose buffer the queue takes next
 };
 
 // Never destroyed: other threads may post while the process ends.
 SDispatchState& State() {
-  static SDispatchState& s_state = *new SDispatchState;
-  return s_state;
+  static Detail::tNeverDestroyed<SDispatchState> s_state;
+  return s_state.Get();
 }
 
 // Lets pending sent messages and asynchronous procedure calls through without waiting.

@@ -1,11 +1,13 @@
 // Operations over every thread pool: the global pool, flushing all work, suspending all workers.
 //
-// The list holds no references: a pool leaves it (under section 25) before anything else happens
-// in its destruction, so whoever walks the list under section 25 only meets live pools.
+// The list holds no references: a pool leaves it (under eGlobalCSThreadPools) before anything else
+// happens in its destruction, so whoever walks the list under eGlobalCSThreadPools only meets live
+// pools.
 #include "pool_registry.h"
 
 #include <atomic>
 
+#include "../detail/never_destroyed.h"
 #include "orvutil/com/module.h"
 #include "orvutil/com/startup.h"
 #include "orvutil/foundation/vector.h"
@@ -20,8 +22,8 @@ using PoolList = tVectorPOD<CThreadPool*>;
 
 // Never destroyed: pools may outlive the library's static objects.
 PoolList& Pools() {
-  static PoolList& s_pools = *new PoolList;
-  return s_pools;
+  static Detail::tNeverDestroyed<PoolList> s_pools;
+  return s_pools.Get();
 }
 
 std::atomic<IThreadPool*> g_globalPool{nullptr};

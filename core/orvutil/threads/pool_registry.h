@@ -1,4 +1,4 @@
-// The list of all thread pools (global critical section 25), which pools join when constructed and
+// The list of all thread pools (global critical section eGlobalCSThreadPools), which pools join when constructed and
 // leave when their destruction begins.
 #pragma once
 

@@ -2,7 +2,8 @@
 // point's DLL_THREAD_DETACH, or the main thread's clean-up at library shut-down).
 #include <utility>
 
-#include "dispatch.h"
+#include "../detail/never_destroyed.h"
+#include "../detail/dispatch.h"
 #include "function_entry.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"
@@ -15,11 +16,11 @@ namespace {
 using Detail::SFunctionEntry;
 using EntryList = tVectorPOD<SFunctionEntry*>;
 
-// Every thread's registrations, oldest first, under section 26. Never destroyed: threads leave
-// until the process ends.
+// Every thread's registrations, oldest first, under eGlobalCSMainThreadQueue. Never destroyed:
+// threads leave until the process ends.
 EntryList& ExitList() {
-  static EntryList& s_list = *new EntryList;
-  return s_list;
+  static Detail::tNeverDestroyed<EntryList> s_list;
+  return s_list.Get();
 }
 
 // Moves the entries of `threadId` out of the list, newest first; the others keep their order.

@@ -19,7 +19,7 @@ namespace Orv {
 namespace {
 
 // Every input except sent messages (QS_ALLINPUT without QS_SENDMESSAGE).
-constexpr DWORD kPumpedInput = 0x4BF;
+constexpr DWORD kPumpedInput = QS_ALLINPUT & ~QS_SENDMESSAGE;
 constexpr DWORD kPumpFlags = MWMO_ALERTABLE | MWMO_INPUTAVAILABLE;
 constexpr unsigned kNotFound = ~0u;
 

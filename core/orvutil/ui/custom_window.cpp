@@ -2,7 +2,7 @@
 // procedure, with the object pointer in the window's extra bytes.
 #include <windows.h>
 
-#include "orvutil/com.h"
+#include "orvutil/com/module.h"
 #include "orvutil/ui/window.h"
 #include "class_name.h"
 

@@ -4,7 +4,9 @@
 
 #include <atomic>
 
-#include "orvutil/com.h"
+#include "../detail/never_destroyed.h"
+#include "orvutil/com/module.h"
+#include "orvutil/com/startup.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"
 #include "orvutil/ui/messageloop.h"
@@ -39,18 +41,18 @@ struct SAppMessages {
 
 // Never destroyed: filters of other modules may be removed late in the process.
 SFilterList& Filters() {
-  static SFilterList& s_filters = *new SFilterList;
-  return s_filters;
+  static Detail::tNeverDestroyed<SFilterList> s_filters;
+  return s_filters.Get();
 }
 
 SModelessList& ModelessDialogs() {
-  static SModelessList& s_dialogs = *new SModelessList;
-  return s_dialogs;
+  static Detail::tNeverDestroyed<SModelessList> s_dialogs;
+  return s_dialogs.Get();
 }
 
 SAppMessages& AppMessages() {
-  static SAppMessages& s_messages = *new SAppMessages;
-  return s_messages;
+  static Detail::tNeverDestroyed<SAppMessages> s_messages;
+  return s_messages.Get();
 }
 
 std::atomic<bool> g_gotQuit{false};

@@ -1,6 +1,7 @@
 // CWaitCursor: the nesting depth and the WM_SETCURSOR filter of the outermost object.
 #include <windows.h>
 
+#include "../detail/never_destroyed.h"
 #include "orvutil/threads/locks.h"
 #include "orvutil/ui/messageloop.h"
 #include "orvutil/ui/waitcursor.h"
@@ -15,8 +16,8 @@ struct SWaitCursorState {
 };
 
 SWaitCursorState& State() {
-  static SWaitCursorState& s_state = *new SWaitCursorState;
-  return s_state;
+  static Detail::tNeverDestroyed<SWaitCursorState> s_state;
+  return s_state.Get();
 }
 
 void ShowWaitCursor() {

@@ -13,10 +13,3 @@
 #include "orvutil/com/plugins.h"
 #include "orvutil/com/startup.h"
 #include "orvutil/foundation/smartptr.h"
-
-namespace Orv {
-
-// The instance handle of orvutil.dll, stored when the DLL is attached to the process.
-ORV_API HINSTANCE GetOrvutilInstance();
-
-}  // namespace Orv

@@ -77,7 +77,7 @@ class CComObject : public T, public IComObject, public IProvideClassInfo {
     if (SUCCEEDED(this->_QueryInterface(riid, ppv))) return S_OK;
     if (::IsEqualGUID(riid, __uuidof(T))) return Hand(static_cast<CComBaseEx*>(this), ppv);
     if (::IsEqualGUID(riid, __uuidof(IComObject))) return Hand(static_cast<IComObject*>(this), ppv);
-    if (::IsEqualGUID(riid, IID_IProvideClassInfo) && this->_GetTypeLibIndex() != 0xFFFFFFFFu) {
+    if (::IsEqualGUID(riid, IID_IProvideClassInfo) && this->_GetTypeLibIndex() != kNoTypeLib) {
       return Hand(static_cast<IProvideClassInfo*>(this), ppv);
     }
     *ppv = nullptr;

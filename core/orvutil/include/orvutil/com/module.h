@@ -184,6 +184,9 @@ class ORV_API CModule {
   StaticModuleObjectCreatorInfo* m_staticObjectCreators = nullptr;
 };
 
+// The instance handle of orvutil.dll, stored when the DLL is attached to the process.
+ORV_API HINSTANCE GetOrvutilInstance();
+
 // The library's own module, created on first use (also exported as the DLL entry DllGetModule).
 ORV_API CModule& GetOrvutilModule();
 

@@ -32,6 +32,9 @@ namespace Orv {
 
 class CModule;
 
+// The type-library index of a class without a type library.
+constexpr unsigned int kNoTypeLib = 0xFFFFFFFFu;
+
 // The creator function that modules register for a class: creates an object of the class and asks
 // it for `iid` (the class GUID itself as `iid` hands out the implementation object).
 typedef long(__cdecl* ComCreatorFunction)(IUnknown* outer, GUID const& clsid, GUID const& iid, void** ppv);
@@ -52,7 +55,7 @@ class ORV_API CComBaseEx {
   // GUID_NULL unless the class declares a category (by overriding this) or its module records one.
   virtual GUID const& _GetCategoryID() const;
   virtual char const* _GetClassName() const;
-  // The index of the class's type library in its module, or 0xFFFFFFFF for none.
+  // The index of the class's type library in its module, or kNoTypeLib for none.
   virtual unsigned int _GetTypeLibIndex() const;
   // Announces the new object to the object listeners. Overrides call the base first.
   virtual long _Construct(IUnknown* outer);

@@ -35,13 +35,18 @@ struct tCanReallocate : std::false_type {};
 template <typename A, typename T>
 struct tCanReallocate<A, T, decltype(void(A::Reallocate(static_cast<T*>(nullptr), 0u)))> : std::true_type {};
 
-// Capacity an array grows to when it must hold `need` elements: at least 8, doubling while the
-// step stays at most 1024 elements, then steps of 1024, and never less than `need`.
+// The smallest capacity a growing array takes, and the largest step it grows by.
+constexpr unsigned kSmallestGrownCapacity = 8;
+constexpr unsigned kLargestGrowthStep = 1024;
+
+// Capacity an array grows to when it must hold `need` elements: at least kSmallestGrownCapacity,
+// doubling while the step stays at most kLargestGrowthStep elements, then steps of that many, and
+// never less than `need`.
 inline unsigned GrownCapacity(unsigned capacity, unsigned need) {
   if (need <= capacity) return capacity;
-  unsigned grown = capacity < 8 ? 8 : capacity;
+  unsigned grown = capacity < kSmallestGrownCapacity ? kSmallestGrownCapacity : capacity;
   if (grown < need) {
-    unsigned step = grown < 1024 ? grown : 1024;
+    unsigned step = grown < kLargestGrowthStep ? grown : kLargestGrowthStep;
     grown = grown + step > need ? grown + step : need;
   }
   return grown;

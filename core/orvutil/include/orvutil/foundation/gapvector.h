@@ -21,24 +21,42 @@
 // Not thread-safe: users that share a gap vector between threads lock it themselves.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <new>
 
 #include "orvutil/foundation/allocator.h"
+#include "orvutil/foundation/precondition.h"
 #include "orvutil/foundation/vector.h"
+#include "orvutil/foundation/vectorstorage.h"
 
 namespace Orv {
 
 template <typename T, int POD, unsigned N = 0, typename A = tMemAllocator<T>>
-class tGapVector {
+class tGapVector : public Detail::tVectorStorage<tGapVector<T, POD, N, A>, T, N, A> {
   using Ops = Detail::tElementOps<T, POD>;
+  using Core = Detail::tVectorStorage<tGapVector, T, N, A>;
+  friend Core;
+  using Core::m_capacity;
+  using Core::m_count;
+  using Core::m_data;
 
  public:
   using value_type = T;
 
-  // The inline storage is a member declared after the element pointer, so the pointer is set once
-  // all members exist.
-  tGapVector() : m_data(nullptr), m_capacity(N), m_count(0), m_gapStart(0), m_notify(false) { m_data = m_inline.Get(); }
+  // The inline storage is a member declared after the core's element pointer, so the pointer is set
+  // once all members exist.
+  tGapVector() : m_gapStart(0), m_notify(false) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    static_assert(offsetof(tGapVector, m_gapStart) == offsetof(tGapVector, m_count) + sizeof(unsigned) &&
+                      Core::FieldsInOrder(offsetof(tGapVector, m_data), offsetof(tGapVector, m_capacity),
+                                          offsetof(tGapVector, m_count), sizeof(unsigned),
+                                          offsetof(tGapVector, m_inline), offsetof(tGapVector, m_notify)),
+                  "tGapVector keeps its field order");
+#pragma GCC diagnostic pop
+    this->ResetToInline();
+  }
 
   tGapVector(const tGapVector& other) : tGapVector() { CopyFrom(other); }
 
@@ -62,23 +80,33 @@ class tGapVector {
 
   virtual ~tGapVector() {
     DestroyAll();
-    ReleaseBuffer();
+    this->ReleaseBuffer();
   }
 
-  unsigned Count() const { return m_count; }
-  unsigned Capacity() const { return m_capacity; }
-  bool IsEmpty() const { return m_count == 0; }
   unsigned GapStart() const { return m_gapStart; }
   unsigned GapSize() const { return m_capacity - m_count; }
 
   // Storage index of the element with logical index `i` (i < Count()).
   unsigned StorageIndex(unsigned i) const { return i < m_gapStart ? i : i + GapSize(); }
 
-  // Element access by logical index; `i` must be below Count().
-  T& operator[](unsigned i) { return m_data[StorageIndex(i)]; }
-  const T& operator[](unsigned i) const { return m_data[StorageIndex(i)]; }
-  T& Back() { return (*this)[m_count - 1]; }
-  const T& Back() const { return (*this)[m_count - 1]; }
+  // Element access by logical index; `i` must be below Count() (checked in debug builds).
+  T& operator[](unsigned i) {
+    ORV_PRECONDITION(i < m_count);
+    return m_data[StorageIndex(i)];
+  }
+  const T& operator[](unsigned i) const {
+    ORV_PRECONDITION(i < m_count);
+    return m_data[StorageIndex(i)];
+  }
+  // The last element; the gap vector must not be empty (checked in debug builds).
+  T& Back() {
+    ORV_PRECONDITION(m_count > 0);
+    return (*this)[m_count - 1];
+  }
+  const T& Back() const {
+    ORV_PRECONDITION(m_count > 0);
+    return (*this)[m_count - 1];
+  }
 
   // The raw storage, gap included: Capacity() places of which only those outside the gap hold
   // elements.
@@ -103,13 +131,13 @@ class tGapVector {
       unsigned moved = m_gapStart - pos;
       if (gap) Ops::ShiftUp(m_data + pos, moved, gap);
       m_gapStart = pos;
-      if (m_notify) OnMovedUp(pos, moved, gap);
+      if (m_notify) this->OnMovedUp(pos, moved, gap);
     } else if (pos > m_gapStart) {
       unsigned moved = pos - m_gapStart;
       unsigned from = m_gapStart + gap;
       if (gap) Ops::ShiftDown(m_data + from, moved, gap);
       m_gapStart = pos;
-      if (m_notify) OnMovedDown(from, moved, gap);
+      if (m_notify) this->OnMovedDown(from, moved, gap);
     }
   }
 
@@ -118,18 +146,16 @@ class tGapVector {
   // gap vector is unchanged then.
   bool Reserve(unsigned need) {
     if (need <= m_capacity) return true;
-    unsigned capacity = Detail::GrownCapacity(m_capacity, need);
-    T* buffer = A::Allocate(capacity);
-    if (!buffer) return false;
+    unsigned capacity = this->GrownCapacity(need);
     unsigned tail = m_count - m_gapStart;
     unsigned tailStart = m_gapStart + GapSize();
     unsigned grownBy = capacity - m_capacity;
-    if (m_gapStart) Ops::Relocate(buffer, m_data, m_gapStart);
-    if (tail) Ops::Relocate(buffer + capacity - tail, m_data + tailStart, tail);
-    ReleaseBuffer();
-    m_data = buffer;
-    m_capacity = capacity;
-    if (m_notify) OnMovedUp(tailStart, tail, grownBy);
+    bool moved = this->MoveToNewBuffer(capacity, [&](T* buffer) {
+      if (m_gapStart) Ops::Relocate(buffer, m_data, m_gapStart);
+      if (tail) Ops::Relocate(buffer + capacity - tail, m_data + tailStart, tail);
+    });
+    if (!moved) return false;
+    if (m_notify) this->OnMovedUp(tailStart, tail, grownBy);
     return true;
   }
 
@@ -173,7 +199,7 @@ class tGapVector {
     Ops::Destroy(m_data + pos, count);
     m_gapStart = pos;
     m_count -= count;
-    if (m_notify) OnErased(pos, pos, count);
+    if (m_notify) this->OnErased(pos, pos, count);
   }
 
   // Grows with copies of `fill` at the end or shrinks from the end to `count` elements.
@@ -207,17 +233,8 @@ class tGapVector {
     m_gapStart = 0;
   }
 
- protected:
-  // Change hooks, called only while the notify flag is set. Arguments are storage indices.
-  virtual void OnInserted(unsigned /*first*/, unsigned /*first2*/, unsigned /*count*/) {}
-  virtual void OnErased(unsigned /*first*/, unsigned /*first2*/, unsigned /*count*/) {}
-  virtual void OnMovedUp(unsigned /*first*/, unsigned /*length*/, unsigned /*distance*/) {}
-  virtual void OnMovedDown(unsigned /*first*/, unsigned /*length*/, unsigned /*distance*/) {}
-
  private:
   enum ESourcePlace { eOutside, eInsideElements, eInsideInvalid };
-
-  bool IsInline() const { return N > 0 && m_data == m_inline.Get(); }
 
   // Where a source run lies relative to this gap vector's storage: outside it, on live elements
   // (one side of the gap), or somewhere it cannot be read from (the gap, past the end, misaligned).
@@ -240,12 +257,6 @@ class tGapVector {
     Ops::Destroy(m_data + m_gapStart + GapSize(), m_count - m_gapStart);
   }
 
-  void ReleaseBuffer() {
-    if (!IsInline() && m_data) A::Free(m_data);
-    m_data = m_inline.Get();
-    m_capacity = N;
-  }
-
   // Appends the elements of `other`, both sides of its gap.
   void CopyFrom(const tGapVector& other) {
     if (!Reserve(m_count + other.m_count)) return;
@@ -255,19 +266,12 @@ class tGapVector {
 
   // Takes the contents of `other`, leaving it empty; `this` is empty.
   void TakeFrom(tGapVector& other) {
-    if (other.IsInline() || !other.m_data) {
+    if (!this->TakeBufferOf(other)) {
       CopyFrom(other);  // inline contents cannot change hands
       other.Clear();
       return;
     }
-    ReleaseBuffer();
-    m_data = other.m_data;
-    m_capacity = other.m_capacity;
-    m_count = other.m_count;
     m_gapStart = other.m_gapStart;
-    other.m_data = other.m_inline.Get();
-    other.m_capacity = N;
-    other.m_count = 0;
     other.m_gapStart = 0;
   }
 
@@ -282,12 +286,10 @@ class tGapVector {
   void CloseAt(unsigned pos, unsigned count) {
     m_gapStart += count;
     m_count += count;
-    if (m_notify) OnInserted(pos, pos, count);
+    if (m_notify) this->OnInserted(pos, pos, count);
   }
 
-  T* m_data;
-  unsigned m_capacity;
-  unsigned m_count;
+  // After the core's element pointer, capacity and count.
   unsigned m_gapStart;
   Detail::tInlineStorage<T, N> m_inline;
   bool m_notify;

@@ -18,8 +18,11 @@
 
 namespace Orv {
 
+// The start value of every lookup3 state word, before the length is added: the golden ratio.
+constexpr unsigned int kHashGoldenRatio = 0x9E3779B9u;
+
 // lookup3 hash of `length` bytes at `data`; any alignment gives the same result. Zero bytes
-// (or a null `data`) hash to 0x9E3779B9.
+// (or a null `data`) hash to kHashGoldenRatio.
 ORV_API unsigned int HashBytes(unsigned char const* data, unsigned int length);
 
 namespace Detail {
@@ -45,12 +48,12 @@ inline unsigned int HashFinal(unsigned int a, unsigned int b, unsigned int c) {
 // HashBytes of 4 and of 8 bytes given as little-endian words, inlined for the common integer
 // and pointer keys: a block of at most 12 bytes goes straight to the final round.
 inline unsigned int HashBytes4(unsigned int word) {
-  const unsigned int start = 0x9E3779B9u + 4;
+  const unsigned int start = kHashGoldenRatio + 4;
   return HashFinal(start + word, start, start);
 }
 
 inline unsigned int HashBytes8(unsigned int low, unsigned int high) {
-  const unsigned int start = 0x9E3779B9u + 8;
+  const unsigned int start = kHashGoldenRatio + 8;
   return HashFinal(start + low, start + high, start);
 }
 

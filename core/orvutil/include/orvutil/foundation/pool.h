@@ -161,7 +161,7 @@ class tPoolAllocator {
     unsigned requested = Block::kMinSlots;
     if (m_blocks->Count() && m_blocks->Back()) {
       unsigned last = m_blocks->Back()->SlotCount();
-      requested = last >= 512 ? 1024 : last * 2;  // the block clamps this to 512
+      requested = last >= Block::kMaxSlots ? 2 * Block::kMaxSlots : last * 2;  // the block clamps this
     }
     Block* block = new (std::nothrow) Block(requested, m_freeHead);
     if (!block || !block->FirstSlot() || !m_blocks->PushBack(block)) {

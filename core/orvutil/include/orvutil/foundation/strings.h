@@ -5,7 +5,7 @@
 // Threading: every function is reentrant. The only shared state is the resource-instance override
 // (see InstanceOverride), which affects LoadStringW and LoadBSTR on every thread while it is set.
 //
-// Every `unsigned int` length accepts 0xFFFFFFFF, meaning "up to the terminator".
+// Every `unsigned int` length accepts kToTerminator, meaning "up to the terminator".
 #pragma once
 
 #include <windows.h>
@@ -16,13 +16,16 @@
 
 namespace Orv {
 
+// The length that means "up to the terminator".
+constexpr unsigned int kToTerminator = 0xFFFFFFFFu;
+
 // Case folding. ASCII-only: A-Z becomes a-z, nothing else changes (no locale). A null string or a
 // zero length does nothing.
-ORV_API tstring CanonicalizeString(wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
-ORV_API void CanonicalizeStringInPlace(wchar_t* s, unsigned int length = 0xFFFFFFFFu);
+ORV_API tstring CanonicalizeString(wchar_t const* s, unsigned int length = kToTerminator);
+ORV_API void CanonicalizeStringInPlace(wchar_t* s, unsigned int length = kToTerminator);
 // Each character through the runtime's towlower / towupper.
-ORV_API void LowerCaseInPlace(wchar_t* s, unsigned int length = 0xFFFFFFFFu);
-ORV_API void UpperCaseInPlace(wchar_t* s, unsigned int length = 0xFFFFFFFFu);
+ORV_API void LowerCaseInPlace(wchar_t* s, unsigned int length = kToTerminator);
+ORV_API void UpperCaseInPlace(wchar_t* s, unsigned int length = kToTerminator);
 
 // Scope object that makes LoadStringW and LoadBSTR read from `instance` instead of the module they
 // are given, process-wide, until it is destroyed; nested overrides restore in reverse order.
@@ -79,21 +82,21 @@ ORV_API tstring GetDateAsString();
 ORV_API tstring GetTimeAsString();
 
 // Conversions to the library string. They never read past the given length (nor past the
-// terminator when the length is 0xFFFFFFFF), and a length of 0 reads nothing. The byte converters
+// terminator when the length is kToTerminator), and a length of 0 reads nothing. The byte converters
 // (ACP, UTF-8) keep what the length says: every byte given is converted, zero bytes included, and
 // invalid input is replaced (U+FFFD, '?'). The UTF-16 copies (BSTR, Unicode) stop at the first
 // zero within the length.
 ORV_API tstring StringFromBSTR(wchar_t* bstr);
-ORV_API tstring StringFromUnicode(wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
-ORV_API tstring StringFromACP(char const* s, unsigned int length = 0xFFFFFFFFu);
-ORV_API tstring StringFromUTF8(char const* s, unsigned int length = 0xFFFFFFFFu);
+ORV_API tstring StringFromUnicode(wchar_t const* s, unsigned int length = kToTerminator);
+ORV_API tstring StringFromACP(char const* s, unsigned int length = kToTerminator);
+ORV_API tstring StringFromUTF8(char const* s, unsigned int length = kToTerminator);
 
 // Conversions from it. StringToBSTR returns a new BSTR (null for a null source);
 // StringToACP fills `out` with the ANSI code-page bytes (with the terminator when the length is
-// 0xFFFFFFFF) and returns false when nothing could be converted.
-ORV_API wchar_t* StringToBSTR(wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
-ORV_API tstring StringToUnicode(wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
-ORV_API bool StringToACP(tVectorPOD<char>& out, wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
+// kToTerminator) and returns false when nothing could be converted.
+ORV_API wchar_t* StringToBSTR(wchar_t const* s, unsigned int length = kToTerminator);
+ORV_API tstring StringToUnicode(wchar_t const* s, unsigned int length = kToTerminator);
+ORV_API bool StringToACP(tVectorPOD<char>& out, wchar_t const* s, unsigned int length = kToTerminator);
 
 // GUID text in registry form with braces. StringToGUID reads exactly that form, in either case,
 // and nothing else (no program names, no registry look-up); otherwise it zeroes `guid` and returns

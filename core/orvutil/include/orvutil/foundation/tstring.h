@@ -25,6 +25,7 @@
 #include "orvutil/export.h"
 #include "orvutil/foundation/hash.h"
 #include "orvutil/foundation/pool.h"
+#include "orvutil/foundation/precondition.h"
 #include "orvutil/foundation/stringallocator.h"
 #include "orvutil/foundation/vector.h"
 
@@ -142,10 +143,23 @@ class ORV_API tstring_base<TStringShared> {
   iterator end() { return Writable() + size(); }
   iterator rbegin() { return end() - 1; }
   iterator rend() { return begin() - 1; }
-  const wchar_t& operator[](size_type i) const { return m_shared->Data()[i]; }
-  const wchar_t& at(size_type i) const { return m_shared->Data()[i]; }
-  wchar_t& operator[](size_type i) { return Writable()[i]; }
-  wchar_t& at(size_type i) { return Writable()[i]; }
+  // Character access; `i` must be at most size(), where the terminator is (checked in debug builds).
+  const wchar_t& operator[](size_type i) const {
+    ORV_PRECONDITION(i <= size());
+    return m_shared->Data()[i];
+  }
+  const wchar_t& at(size_type i) const {
+    ORV_PRECONDITION(i <= size());
+    return m_shared->Data()[i];
+  }
+  wchar_t& operator[](size_type i) {
+    ORV_PRECONDITION(i <= size());
+    return Writable()[i];
+  }
+  wchar_t& at(size_type i) {
+    ORV_PRECONDITION(i <= size());
+    return Writable()[i];
+  }
   size_type size() const { return m_shared->Count() - 1; }
   size_type length() const { return m_shared->Count() - 1; }
   bool empty() const { return m_shared->Count() == 1; }

@@ -9,27 +9,18 @@
 // Not thread-safe: users that share an array between threads lock it themselves.
 #pragma once
 
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <type_traits>
 #include <utility>
 
 #include "orvutil/foundation/allocator.h"
+#include "orvutil/foundation/precondition.h"
+#include "orvutil/foundation/vectorstorage.h"
 
 namespace Orv {
 namespace Detail {
-
-// Raw, suitably aligned room for N elements inside an object; nothing at all for N = 0.
-template <typename T, unsigned N>
-struct tInlineStorage {
-  T* Get() const { return reinterpret_cast<T*>(const_cast<unsigned char*>(bytes)); }
-  alignas(T) unsigned char bytes[N * sizeof(T)];
-};
-
-template <typename T>
-struct tInlineStorage<T, 0> {
-  T* Get() const { return nullptr; }
-};
 
 // Element moves for the two kinds of arrays. `Relocate` moves `count` elements from `from` to
 // uninitialised, non-overlapping `to` and leaves `from` uninitialised.
@@ -104,13 +95,29 @@ bool InsertFromPrivateCopy(const T* source, unsigned count, Insert insert) {
 }  // namespace Detail
 
 template <typename T, int POD, unsigned N = 0, typename A = tMemAllocator<T>>
-class tVector {
+class tVector : public Detail::tVectorStorage<tVector<T, POD, N, A>, T, N, A> {
   using Ops = Detail::tElementOps<T, POD>;
+  using Core = Detail::tVectorStorage<tVector, T, N, A>;
+  friend Core;
+  using Core::m_capacity;
+  using Core::m_count;
+  using Core::m_data;
 
  public:
   using value_type = T;
 
-  tVector() : m_data(nullptr), m_capacity(N), m_count(0), m_notify(false) { m_data = m_inline.Get(); }
+  // The inline storage is a member declared after the core's element pointer, so the pointer is set
+  // once all members exist.
+  tVector() : m_notify(false) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    static_assert(Core::FieldsInOrder(offsetof(tVector, m_data), offsetof(tVector, m_capacity),
+                                      offsetof(tVector, m_count), 0, offsetof(tVector, m_inline),
+                                      offsetof(tVector, m_notify)),
+                  "tVector keeps its field order");
+#pragma GCC diagnostic pop
+    this->ResetToInline();
+  }
 
   tVector(const tVector& other) : tVector() { Insert(0, other.m_data, other.m_count); }
 
@@ -134,19 +141,29 @@ class tVector {
 
   virtual ~tVector() {
     Ops::Destroy(m_data, m_count);
-    ReleaseBuffer();
+    this->ReleaseBuffer();
   }
-
-  unsigned Count() const { return m_count; }
-  unsigned Capacity() const { return m_capacity; }
-  bool IsEmpty() const { return m_count == 0; }
 
   T* Data() { return m_data; }
   const T* Data() const { return m_data; }
-  T& operator[](unsigned i) { return m_data[i]; }
-  const T& operator[](unsigned i) const { return m_data[i]; }
-  T& Back() { return m_data[m_count - 1]; }
-  const T& Back() const { return m_data[m_count - 1]; }
+  // Element access; `i` must be below Count() (checked in debug builds).
+  T& operator[](unsigned i) {
+    ORV_PRECONDITION(i < m_count);
+    return m_data[i];
+  }
+  const T& operator[](unsigned i) const {
+    ORV_PRECONDITION(i < m_count);
+    return m_data[i];
+  }
+  // The last element; the vector must not be empty (checked in debug builds).
+  T& Back() {
+    ORV_PRECONDITION(m_count > 0);
+    return m_data[m_count - 1];
+  }
+  const T& Back() const {
+    ORV_PRECONDITION(m_count > 0);
+    return m_data[m_count - 1];
+  }
 
   T* begin() { return m_data; }
   T* end() { return m_data + m_count; }
@@ -160,17 +177,13 @@ class tVector {
   // array is unchanged then.
   bool Reserve(unsigned need) {
     if (need <= m_capacity) return true;
-    unsigned capacity = Detail::GrownCapacity(m_capacity, need);
-    T* buffer = ResizedHeapBuffer(capacity);
-    if (!buffer) {
-      buffer = A::Allocate(capacity);
-      if (!buffer) return false;
-      Ops::Relocate(buffer, m_data, m_count);
-      ReleaseBuffer();
+    unsigned capacity = this->GrownCapacity(need);
+    if (T* resized = ResizedHeapBuffer(capacity)) {
+      m_data = resized;
+      m_capacity = capacity;
+      return true;
     }
-    m_data = buffer;
-    m_capacity = capacity;
-    return true;
+    return this->MoveToNewBuffer(capacity, [&](T* buffer) { Ops::Relocate(buffer, m_data, m_count); });
   }
 
   // Inserts `count` elements copied from `source` before position `pos` (clamped to the count).
@@ -212,8 +225,8 @@ class tVector {
     Ops::ShiftDown(m_data + pos + count, tail, count);
     m_count -= count;
     if (m_notify) {
-      OnErased(pos, pos, count);
-      OnMovedDown(pos + count, tail, count);
+      this->OnErased(pos, pos, count);
+      this->OnMovedDown(pos + count, tail, count);
     }
   }
 
@@ -238,16 +251,7 @@ class tVector {
 
   void Clear() { Erase(0, m_count); }
 
- protected:
-  // Change hooks, called only while the notify flag is set. Arguments are storage indices.
-  virtual void OnInserted(unsigned /*first*/, unsigned /*first2*/, unsigned /*count*/) {}
-  virtual void OnErased(unsigned /*first*/, unsigned /*first2*/, unsigned /*count*/) {}
-  virtual void OnMovedUp(unsigned /*first*/, unsigned /*length*/, unsigned /*distance*/) {}
-  virtual void OnMovedDown(unsigned /*first*/, unsigned /*length*/, unsigned /*distance*/) {}
-
  private:
-  bool IsInline() const { return N > 0 && m_data == m_inline.Get(); }
-
   bool Overlaps(const T* source, unsigned count) const { return source + count > m_data && source < m_data + m_count; }
 
   // Plain elements in a heap buffer grow in place where the allocator and the heap allow: past
@@ -255,31 +259,16 @@ class tVector {
   // an array quadratic. Null when that is not possible.
   T* ResizedHeapBuffer(unsigned capacity) {
     if constexpr (POD == 1 && Detail::tCanReallocate<A, T>::value) {
-      if (!IsInline() && m_data) return A::Reallocate(m_data, capacity);
+      if (!this->IsInline() && m_data) return A::Reallocate(m_data, capacity);
     }
     return nullptr;
   }
 
-  void ReleaseBuffer() {
-    if (!IsInline() && m_data) A::Free(m_data);
-    m_data = m_inline.Get();
-    m_capacity = N;
-  }
-
   // Takes the contents of `other`, leaving it empty; `this` is empty.
   void TakeFrom(tVector& other) {
-    if (other.IsInline() || !other.m_data) {
-      Insert(0, other.m_data, other.m_count);  // inline contents cannot change hands
-      other.Clear();
-      return;
-    }
-    ReleaseBuffer();
-    m_data = other.m_data;
-    m_capacity = other.m_capacity;
-    m_count = other.m_count;
-    other.m_data = other.m_inline.Get();
-    other.m_capacity = N;
-    other.m_count = 0;
+    if (this->TakeBufferOf(other)) return;
+    Insert(0, other.m_data, other.m_count);  // inline contents cannot change hands
+    other.Clear();
   }
 
   // Makes `count` uninitialised places at `pos`, moving the elements behind it up.
@@ -292,14 +281,12 @@ class tVector {
   void FinishInsert(unsigned pos, unsigned count) {
     m_count += count;
     if (m_notify) {
-      OnMovedUp(pos, m_count - pos - count, count);
-      OnInserted(pos, pos, count);
+      this->OnMovedUp(pos, m_count - pos - count, count);
+      this->OnInserted(pos, pos, count);
     }
   }
 
-  T* m_data;
-  unsigned m_capacity;
-  unsigned m_count;
+  // After the core's element pointer, capacity and count.
   Detail::tInlineStorage<T, N> m_inline;
   bool m_notify;
 };

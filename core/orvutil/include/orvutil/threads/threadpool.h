@@ -9,9 +9,9 @@
 //
 // Threading: every IThreadPool operation may be called from any thread, except that the waits
 // (WaitForWorkItem, WaitForAllWork) only work on the main thread, where they pump messages while
-// they wait; elsewhere they return at once. The library keeps a list of all pools (global critical
-// section 25) to flush their work at shut-down and to suspend their workers around critical
-// main-thread sections.
+// they wait; elsewhere they return at once. The library keeps a list of all pools (under the global
+// critical section eGlobalCSThreadPools) to flush their work at shut-down and to suspend their
+// workers around critical main-thread sections.
 #pragma once
 
 #include <windows.h>
