@@ -10,7 +10,7 @@
 #include "orvutil/system/filesystem.h"
 #include "orvutil/system/pathnames.h"
 #include "orvutil/threads/locks.h"
-#include "../foundation/path_chars.h"
+#include "../detail/path_chars.h"
 
 namespace Orv {
 
