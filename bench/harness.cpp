@@ -40,10 +40,22 @@ double Sample(const std::function<void()>& work, long calls) {
   return (Now() - start) / static_cast<double>(calls);
 }
 
-double Median(std::vector<double> values) {
+Spread SpreadOf(std::vector<double> values) {
+  Spread spread;
+  if (values.empty()) return spread;
   std::sort(values.begin(), values.end());
   size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+  spread.median = values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+  spread.min = values.front();
+  spread.max = values.back();
+  return spread;
+}
+
+std::vector<double> PairRatios(const std::vector<double>& ours, const std::vector<double>& peer) {
+  std::vector<double> ratios;
+  for (size_t i = 0; i < ours.size() && i < peer.size(); ++i)
+    if (peer[i] > 0) ratios.push_back(ours[i] / peer[i]);
+  return ratios;
 }
 
 // Enough calls that the slower callable's sample lasts about `targetNs`.
@@ -87,14 +99,18 @@ Result Compare(const char* name, const char* peer, const std::function<void()>& 
         oursSamples.push_back(Sample(ours, calls));
       }
     }
-    result.oursNs = Median(oursSamples);
-    result.peerNs = Median(peerSamples);
+    result.ours = SpreadOf(oursSamples);
+    result.peer = SpreadOf(peerSamples);
+    result.oursNs = result.ours.median;
+    result.peerNs = result.peer.median;
     if (round + 1 >= minRounds && Settled(previous.oursNs, result.oursNs) && Settled(previous.peerNs, result.peerNs))
       break;
     previous = result;
   }
-  std::printf("%-40s peer: %-28s ours %10.2f ns  peer %10.2f ns  ratio %.3f\n", name, peer, result.oursNs,
-              result.peerNs, result.Ratio());
+  result.ratios = SpreadOf(PairRatios(oursSamples, peerSamples));
+  std::printf("%-44s peer: %-36s ours %10.2f ns [%.2f-%.2f]  peer %10.2f ns [%.2f-%.2f]  ratio %.3f [%.2f-%.2f]\n",
+              name, peer, result.oursNs, result.ours.min, result.ours.max, result.peerNs, result.peer.min,
+              result.peer.max, result.Ratio(), result.ratios.min, result.ratios.max);
   std::fflush(stdout);
   return result;
 }
@@ -104,6 +120,7 @@ Result Compare(const char* name, const char* peer, const std::function<void()>& 
 // Runs every registered benchmark, or those whose name contains the first argument.
 int main(int argc, char** argv) {
   const char* filter = argc > 1 ? argv[1] : "";
+  std::printf("built with %s, %s: %s\n", ORV_BENCH_COMPILER, ORV_BENCH_CONFIG, ORV_BENCH_FLAGS);
   for (const OrvBench::Entry& entry : OrvBench::Registry())
     if (std::strstr(entry.name, filter)) entry.function();
   return 0;

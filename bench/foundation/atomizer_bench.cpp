@@ -1,5 +1,9 @@
-// CAtomizer::GetAtom of strings it already holds against std::unordered_map<std::wstring,
-// unsigned>::find, with the atomizer's lock switched off (before start-up) and on.
+// CAtomizer::GetAtom of strings it already holds against a std::unordered_map<std::wstring,
+// unsigned> lookup of the same C string (the peer builds the std::wstring key from it, as a caller
+// holding a C string must), with the atomizer's lock switched off (before start-up) and on; with
+// the lock on, the peer's lookup runs under a critical section too.
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -13,7 +17,7 @@ namespace {
 
 const unsigned kProbesPerCall = 1024;
 
-// Identifier-like names of 10 to 25 characters, probed in a scattered order.
+// Identifier-like names of 8 to 27 characters.
 std::vector<std::wstring> Names(unsigned count) {
   std::vector<std::wstring> names;
   for (unsigned i = 0; i < count; ++i)
@@ -21,35 +25,43 @@ std::vector<std::wstring> Names(unsigned count) {
   return names;
 }
 
-// Looks up kProbesPerCall of `count` stored strings per call.
-void CompareLookups(const char* name, unsigned count) {
+// Looks up kProbesPerCall of `count` stored strings per call, in a scattered order. The probed
+// texts are the caller's own, not the atomizer's stored copies.
+void CompareLookups(const char* name, unsigned count, bool locked) {
   std::vector<std::wstring> names = Names(count);
   auto ours = std::make_unique<Orv::CAtomizer>();
   std::unordered_map<std::wstring, unsigned> peer;
   for (const std::wstring& text : names) peer.emplace(text, ours->GetAtom(text.c_str()));
-  std::vector<unsigned> order(kProbesPerCall);
-  for (unsigned i = 0; i < kProbesPerCall; ++i) order[i] = (i * 7919u) % count;
+  std::vector<const wchar_t*> probes(kProbesPerCall);
+  for (unsigned i = 0; i < kProbesPerCall; ++i) probes[i] = names[(i * 7919u) % count].c_str();
+  CRITICAL_SECTION section;
+  ::InitializeCriticalSectionEx(&section, 3000, 0);
   unsigned sink = 0;
   OrvBench::Compare(
-      name, "std::unordered_map<std::wstring>.find",
+      name, locked ? "std::unordered_map<std::wstring>.find + CS" : "std::unordered_map<std::wstring>.find",
       [&] {
-        for (unsigned i : order) sink += ours->GetAtom(names[i].c_str());
+        for (const wchar_t* text : probes) sink += ours->GetAtom(text);
       },
       [&] {
-        for (unsigned i : order) sink += peer.find(names[i])->second;
+        for (const wchar_t* text : probes) {
+          if (locked) ::EnterCriticalSection(&section);
+          sink += peer.find(std::wstring(text))->second;
+          if (locked) ::LeaveCriticalSection(&section);
+        }
       });
   OrvBench::KeepAlive(sink);
+  ::DeleteCriticalSection(&section);
 }
 
 }  // namespace
 
 ORV_BENCHMARK(AtomizerGetAtom) {
-  CompareLookups("CAtomizer.GetAtom 10000 strings x1024", 10000);
-  CompareLookups("CAtomizer.GetAtom 500 strings x1024", 500);
+  CompareLookups("CAtomizer.GetAtom 10000 strings x1024", 10000, false);
+  CompareLookups("CAtomizer.GetAtom 500 strings x1024", 500, false);
 }
 
 ORV_BENCHMARK(AtomizerGetAtomLocked) {
   Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(true);
-  CompareLookups("CAtomizer.GetAtom 10000 strings x1024 (locking on)", 10000);
+  CompareLookups("CAtomizer.GetAtom 10000 strings x1024 (locking on)", 10000, true);
   Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(false);
 }

@@ -1,7 +1,13 @@
-// tMap<unsigned, unsigned> against std::unordered_map: building a map of 1M keys, and finding
-// keys that are present and keys that are not.
-#include <cstdio>
+// tMap<unsigned, unsigned> against std::unordered_map and std::map: building a map, and finding keys
+// that are present (hits) and keys that are not (misses) at 1K, 64K and 1M keys.
+//
+// Hits and misses are probed in one and the same random order, unrelated to the insertion order, so
+// that no map profits from its entries having been allocated in probing order.
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <random>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -10,7 +16,6 @@
 
 namespace {
 
-const unsigned kKeys = 1u << 20;
 const unsigned kProbesPerCall = 1024;
 
 // Distinct keys in a scattered order (an odd multiplier permutes the 32-bit numbers); the misses
@@ -21,49 +26,90 @@ std::vector<unsigned> Keys(unsigned count, unsigned parity) {
   return keys;
 }
 
-}  // namespace
+// Indices 0..count-1 in a fixed random order.
+std::vector<unsigned> RandomOrder(unsigned count) {
+  std::vector<unsigned> order(count);
+  for (unsigned i = 0; i < count; ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), std::mt19937(20240607u));
+  return order;
+}
 
-ORV_BENCHMARK(MapInsert) {
-  std::vector<unsigned> keys = Keys(kKeys, 0);
+// The probes of one size: `from[order[i]]` for every i, stepping through them kProbesPerCall at a time.
+class Prober {
+ public:
+  Prober(const std::vector<unsigned>& keys, const std::vector<unsigned>& order) {
+    for (unsigned i : order) m_probes.push_back(keys[i]);
+  }
+  template <typename Find>
+  unsigned Run(Find&& find) {
+    unsigned found = 0, size = static_cast<unsigned>(m_probes.size());
+    for (unsigned i = 0; i < kProbesPerCall; ++i) {
+      found += find(m_probes[m_next]);
+      if (++m_next == size) m_next = 0;
+    }
+    return found;
+  }
+
+ private:
+  std::vector<unsigned> m_probes;
+  unsigned m_next = 0;
+};
+
+void CompareFinds(unsigned count) {
+  std::vector<unsigned> keys = Keys(count, 0), missing = Keys(count, 1), order = RandomOrder(count);
+  auto ours = std::make_unique<Orv::tMap<unsigned, unsigned>>();
+  std::unordered_map<unsigned, unsigned> hashed;
+  std::map<unsigned, unsigned> ordered;
+  for (unsigned key : keys) {
+    ours->Insert(key, key);
+    hashed.emplace(key, key);
+    ordered.emplace(key, key);
+  }
+  const std::string size = count >= (1u << 20) ? std::to_string(count >> 20) + "M" : std::to_string(count >> 10) + "K";
+  unsigned found = 0;
+  for (bool hit : {true, false}) {
+    const std::vector<unsigned>& probed = hit ? keys : missing;
+    Prober oursProbes(probed, order), hashedProbes(probed, order), orderedProbes(probed, order);
+    const std::string name = "tMap.find " + std::string(hit ? "hit" : "miss") + " " + size + " keys x1024";
+    OrvBench::Compare(
+        name.c_str(), "std::unordered_map",
+        [&] { found += oursProbes.Run([&](unsigned key) { return ours->Find(key) != nullptr; }); },
+        [&] { found += hashedProbes.Run([&](unsigned key) { return hashed.find(key) != hashed.end(); }); });
+    OrvBench::Compare(
+        name.c_str(), "std::map",
+        [&] { found += oursProbes.Run([&](unsigned key) { return ours->Find(key) != nullptr; }); },
+        [&] { found += orderedProbes.Run([&](unsigned key) { return ordered.find(key) != ordered.end(); }); });
+  }
+  OrvBench::KeepAlive(found);
+}
+
+template <typename PeerMap>
+void CompareInsert(const char* name, const char* peer, unsigned count) {
+  std::vector<unsigned> keys = Keys(count, 0);
   unsigned sink = 0;
   OrvBench::Compare(
-      "tMap.insert 1M keys", "std::unordered_map",
+      name, peer,
       [&] {
         Orv::tMap<unsigned, unsigned> map;
         for (unsigned key : keys) map.Insert(key, key);
         sink += map.Count();
       },
       [&] {
-        std::unordered_map<unsigned, unsigned> map;
+        PeerMap map;
         for (unsigned key : keys) map.emplace(key, key);
         sink += static_cast<unsigned>(map.size());
       });
   OrvBench::KeepAlive(sink);
 }
 
+}  // namespace
+
+ORV_BENCHMARK(MapInsert) {
+  CompareInsert<std::unordered_map<unsigned, unsigned>>("tMap.insert 1M keys", "std::unordered_map", 1u << 20);
+  CompareInsert<std::unordered_map<unsigned, unsigned>>("tMap.insert 64K keys", "std::unordered_map", 1u << 16);
+  CompareInsert<std::map<unsigned, unsigned>>("tMap.insert 64K keys", "std::map", 1u << 16);
+}
+
 ORV_BENCHMARK(MapFind) {
-  std::vector<unsigned> keys = Keys(kKeys, 0), misses = Keys(kKeys, 1);
-  auto ours = std::make_unique<Orv::tMap<unsigned, unsigned>>();
-  std::unordered_map<unsigned, unsigned> peer;
-  for (unsigned key : keys) {
-    ours->Insert(key, key);
-    peer.emplace(key, key);
-  }
-  // Probe in an order unrelated to the insertion order.
-  std::vector<unsigned> hits(kKeys);
-  for (unsigned i = 0; i < kKeys; ++i) hits[i] = keys[(i * 40503u) & (kKeys - 1)];
-  unsigned next = 0, found = 0;
-  auto probe = [&](const std::vector<unsigned>& from, auto&& find) {
-    for (unsigned i = 0; i < kProbesPerCall; ++i) found += find(from[(next + i) & (kKeys - 1)]);
-    next += kProbesPerCall;
-  };
-  OrvBench::Compare(
-      "tMap.find hit x1024", "std::unordered_map",
-      [&] { probe(hits, [&](unsigned key) { return ours->Find(key) != nullptr; }); },
-      [&] { probe(hits, [&](unsigned key) { return peer.find(key) != peer.end(); }); });
-  OrvBench::Compare(
-      "tMap.find miss x1024", "std::unordered_map",
-      [&] { probe(misses, [&](unsigned key) { return ours->Find(key) != nullptr; }); },
-      [&] { probe(misses, [&](unsigned key) { return peer.find(key) != peer.end(); }); });
-  OrvBench::KeepAlive(found);
+  for (unsigned count : {1u << 10, 1u << 16, 1u << 20}) CompareFinds(count);
 }

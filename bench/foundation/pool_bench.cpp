@@ -1,4 +1,8 @@
-// Pool allocation against the C runtime heap.
+// Pool allocation against the heap, like for like: the pool with its lock (as after library
+// start-up) against the thread-safe C runtime heap, and the pool without locking (before start-up,
+// or a pool its owner guards) against a private Windows heap that does not serialise either.
+#include <windows.h>
+
 #include <cstdlib>
 
 #include "../harness.h"
@@ -26,14 +30,19 @@ void AllocateAndFree(New newObject, Free freeObject) {
 ORV_BENCHMARK(PoolAllocateFree) {
   Orv::tPoolAllocator<Object32> pool;
   auto ours = [&] { AllocateAndFree([&] { return pool.New(); }, [&](Object32* o) { pool.Delete(o); }); };
-  auto peer = [] {
-    AllocateAndFree([] { return static_cast<Object32*>(std::malloc(sizeof(Object32))); },
-                    [](Object32* o) { std::free(o); });
-  };
-  Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(false);
-  OrvBench::Compare("pool.new_delete_32B (locks off)", "malloc/free", ours, peer);
+
   // After library start-up every pool takes its own lock.
   Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(true);
-  OrvBench::Compare("pool.new_delete_32B (locks on)", "malloc/free", ours, peer);
+  OrvBench::Compare("pool.new_delete_32B x4 (locks on)", "malloc/free (thread-safe heap)", ours, [] {
+    AllocateAndFree([] { return static_cast<Object32*>(std::malloc(sizeof(Object32))); },
+                    [](Object32* o) { std::free(o); });
+  });
+
   Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(false);
+  HANDLE heap = ::HeapCreate(HEAP_NO_SERIALIZE, 0, 0);
+  OrvBench::Compare("pool.new_delete_32B x4 (locks off)", "HeapAlloc/HeapFree, HEAP_NO_SERIALIZE", ours, [heap] {
+    AllocateAndFree([heap] { return static_cast<Object32*>(::HeapAlloc(heap, HEAP_NO_SERIALIZE, sizeof(Object32))); },
+                    [heap](Object32* o) { ::HeapFree(heap, HEAP_NO_SERIALIZE, o); });
+  });
+  ::HeapDestroy(heap);
 }

@@ -1,5 +1,6 @@
-// Shared strings against std::wstring: copying (a shared record against a deep copy), making short
-// strings, appending characters one at a time and searching a long text.
+// Shared strings against std::wstring: copying (a shared record against a deep copy), the deferred
+// cost of sharing (copy, then write one character), making short strings, appending characters one
+// at a time and searching a long text.
 #include <string>
 
 #include "../harness.h"
@@ -16,6 +17,24 @@ ORV_BENCHMARK(TStringCopy) {
       },
       [&] {
         std::wstring copy(peer);
+        OrvBench::KeepAlive(copy);
+      });
+}
+
+// A shared string pays for its copy at the first write: the record and buffer are made then.
+ORV_BENCHMARK(TStringCopyThenWrite) {
+  const Orv::tstring ours(64, L'a');
+  const std::wstring peer(64, L'a');
+  OrvBench::Compare(
+      "tstring.copy_write1_destroy_64", "std::wstring",
+      [&] {
+        Orv::tstring copy(ours);
+        copy[0] = L'b';
+        OrvBench::KeepAlive(copy);
+      },
+      [&] {
+        std::wstring copy(peer);
+        copy[0] = L'b';
         OrvBench::KeepAlive(copy);
       });
 }
@@ -46,6 +65,26 @@ ORV_BENCHMARK(TStringAppendChars) {
         std::wstring s;
         for (int i = 0; i < 10000; ++i) s += static_cast<wchar_t>(L'a' + (i & 15));
         OrvBench::KeepAlive(s);
+      });
+}
+
+// Appending into room already reserved: the cost of one character without growth.
+ORV_BENCHMARK(TStringAppendCharsReserved) {
+  Orv::tstring ours;
+  std::wstring peer;
+  ours.reserve(10000);
+  peer.reserve(10000);
+  OrvBench::Compare(
+      "tstring.push_back_10000 into reserved", "std::wstring",
+      [&] {
+        ours.resize(0);
+        for (int i = 0; i < 10000; ++i) ours.push_back(static_cast<wchar_t>(L'a' + (i & 15)));
+        OrvBench::KeepAlive(ours);
+      },
+      [&] {
+        peer.resize(0);
+        for (int i = 0; i < 10000; ++i) peer.push_back(static_cast<wchar_t>(L'a' + (i & 15)));
+        OrvBench::KeepAlive(peer);
       });
 }
 

@@ -42,21 +42,29 @@ unsigned int CAtomizer::GetAtom(wchar_t const* s, bool canonicalize, bool doNotA
     CanonicalizeStringInPlace(copy.Data(), static_cast<unsigned int>(length));
     return GetAtom(copy.Data(), false, doNotAdd);
   }
+  // Measured and hashed once, before the lock is taken; a new atom reuses both.
+  size_t length;
+  unsigned int hash = HashWideString(s, length);
   CScopeCriticalSection lock(m_lock.GetCS());
-  return Lookup(s, doNotAdd);
+  return Lookup(s, length, hash, doNotAdd);
 }
 
-unsigned int CAtomizer::Lookup(wchar_t const* s, bool doNotAdd) {
+unsigned int CAtomizer::Lookup(wchar_t const* s, size_t length, unsigned int hash, bool doNotAdd) {
   if (!m_index) return kNoAtom;
-  const unsigned int* atom = m_index->FindValue(s);
-  if (atom) return *atom;
-  return doNotAdd ? kNoAtom : MakeNewAtom(s);
+  const auto* item = m_index->FindWithHash(s, hash);
+  if (item) return item->Value();
+  return doNotAdd ? kNoAtom : MakeNewAtom(s, length, hash);
 }
 
 unsigned int CAtomizer::MakeNewAtom(wchar_t const* s) {
-  if (!s || !m_chunks) return kNoAtom;
-  size_t length = wcslen(s);
-  if (length >= 0x7FFFFFFFu) return kNoAtom;
+  if (!s) return kNoAtom;
+  size_t length;
+  unsigned int hash = HashWideString(s, length);
+  return MakeNewAtom(s, length, hash);
+}
+
+unsigned int CAtomizer::MakeNewAtom(wchar_t const* s, size_t length, unsigned int hash) {
+  if (!m_chunks || length >= 0x7FFFFFFFu) return kNoAtom;
   unsigned int need = static_cast<unsigned int>(length) + 1;
   if (!m_cursor || static_cast<size_t>(m_chunkEnd - m_cursor) < need) {
     // A new chunk; the rest of the current one is abandoned.
@@ -71,15 +79,15 @@ unsigned int CAtomizer::MakeNewAtom(wchar_t const* s) {
     m_chunkEnd = chunk + size;
   }
   wmemcpy(m_cursor, s, need);
-  unsigned int atom = AddStored(m_cursor);
+  unsigned int atom = AddStored(m_cursor, hash);
   if (atom != kNoAtom) m_cursor += need;  // on failure the room is reused by the next string
   return atom;
 }
 
-unsigned int CAtomizer::AddStored(wchar_t const* stored) {
+unsigned int CAtomizer::AddStored(wchar_t const* stored, unsigned int hash) {
   if (!m_index || !m_atoms) return kNoAtom;
   unsigned int atom = m_atoms->Count();
-  if (!m_index->Insert(stored, atom)) return kNoAtom;
+  if (!m_index->InsertWithHash(stored, atom, hash)) return kNoAtom;
   if (!m_atoms->PushBack(stored)) {
     m_index->RemoveKey(stored);
     return kNoAtom;
@@ -111,7 +119,7 @@ void CAtomizer::Init(SAtomInit const* table, unsigned int count, bool canonicali
   for (unsigned int i = 0; i < count; ++i) {
     wchar_t const* s = table[i].string ? table[i].string : L"";
     if (!canonicalize) {
-      AddStored(s);
+      AddStored(s, HashFunc<wchar_t const*>(s));
       continue;
     }
     size_t length = wcslen(s);

@@ -3,7 +3,7 @@
 #include "orvutil/foundation/hash.h"
 
 #include <cstdint>
-#include <cwchar>
+#include <cstring>
 
 namespace Orv {
 namespace {
@@ -106,8 +106,31 @@ inline uint32_t HashWith(const unsigned char* p, uint32_t length) {
   return Detail::HashFinal(a, b, c);
 }
 
+// Length of a wide C string, four characters per step: aligned 8-byte words are tested for a zero
+// 16-bit lane at once. An aligned word never spans two pages, so reading the whole word that holds
+// the terminator reads nothing that could fault.
 size_t WideLength(const wchar_t* s) {
-  return s ? std::wcslen(s) : 0;
+  if (!s) return 0;
+  const wchar_t* p = s;
+  while (reinterpret_cast<uintptr_t>(p) & 7) {
+    if (!*p) return static_cast<size_t>(p - s);
+    ++p;
+  }
+  const uint64_t kLow = 0x0001000100010001ull, kHigh = 0x8000800080008000ull;
+  for (;; p += 4) {
+    uint64_t word;
+    std::memcpy(&word, __builtin_assume_aligned(p, 8), 8);
+    if ((word - kLow) & ~word & kHigh) break;  // some lane is zero
+  }
+  while (*p) ++p;
+  return static_cast<size_t>(p - s);
+}
+
+// HashBytes over the characters of a string of `length` characters. Strings longer than 2 GiB
+// characters do not occur; the byte count is capped rather than wrapped.
+unsigned int HashChars(const wchar_t* s, size_t length) {
+  size_t bytes = length > 0x7FFFFFFFu ? 0xFFFFFFFEu : length * 2;
+  return HashBytes(reinterpret_cast<unsigned char const*>(s), static_cast<unsigned int>(bytes));
 }
 
 }  // namespace
@@ -122,10 +145,12 @@ unsigned int HashBytes(unsigned char const* data, unsigned int length) {
 
 template <>
 unsigned int HashFunc<wchar_t const*>(wchar_t const* const& key) {
-  size_t length = WideLength(key);
-  // Strings longer than 2 GiB characters do not occur; cap the byte count rather than wrap it.
-  size_t bytes = length > 0x7FFFFFFFu ? 0xFFFFFFFEu : length * 2;
-  return HashBytes(reinterpret_cast<unsigned char const*>(key), static_cast<unsigned int>(bytes));
+  return HashChars(key, WideLength(key));
+}
+
+unsigned int HashWideString(wchar_t const* s, size_t& length) {
+  length = WideLength(s);
+  return HashChars(s, length);
 }
 
 template <>

@@ -6,36 +6,48 @@
 #include "../detail/never_destroyed.h"
 #include "orvutil/com/module.h"
 #include "orvutil/foundation/pool.h"
+#include "orvutil/threads/locks.h"
 
 namespace Orv {
 namespace Detail {
 
 namespace {
 
-// Never destroyed: threads may still leave (and free their entries) while the process ends.
-tPoolAllocator<SFunctionEntry>& EntryPool() {
-  static Detail::tNeverDestroyed<tPoolAllocator<SFunctionEntry>> s_pool;
+// Guarded by eGlobalCSMainThreadQueue. Never destroyed: threads may still leave (and free their
+// entries) while the process ends.
+tPoolAllocator<SFunctionEntry, false>& EntryPool() {
+  static Detail::tNeverDestroyed<tPoolAllocator<SFunctionEntry, false>> s_pool;
   return s_pool.Get();
 }
 
 }  // namespace
 
-SFunctionEntry* NewFunctionEntry(std::function<void()> function, CModule* module) {
-  SFunctionEntry* entry = EntryPool().New(SFunctionEntry{std::move(function), module, ::GetCurrentThreadId()});
-  if (entry && module) module->AddRef();
+SFunctionEntry* NewFunctionEntry(std::function<void()>& function, CModule* module) {
+  SFunctionEntry* entry = EntryPool().New(SFunctionEntry{nullptr, module, ::GetCurrentThreadId()});
+  if (!entry) return nullptr;
+  entry->function.swap(function);
+  if (module) module->AddRef();
   return entry;
 }
 
-// The function may hold code or data of the module's binary: it goes before the module's count.
-void FreeFunctionEntry(SFunctionEntry* entry) {
-  CModule* module = entry->module;
+void UndoFunctionEntry(SFunctionEntry* entry, std::function<void()>& function) {
+  function.swap(entry->function);
+  if (entry->module) entry->module->Release();
   EntryPool().Delete(entry);
-  if (module) module->Release();
 }
 
-void RunFunctionEntry(SFunctionEntry* entry) {
-  entry->function();
-  FreeFunctionEntry(entry);
+// The function may hold code or data of the module's binary: it goes before the module's count.
+// The empty entries then go back together.
+void RunFunctionEntries(const FunctionEntryList& entries) {
+  for (SFunctionEntry* entry : entries) {
+    entry->function();
+    entry->function = nullptr;
+    if (entry->module) entry->module->Release();
+    entry->module = nullptr;
+  }
+  if (entries.IsEmpty()) return;
+  CScopeCriticalSection guard(eGlobalCSMainThreadQueue);
+  for (SFunctionEntry* entry : entries) EntryPool().Delete(entry);
 }
 
 }  // namespace Detail

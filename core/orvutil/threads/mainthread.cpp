@@ -3,7 +3,9 @@
 //
 // A post that makes the queue non-empty sets the wake event and posts WM_USER to the window, so the
 // main thread drains the queue from its message loop or from WaitForHandle; further posts into a
-// non-empty queue signal nothing more. Section 26 is held only while entries move.
+// non-empty queue signal nothing more. Section 26 is held only while entries move: a post takes its
+// entry from the pool and queues it under one lock, and a drain returns its whole batch to the pool
+// under one more.
 #include "orvutil/threads/mainthread.h"
 
 #include <atomic>
@@ -21,7 +23,7 @@ namespace Orv {
 namespace {
 
 using Detail::SFunctionEntry;
-using EntryList = tVectorPOD<SFunctionEntry*>;
+using EntryList = Detail::FunctionEntryList;
 
 // Runs the queue when woken up, and once more when it is destroyed.
 class CMainThreadMessageWindow : public CCustomWindow {
@@ -67,7 +69,7 @@ void DrainQueue() {
       ::ResetEvent(state.wakeEvent);
     }
   }
-  for (SFunctionEntry* entry : batch) Detail::RunFunctionEntry(entry);
+  Detail::RunFunctionEntries(batch);
   batch.Clear();
   state.spare = std::move(batch);
 }
@@ -95,19 +97,20 @@ bool IsRunningOnMainThread() {
 void PostMainThreadFunction(std::function<void()> fn, CModule* module) {
   SDispatchState& state = State();
   if (!fn || !state.hwnd) return;
-  SFunctionEntry* entry = Detail::NewFunctionEntry(std::move(fn), module);
+  // A function that is not queued is destroyed with `fn`, after the lock is left.
+  CScopeCriticalSection guard(eGlobalCSMainThreadQueue);
+  HWND hwnd = state.hwnd;
+  if (!hwnd) return;
+  SFunctionEntry* entry = Detail::NewFunctionEntry(fn, module);
   if (!entry) return;
-  bool queued = false;
-  {
-    CScopeCriticalSection guard(eGlobalCSMainThreadQueue);
-    HWND hwnd = state.hwnd;
-    queued = hwnd && state.queue.PushBack(entry);
-    if (queued && state.queue.Count() == 1) {
-      ::SetEvent(state.wakeEvent);
-      ::PostMessageW(hwnd, WM_USER, 0, 0);
-    }
+  if (!state.queue.PushBack(entry)) {
+    Detail::UndoFunctionEntry(entry, fn);
+    return;
   }
-  if (!queued) Detail::FreeFunctionEntry(entry);
+  if (state.queue.Count() == 1) {
+    ::SetEvent(state.wakeEvent);
+    ::PostMessageW(hwnd, WM_USER, 0, 0);
+  }
 }
 
 void FlushMainThreadFunctions() {

@@ -14,7 +14,7 @@ namespace Orv {
 namespace {
 
 using Detail::SFunctionEntry;
-using EntryList = tVectorPOD<SFunctionEntry*>;
+using EntryList = Detail::FunctionEntryList;
 
 // Every thread's registrations, oldest first, under eGlobalCSMainThreadQueue. Never destroyed:
 // threads leave until the process ends.
@@ -44,20 +44,16 @@ EntryList TakeEntriesOf(DWORD threadId) {
 
 void AtThreadExit(std::function<void()> fn, CModule* module) {
   if (!fn) return;
-  SFunctionEntry* entry = Detail::NewFunctionEntry(std::move(fn), module);
-  if (!entry) return;
-  bool added;
-  {
-    CScopeCriticalSection guard(eGlobalCSMainThreadQueue);
-    added = ExitList().PushBack(entry);
-  }
-  if (!added) Detail::FreeFunctionEntry(entry);
+  // A function that is not registered is destroyed with `fn`, after the lock is left.
+  CScopeCriticalSection guard(eGlobalCSMainThreadQueue);
+  SFunctionEntry* entry = Detail::NewFunctionEntry(fn, module);
+  if (entry && !ExitList().PushBack(entry)) Detail::UndoFunctionEntry(entry, fn);
 }
 
 namespace Detail {
 
 void RunThreadExitFunctions() {
-  for (SFunctionEntry* entry : TakeEntriesOf(::GetCurrentThreadId())) RunFunctionEntry(entry);
+  RunFunctionEntries(TakeEntriesOf(::GetCurrentThreadId()));
 }
 
 }  // namespace Detail

@@ -56,9 +56,12 @@ class ORV_API CAtomizer {
   unsigned int MakeNewAtom(wchar_t const* s);
 
  private:
-  unsigned int Lookup(wchar_t const* s, bool doNotAdd);
-  // Records `stored` (which must stay valid) as the next atom; kNoAtom when memory ran out.
-  unsigned int AddStored(wchar_t const* stored);
+  // The atom of `s`, which has `length` characters and the hash `hash` (lock held by the caller).
+  unsigned int Lookup(wchar_t const* s, size_t length, unsigned int hash, bool doNotAdd);
+  unsigned int MakeNewAtom(wchar_t const* s, size_t length, unsigned int hash);
+  // Records `stored` (which must stay valid), whose hash is `hash`, as the next atom; kNoAtom when
+  // memory ran out.
+  unsigned int AddStored(wchar_t const* stored, unsigned int hash);
   void FreeChunks();
 
   tMap<wchar_t const*, unsigned int>* m_index;  // stored string → atom

@@ -12,6 +12,7 @@
 
 #include <guiddef.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "orvutil/export.h"
@@ -105,6 +106,10 @@ template <>
 ORV_API int CompareFunc<wchar_t const*>(wchar_t const* const& a, wchar_t const* const& b);
 template <>
 ORV_API bool LessThanFunc<wchar_t const*>(wchar_t const* const& a, wchar_t const* const& b);
+
+// HashFunc<wchar_t const*>(s) for a caller that also needs the length of `s`: stores it (in
+// characters, 0 for null) in `length`, so that the string is measured once for both.
+ORV_API unsigned int HashWideString(wchar_t const* s, size_t& length);
 
 // Mutable wide C strings order like constant ones.
 template <>

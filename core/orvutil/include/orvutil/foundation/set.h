@@ -1,7 +1,7 @@
 // Hash sets and maps: tSetBase<E>, tSet<K>, tMap<K, V> and the map entry tKeyValue<K, V>.
 //
 // A set hashes each key with its virtual Hash operation (HashFunc<K> unless a derived class says
-// otherwise). The bucket count is 0 or a power of two from 16 to 16384; the bucket of a hash is
+// otherwise; a set whose class keeps that default calls HashFunc<K> inline, without the virtual call). The bucket count is 0 or a power of two from 16 to 16384; the bucket of a hash is
 // hash AND (bucket count - 1). Each bucket is null or a vector of items {32-bit hash, entry} kept
 // sorted by (hash, key) and searched by halving, so a bucket may hold many items: the set grows
 // only when an insert finds more than floor(n / 3) * n items in n buckets.
@@ -163,14 +163,20 @@ class tSetBase {
 
   // The first item whose key equals `key`, or null.
   Item* Find(const KeyType& key) { return const_cast<Item*>(static_cast<const tSetBase*>(this)->Find(key)); }
-  const Item* Find(const KeyType& key) const {
+  const Item* Find(const KeyType& key) const { return m_count ? FindWithHash(key, HashOf(key)) : nullptr; }
+
+  // Find for a caller that has the key's hash already; `hash` must be what the set's Hash gives
+  // for `key`.
+  Item* FindWithHash(const KeyType& key, unsigned hash) {
+    return const_cast<Item*>(static_cast<const tSetBase*>(this)->FindWithHash(key, hash));
+  }
+  const Item* FindWithHash(const KeyType& key, unsigned hash) const {
     if (m_count == 0) return nullptr;
-    unsigned hash = Hash(key);
     const BucketVector* bucket = m_buckets[hash & (m_buckets.Count() - 1)].items;
     if (!bucket) return nullptr;
-    unsigned pos = LowerBound(*bucket, hash, key);
-    if (pos < bucket->Count() && Compare((*bucket)[pos], hash, key) == 0) return &(*bucket)[pos];
-    return nullptr;
+    bool equal;
+    unsigned pos = LowerBound(*bucket, hash, key, equal);
+    return equal ? &(*bucket)[pos] : nullptr;
   }
 
   // Adds `entry`. If an item with an equal key exists and `duplicate` is false, that item takes
@@ -242,21 +248,48 @@ class tSetBase {
   // The hash of a key; every item of the set is placed by it.
   virtual unsigned Hash(const KeyType& key) const { return HashFunc<KeyType>(key); }
 
+  // The hash of a key: HashFunc inline while the set's class keeps the default Hash, else the
+  // class's own Hash through the virtual table.
+  unsigned HashOf(const KeyType& key) const {
+    return UsesDefaultHash() ? HashFunc<KeyType>(key) : Hash(key);
+  }
+
+  // Whether the Hash this object's class calls is tSetBase's own. GCC names the function a virtual
+  // call would reach (a bound member function pointer converts to a plain one); each binary has its
+  // own copy of the default, so a set made in another binary takes the virtual call, which is only
+  // slower. Elsewhere the virtual call is always made.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpmf-conversions"
+  bool UsesDefaultHash() const {
+    using Function = unsigned (*)(const tSetBase*, const KeyType&);
+    return reinterpret_cast<Function>(this->*(&tSetBase::Hash)) == reinterpret_cast<Function>(&tSetBase::Hash);
+  }
+#pragma GCC diagnostic pop
+#else
+  bool UsesDefaultHash() const { return false; }
+#endif
+
   // Insert step shared by sets and maps: `assign(E&)` gives an existing entry the new contents,
   // `make(Slot&)` creates the new entry. The key must not live in an item of this set.
   template <typename Assign, typename Make>
   Item* InsertWith(const KeyType& key, bool duplicate, Assign&& assign, Make&& make) {
+    return InsertWith(key, HashOf(key), duplicate, assign, make);
+  }
+  // The same with the key's hash given by the caller.
+  template <typename Assign, typename Make>
+  Item* InsertWith(const KeyType& key, unsigned hash, bool duplicate, Assign&& assign, Make&& make) {
     if (m_buckets.Count() == 0 || m_count > m_growThreshold) {
       unsigned n = NextBucketCount(m_buckets.Count());
       // At the largest size a rehash would rebuild the same layout: skip it.
       if (n != m_buckets.Count() && !Rehash(n) && m_buckets.Count() == 0) return nullptr;
     }
-    unsigned hash = Hash(key);
     SBucket& bucket = m_buckets[hash & (m_buckets.Count() - 1)];
     if (!bucket.items && !(bucket.items = NewBucketVector())) return nullptr;
     BucketVector& items = *bucket.items;
-    unsigned pos = LowerBound(items, hash, key);
-    if (!duplicate && pos < items.Count() && Compare(items[pos], hash, key) == 0) {
+    bool equal;
+    unsigned pos = LowerBound(items, hash, key, equal);
+    if (!duplicate && equal) {
       assign(items[pos].slot.Get());
       return &items[pos];
     }
@@ -311,22 +344,31 @@ class tSetBase {
   }
 
   // Index of the first item not ordered before (hash, key), by halving: first over the hashes
-  // alone, then, when items share the hash, over their keys.
-  static unsigned LowerBound(const BucketVector& items, unsigned hash, const KeyType& key) {
+  // alone, then, when items share the hash, over their keys. `equal` tells whether the item there
+  // has the key. Every candidate's key is compared once.
+  static unsigned LowerBound(const BucketVector& items, unsigned hash, const KeyType& key, bool& equal) {
     const Item* data = items.Data();
     unsigned count = items.Count();
     unsigned first = HashLowerBound(data, count, hash);
+    equal = false;
     if (first == count || data[first].hash != hash) return first;
-    if (!LessThanFunc<KeyType>(data[first].Key(), key)) return first;  // the usual case: a run of one
+    int order = CompareFunc<KeyType>(data[first].Key(), key);
+    if (order >= 0) {  // the usual case: a run of one
+      equal = order == 0;
+      return first;
+    }
     ++first;
     unsigned last = first + HashLowerBound(data + first, count - first, hash + 1);  // end of the run
     if (hash == ~0u) last = count;
     while (first < last) {
       unsigned middle = first + (last - first) / 2;
-      if (LessThanFunc<KeyType>(data[middle].Key(), key))
+      order = CompareFunc<KeyType>(data[middle].Key(), key);
+      if (order < 0) {
         first = middle + 1;
-      else
+      } else {
+        equal = order == 0;  // the last candidate found is the first equal one
         last = middle;
+      }
     }
     return first;
   }
@@ -419,7 +461,8 @@ class tSetBase {
     BucketVector& items = *bucket.items;
     unsigned count = items.Count();
     bool last = count == 0 || Compare(items[count - 1], item.hash, item.Key()) < 0;
-    unsigned pos = last ? count : LowerBound(items, item.hash, item.Key());
+    bool equal;
+    unsigned pos = last ? count : LowerBound(items, item.hash, item.Key(), equal);
     if (!items.Insert(pos, &item, 1)) {
       FreeSlot(item.slot);
       return;
@@ -479,6 +522,7 @@ class tMap : tSetBase<tKeyValue<K, V>> {
   using Base::Count;
   using Base::end;
   using Base::Find;
+  using Base::FindWithHash;
   using Base::First;
   using Base::GetEntryPool;
   using Base::GrowThreshold;
@@ -494,8 +538,13 @@ class tMap : tSetBase<tKeyValue<K, V>> {
   // Maps `key` to `value`. An existing equal key gets the new key and value (and that item is
   // returned) unless `duplicate` asks for a second item. Null when memory ran out.
   Item* Insert(const K& key, const V& value, bool duplicate = false) {
+    return InsertWithHash(key, value, this->HashOf(key), duplicate);
+  }
+  // Insert for a caller that has the key's hash already; `hash` must be what the map's Hash gives
+  // for `key`.
+  Item* InsertWithHash(const K& key, const V& value, unsigned hash, bool duplicate = false) {
     return this->InsertWith(
-        key, duplicate,
+        key, hash, duplicate,
         [&](tKeyValue<K, V>& existing) {
           existing.key = key;
           existing.value = value;

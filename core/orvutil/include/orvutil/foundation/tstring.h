@@ -42,8 +42,13 @@ class TStringShared : public tVectorPOD<wchar_t, 16, StringAllocator> {
 
   long AddRef() { return InterlockedIncrement(&m_refCount); }
   long Release() { return InterlockedDecrement(&m_refCount); }
-  // The current count, read with a full barrier (a compare-exchange that writes back what it read).
-  long GetRefCount() const { return InterlockedCompareExchange(const_cast<LONG volatile*>(&m_refCount), 0, 0); }
+  // The current count: an aligned 32-bit load with acquire ordering. A count of 1 cannot change
+  // under the caller's feet: only a thread that holds a reference can add one, and the caller's
+  // string is then the only holder, which no other thread may use while it is being changed. The
+  // acquire pairs with the interlocked decrement of a holder that let go, so whatever that holder
+  // read from the buffer was read before the caller writes to it. A count above 1 may fall at any
+  // time; the caller then copies once more than needed, which changes no result.
+  long GetRefCount() const { return __atomic_load_n(&m_refCount, __ATOMIC_ACQUIRE); }
 
  private:
   LONG volatile m_refCount;
