@@ -13,10 +13,13 @@ class CMemDataReader : public CComBase, public IDataReader {
 
   bool Set(IData* data, unsigned pos) {
     m_data = data;
+    m_base = data->GetPointer();
+    m_size = data->GetSize();
+    m_fixed = m_base && data->IsReadOnly();
     return SetPos(pos);
   }
 
-  unsigned int GetSize() override { return m_data->GetSize(); }
+  unsigned int GetSize() override { return m_fixed ? m_size : m_data->GetSize(); }
   unsigned int GetPos() override { return m_pos; }
   bool SetPos(unsigned int pos) override {
     if (pos > GetSize()) return false;
@@ -41,7 +44,13 @@ class CMemDataReader : public CComBase, public IDataReader {
   }
 
   const unsigned char* Read(unsigned int size) override {
-    if (!DataDetail::RangeFits(m_pos, size, GetSize())) return nullptr;
+    if (m_fixed) {  // the position never passes the size here
+      if (size > m_size - m_pos) return nullptr;
+      const unsigned char* p = m_base + m_pos;
+      m_pos += size;
+      return p;
+    }
+    if (!DataDetail::RangeFits(m_pos, size, m_data->GetSize())) return nullptr;
     const unsigned char* base = m_data->GetPointer();
     if (!base) return size == 0 ? &kNothing : nullptr;  // an empty vector has no storage
     const unsigned char* p = base + m_pos;
@@ -53,6 +62,11 @@ class CMemDataReader : public CComBase, public IDataReader {
   static constexpr unsigned char kNothing = 0;
 
   tSmartPtr<IData> m_data;
+  // Fixed memory (read-only blocks) never moves or changes size: its pointer and size are kept
+  // here. A vector's are asked for on every read, since its owner may grow it.
+  bool m_fixed = false;
+  const unsigned char* m_base = nullptr;
+  unsigned m_size = 0;
   unsigned m_pos = 0;
 };
 
