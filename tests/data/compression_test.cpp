@@ -69,9 +69,14 @@ TEST(DataCompression, BrokenOrMissizedStreamsFailAndHandNothingOut) {
     std::string stream;
     unsigned expected;
     bool streamFails;  // false: the stream is sound, only its size is not the expected one
-  } cases[] = {{good.substr(0, good.size() / 2), 0xFFFFFFFFu, true}, {good.substr(0, good.size() - 1), 0xFFFFFFFFu, true},
-               {corrupted, 0xFFFFFFFFu, true},  {badChecksum, 0xFFFFFFFFu, true}, {good + "x", 0xFFFFFFFFu, true},
-               {MixedBytes(1000), 0xFFFFFFFFu, true}, {good, 100001, false}, {good, 99999, true}};
+  } cases[] = {{good.substr(0, good.size() / 2), 0xFFFFFFFFu, true},
+               {good.substr(0, good.size() - 1), 0xFFFFFFFFu, true},
+               {corrupted, 0xFFFFFFFFu, true},
+               {badChecksum, 0xFFFFFFFFu, true},
+               {good + "x", 0xFFFFFFFFu, true},
+               {MixedBytes(1000), 0xFFFFFFFFu, true},
+               {good, 100001, false},
+               {good, 99999, true}};
   for (const Case& c : cases) {
     CRecordingListener listener;
     Ptr<IData> restored;

@@ -88,13 +88,13 @@ TEST(DataEncodings, MalformedStringRecordsFailWithoutMoving) {
     bool tstringLoads, rawLoads;
     std::wstring text;
   } cases[] = {
-      {Le32(0) + "abcd", false, false, L""},                                 // no room for a terminator
-      {Le32(3) + "abcd", false, false, L""},                                 // odd count
-      {Le32(12) + std::string("a\0b\0", 4), false, false, L""},              // past the end
-      {Le32(0xFFFFFFFEu) + "abcd", false, false, L""},                       // padding passes 4 GiB
-      {Le32(4) + std::string("a\0b\0", 4), true, false, L"ab"},              // no terminator
-      {Le32(8) + std::string("a\0\0\0b\0\0\0", 8), true, true, L"a"},        // 0 in the middle
-      {"ab", false, false, L""},                                             // truncated count
+      {Le32(0) + "abcd", false, false, L""},                           // no room for a terminator
+      {Le32(3) + "abcd", false, false, L""},                           // odd count
+      {Le32(12) + std::string("a\0b\0", 4), false, false, L""},        // past the end
+      {Le32(0xFFFFFFFEu) + "abcd", false, false, L""},                 // padding passes 4 GiB
+      {Le32(4) + std::string("a\0b\0", 4), true, false, L"ab"},        // no terminator
+      {Le32(8) + std::string("a\0\0\0b\0\0\0", 8), true, true, L"a"},  // 0 in the middle
+      {"ab", false, false, L""},                                       // truncated count
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);

@@ -89,9 +89,9 @@ TEST_F(SavedDataTest, SizesFromStoredRecordsAreChecked) {
   Ptr<IData> mapping;
   ASSERT_TRUE(Orv::CreateDataInMemMappedFile(file, mapping.Receive()));
   Ptr<ISavedData> data;
-  const unsigned cases[][4] = {// offset, saved size, loaded size, created
-                               {4, 10, 10, 1}, {4, 10, 11, 0}, {10, 9, 9, 0}, {19, 0, 0, 0},
-                               {0xFFFFFFF0u, 0x20, 0x20, 0}, {18, 0, 0, 1}};
+  const unsigned cases[][4] = {
+      // offset, saved size, loaded size, created
+      {4, 10, 10, 1}, {4, 10, 11, 0}, {10, 9, 9, 0}, {19, 0, 0, 0}, {0xFFFFFFF0u, 0x20, 0x20, 0}, {18, 0, 0, 1}};
   for (auto& c : cases) {
     EXPECT_EQ(c[3] != 0, Orv::CreateSavedDataFromFile(file, c[0], c[1], c[2], false, data.Receive())) << c[0];
   }

@@ -62,9 +62,11 @@ TEST(DataStreams, ReadsSeeksAndWritesLikeOleStreams) {
   Ptr<IStream> ours, reading, peer = HGlobalStream(""), peerReading = HGlobalStream("abcd");
   ASSERT_TRUE(Orv::CreateWriteStream(vector.Receive(), ours.Receive()));
   ASSERT_TRUE(Orv::CreateReadStream(Vector("abcd"), 0, reading.Receive()));
-  const Step writes[] = {{'w', 4, 0}, {'s', 6, STREAM_SEEK_SET}, {'w', 3, 0}, {'s', -2, STREAM_SEEK_CUR},
-                         {'w', 10, 0}, {'s', 3, STREAM_SEEK_SET}, {'r', 5, 0}, {'s', -4, STREAM_SEEK_END},
-                         {'r', 9, 0}, {'r', 0, 0}};
+  const Step writes[] = {{'w', 4, 0},  {'s', 6, STREAM_SEEK_SET},
+                         {'w', 3, 0},  {'s', -2, STREAM_SEEK_CUR},
+                         {'w', 10, 0}, {'s', 3, STREAM_SEEK_SET},
+                         {'r', 5, 0},  {'s', -4, STREAM_SEEK_END},
+                         {'r', 9, 0},  {'r', 0, 0}};
   for (const Step& step : writes) EXPECT_EQ(Outcome(peer, step, false), Outcome(ours, step, true)) << &step - writes;
   EXPECT_EQ(Contents(peer), Contents(ours));  // the gap left by the seek is zero-filled
   EXPECT_EQ(Contents(peer), Bytes(vector));
