@@ -43,13 +43,19 @@ class CMemDataReader : public CComBase, public IDataReader {
     return true;
   }
 
+  // The common case, fixed memory with the bytes there, stays a leaf without a frame.
   const unsigned char* Read(unsigned int size) override {
-    if (m_fixed) {  // the position never passes the size here
-      if (size > m_size - m_pos) return nullptr;
-      const unsigned char* p = m_base + m_pos;
-      m_pos += size;
-      return p;
-    }
+    if (!m_fixed || size > m_size - m_pos) return ReadChecked(size);  // the position never passes m_size
+    const unsigned char* p = m_base + m_pos;
+    m_pos += size;
+    return p;
+  }
+
+ private:
+  static constexpr unsigned char kNothing = 0;
+
+  __attribute__((noinline)) const unsigned char* ReadChecked(unsigned size) {
+    if (m_fixed) return nullptr;  // past the end of fixed memory
     if (!DataDetail::RangeFits(m_pos, size, m_data->GetSize())) return nullptr;
     const unsigned char* base = m_data->GetPointer();
     if (!base) return size == 0 ? &kNothing : nullptr;  // an empty vector has no storage
@@ -57,9 +63,6 @@ class CMemDataReader : public CComBase, public IDataReader {
     m_pos += size;
     return p;
   }
-
- private:
-  static constexpr unsigned char kNothing = 0;
 
   tSmartPtr<IData> m_data;
   // Fixed memory (read-only blocks) never moves or changes size: its pointer and size are kept
