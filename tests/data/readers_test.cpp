@@ -73,8 +73,13 @@ TEST(DataWriters, VectorWriterGrowsTheVectorExactly) {
   EXPECT_EQ(std::string("\0\0AB\0\0\0\0\0\0wxyz", 14), Bytes(vector));
   EXPECT_TRUE(writer->SetPos(14));
   EXPECT_TRUE(writer->Write(vector->GetPointer() + 10, 4));  // its own bytes, which growing moves
-  EXPECT_EQ("wxyzwxyz", Bytes(vector).substr(10));
-  EXPECT_FALSE(writer->SetPos(19));
+  EXPECT_TRUE(writer->SetPos(16));
+  EXPECT_TRUE(writer->Write("1234", 4));  // two bytes in place, two appended
+  EXPECT_EQ("wxyzwx1234", Bytes(vector).substr(10));
+  vector->GetVector().Resize(5);  // the owner shrinks it under the writer
+  EXPECT_TRUE(writer->Write("z", 1));
+  EXPECT_EQ(std::string("\0\0AB\0", 5) + std::string(15, '\0') + "z", Bytes(vector));
+  EXPECT_FALSE(writer->SetPos(22));
 }
 
 TEST_F(ReaderTest, FileWriterTruncatesOnlyWhenAskedTo) {

@@ -11,15 +11,25 @@ namespace Orv {
 
 namespace {
 
-// Grows `bytes` to `count` elements, reserving half as much again so that many small writes stay
-// linear.
-bool GrowTo(tVectorPOD<unsigned char>& bytes, unsigned count) {
-  if (count > bytes.Capacity()) {
-    unsigned capacity = bytes.Capacity();
-    unsigned roomy = capacity + capacity / 2;
-    bytes.Reserve(roomy > count ? roomy : count);  // only a hint: Resize below decides
-  }
-  return bytes.Resize(count) && bytes.Count() == count;
+// Makes room for `count` elements and half as much again, so that many small writes stay linear.
+// Only a hint: the insert or resize that follows decides.
+void ReserveRoomy(tVectorPOD<unsigned char>& bytes, unsigned count) {
+  if (count <= bytes.Capacity()) return;
+  unsigned capacity = bytes.Capacity();
+  unsigned roomy = capacity + capacity / 2;
+  bytes.Reserve(roomy > count ? roomy : count);
+}
+
+// Writes `size` bytes at `pos`, past the end of `bytes`: a gap before `pos` (the owner may have
+// shrunk the vector) is zero-filled, the part beyond the end appended without being zeroed first.
+bool WriteGrowing(tVectorPOD<unsigned char>& bytes, unsigned pos, const unsigned char* source, unsigned size) {
+  unsigned end = pos + size;
+  ReserveRoomy(bytes, end);
+  if (pos > bytes.Count() && !(bytes.Resize(pos) && bytes.Count() == pos)) return false;
+  unsigned inPlace = bytes.Count() - pos;
+  if (!bytes.Insert(bytes.Count(), source + inPlace, size - inPlace) || bytes.Count() != end) return false;
+  std::memcpy(bytes.Data() + pos, source, inPlace);
+  return true;
 }
 
 }  // namespace
@@ -56,10 +66,12 @@ class CVectorDataWriter : public CComBase, public IDataWriter {
     tVectorPOD<unsigned char>& bytes = m_vector->GetVector();
     const unsigned char* source = static_cast<const unsigned char*>(p);
     if (source < bytes.end() && source + size > bytes.begin()) return WriteCopy(source, size);
-    unsigned end = m_pos + size;
-    if (end > bytes.Count() && !GrowTo(bytes, end)) return false;
-    std::memcpy(bytes.Data() + m_pos, source, size);
-    m_pos = end;
+    if (m_pos + size > bytes.Count()) {
+      if (!WriteGrowing(bytes, m_pos, source, size)) return false;
+    } else {
+      std::memcpy(bytes.Data() + m_pos, source, size);
+    }
+    m_pos += size;
     return true;
   }
 
