@@ -68,6 +68,7 @@ TEST(ThreadPool, PriorityCancellationAndDestruction) {
   EXPECT_EQ((std::vector<int>{6, 3, 1, 2, 0, 5}), log.Tags());
   EXPECT_EQ(0, items[4]->runs.load() + items[4]->completions.load());
 
+  Orv::FlushMainThreadFunctions();  // posted deliveries hold references to the pool
   blocker = Block(pool, release);
   tSmartPtr<CTestItem> pending = MakeItem();
   pending->onCancelSet = release.Get();  // the cancel lets the blocker finish
@@ -118,7 +119,11 @@ TEST(ThreadPool, ThreadsStartOnDemandAndNestedBlocksSuspendThemOnce) {
   }
   release.Set();
   pool->WaitForAllWork();
-  HANDLE worker = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, items[0]->runThread);
+  tSmartPtr<IThreadPool> single = MakePool(1);  // one idle worker, as the original suspension test had it
+  tSmartPtr<CTestItem> done = MakeItem();
+  single->AddWorkItem(done);
+  ASSERT_TRUE(single->WaitForWorkItem(done));
+  HANDLE worker = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, done->runThread);
   auto suspensions = [worker] {  // the previous suspend count; the probe is undone at once
     DWORD previous = ::SuspendThread(worker);
     ::ResumeThread(worker);
