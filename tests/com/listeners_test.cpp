@@ -61,43 +61,27 @@ IUnknown* NewObject() {
   return object;
 }
 
-TEST(ComListeners, NullCategoryHearsEveryObjectOnce) {
-  auto all = NewRecorder();
+// A GUID_NULL listener hears every object, a category listener its category only; one listener is
+// registered once per key, and not under a category while it hears everything.
+TEST(ComListeners, CategoriesAndTheNullCategory) {
+  auto all = NewRecorder(), categorized = NewRecorder();
+  EXPECT_FALSE(Orv::AddComListener(GUID_NULL, static_cast<Orv::IComListener*>(nullptr)));
   ASSERT_TRUE(Orv::AddComListener(GUID_NULL, all.Get()));
-  EXPECT_EQ(2, all->_GetRefCount());     // the registration holds a reference
-  NewObject<CCounter>()->Release();      // category GUID_NULL
-  NewObject<CCategorized>()->Release();  // a category of its own
-  EXPECT_EQ(1, all->Count(true, __uuidof(CCounter)));
-  EXPECT_EQ(1, all->Count(false, __uuidof(CCounter)));
-  EXPECT_EQ(1, all->Count(true, __uuidof(CCategorized)));
-  EXPECT_EQ(1, all->Count(false, __uuidof(CCategorized)));
-  EXPECT_TRUE(Orv::RemoveComListener(GUID_NULL, all.Get()));
-  EXPECT_EQ(1, all->_GetRefCount());
-}
-
-TEST(ComListeners, CategoryListenerHearsItsCategoryOnly) {
-  auto categorized = NewRecorder();
   ASSERT_TRUE(Orv::AddComListener(ComTest::kOwnCategory, categorized.Get()));
+  EXPECT_FALSE(Orv::AddComListener(ComTest::kOwnCategory, categorized.Get()));
+  EXPECT_FALSE(Orv::AddComListener(ComTest::kOwnCategory, all.Get()));
+  EXPECT_EQ(2, all->_GetRefCount());  // the registration holds a reference
   NewObject<CCounter>()->Release();
   NewObject<CCategorized>()->Release();
-  EXPECT_EQ(0u + 2, categorized->events.size());
+  for (GUID const& clsid : {__uuidof(CCounter), __uuidof(CCategorized)})
+    for (bool created : {true, false}) EXPECT_EQ(1, all->Count(created, clsid));
+  EXPECT_EQ(2u, categorized->events.size());
   EXPECT_EQ(1, categorized->Count(true, __uuidof(CCategorized)));
-  // Removal with GUID_NULL finds the listener under any category.
-  EXPECT_TRUE(Orv::RemoveComListener(GUID_NULL, categorized.Get()));
+  EXPECT_TRUE(Orv::RemoveComListener(GUID_NULL, categorized.Get()));  // found under any category
   EXPECT_FALSE(Orv::RemoveComListener(ComTest::kOwnCategory, categorized.Get()));
-}
-
-TEST(ComListeners, SecondRegistrationForTheSameKeyFails) {
-  auto listener = NewRecorder();
-  EXPECT_FALSE(Orv::AddComListener(GUID_NULL, static_cast<Orv::IComListener*>(nullptr)));
-  ASSERT_TRUE(Orv::AddComListener(ComTest::kOwnCategory, listener.Get()));
-  EXPECT_FALSE(Orv::AddComListener(ComTest::kOwnCategory, listener.Get()));
-  ASSERT_TRUE(Orv::RemoveComListener(ComTest::kOwnCategory, listener.Get()));
-  ASSERT_TRUE(Orv::AddComListener(GUID_NULL, listener.Get()));
-  // Already hearing everything: a category registration adds nothing.
-  EXPECT_FALSE(Orv::AddComListener(ComTest::kOwnCategory, listener.Get()));
-  EXPECT_TRUE(Orv::RemoveComListener(GUID_NULL, listener.Get()));
-  EXPECT_FALSE(Orv::RemoveComListener(GUID_NULL, listener.Get()));
+  EXPECT_TRUE(Orv::RemoveComListener(GUID_NULL, all.Get()));
+  EXPECT_FALSE(Orv::RemoveComListener(GUID_NULL, all.Get()));
+  EXPECT_EQ(1, all->_GetRefCount());
 }
 
 TEST(ComListeners, ListenerRemovingItselfIsNotCalledAgain) {

@@ -1,8 +1,9 @@
-// tList: order of pushes at both ends, removal anywhere returning the next item, Clear, and items
-// going back to the list's pool with their values destroyed.
+// tList against std::list: pushes at both ends, removal anywhere returning the next item, walking
+// both ways, Clear, and items going back to the list's pool with their values destroyed.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <list>
+#include <random>
 #include <vector>
 
 #include "orvutil/foundation.h"
@@ -10,20 +11,6 @@
 using Orv::tList;
 
 namespace {
-
-template <typename T>
-std::vector<T> Values(const tList<T>& list) {
-  std::vector<T> values;
-  for (const T& value : list) values.push_back(value);
-  return values;
-}
-
-template <typename T>
-std::vector<T> Backwards(const tList<T>& list) {
-  std::vector<T> values;
-  for (auto* item = list.Last(); item; item = tList<T>::Prev(item)) values.push_back(item->Value());
-  return values;
-}
 
 struct Tracked {
   static int live;
@@ -36,92 +23,48 @@ int Tracked::live = 0;
 
 }  // namespace
 
-TEST(List, StartsEmpty) {
-  tList<int> list;
-  EXPECT_EQ(0u, list.Count());
-  EXPECT_TRUE(list.IsEmpty());
-  EXPECT_EQ(nullptr, list.First());
-  EXPECT_EQ(nullptr, list.Last());
-  EXPECT_EQ(nullptr, list.Remove(nullptr));
-  EXPECT_TRUE(list.begin() == list.end());
-}
-
-TEST(List, PushBackAndFrontKeepOrder) {
-  tList<int> list;
-  list.PushBack(2);
-  list.PushBack(3);
-  list.PushFront(1);
-  list.PushFront(0);
-  list.PushBack(4);
-  EXPECT_EQ(5u, list.Count());
-  EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), Values(list));
-  EXPECT_EQ((std::vector<int>{4, 3, 2, 1, 0}), Backwards(list));
-  EXPECT_EQ(0, list.First()->Value());
-  EXPECT_EQ(4, list.Last()->Value());
-  EXPECT_EQ(1, tList<int>::Next(list.First())->Value());
-  EXPECT_EQ(nullptr, tList<int>::Next(list.Last()));
-  EXPECT_EQ(nullptr, tList<int>::Next(nullptr));
-}
-
-TEST(List, RemoveReturnsTheNextItem) {
-  tList<int> list;
-  auto* zero = list.PushBack(0);
-  auto* one = list.PushBack(1);
-  auto* two = list.PushBack(2);
-  auto* three = list.PushBack(3);
-  EXPECT_EQ(two, list.Remove(one));  // middle
-  EXPECT_EQ((std::vector<int>{0, 2, 3}), Values(list));
-  EXPECT_EQ(two, list.Remove(zero));  // first
-  EXPECT_EQ(two, list.First());
-  EXPECT_EQ(nullptr, two->Prev());
-  EXPECT_EQ(nullptr, list.Remove(three));  // last
-  EXPECT_EQ(two, list.Last());
-  EXPECT_EQ((std::vector<int>{2}), Values(list));
-  EXPECT_EQ((std::vector<int>{2}), Backwards(list));
-  EXPECT_EQ(nullptr, list.Remove(two));  // only
-  EXPECT_EQ(0u, list.Count());
-  EXPECT_EQ(nullptr, list.First());
-  EXPECT_EQ(nullptr, list.Last());
-  list.PushFront(9);  // usable after emptying
-  EXPECT_EQ((std::vector<int>{9}), Values(list));
-}
-
-TEST(List, RemovingWhileWalking) {
-  tList<int> list;
-  for (int i = 0; i < 100; ++i) list.PushBack(i);
-  for (auto* item = list.First(); item;) item = item->Value() % 3 ? item->Next() : list.Remove(item);
-  EXPECT_EQ(66u, list.Count());
-  for (int value : list) EXPECT_NE(0, value % 3);
-  EXPECT_EQ(Values(list).size(), Backwards(list).size());
-}
-
-TEST(List, ItemsGoBackToThePoolAndValuesAreDestroyed) {
+TEST(List, MatchesStdList) {
+  std::mt19937 random(2u);
+  Tracked::live = 0;
   {
     tList<Tracked> list;
-    for (int i = 0; i < 40; ++i) list.PushBack(Tracked(i));
-    EXPECT_EQ(40, Tracked::live);
-    EXPECT_EQ(40u, list.GetItemPool().InUse());
-    list.Remove(list.First());
-    EXPECT_EQ(39, Tracked::live);
-    EXPECT_EQ(39u, list.GetItemPool().InUse());
-    auto* freed = list.First();
-    list.Remove(freed);
-    EXPECT_EQ(freed, list.PushFront(Tracked(-1)));  // the freed slot comes back first
-    list.Clear();
-    EXPECT_EQ(0, Tracked::live);
-    EXPECT_EQ(0u, list.GetItemPool().InUse());
-    EXPECT_EQ(0u, list.Count());
-    for (int i = 0; i < 5; ++i) list.PushFront(Tracked(i));
+    std::list<int> peer;
+    for (int step = 0; step < 3000; ++step) {
+      switch (random() % 5) {
+        case 0: list.PushBack(Tracked(step)); peer.push_back(step); break;
+        case 1: list.PushFront(Tracked(step)); peer.push_front(step); break;
+        case 2:
+        case 3: {  // removes the n-th item, which gives the one after it
+          if (peer.empty()) break;
+          size_t n = random() % peer.size();
+          auto* item = list.First();
+          auto it = peer.begin();
+          for (size_t i = 0; i < n; ++i, item = item->Next(), ++it) {}
+          auto* next = list.Remove(item);
+          it = peer.erase(it);
+          ASSERT_EQ(it == peer.end(), next == nullptr);
+          if (next) {
+            ASSERT_EQ(*it, next->Value().value);
+          }
+          break;
+        }
+        case 4:
+          if (random() % 50 == 0) {
+            list.Clear();
+            peer.clear();
+          }
+          break;
+      }
+      std::vector<int> forward, backward;
+      for (auto* item = list.First(); item; item = item->Next()) forward.push_back(item->Value().value);
+      for (auto* item = list.Last(); item; item = item->Prev()) backward.insert(backward.begin(), item->Value().value);
+      ASSERT_EQ(std::vector<int>(peer.begin(), peer.end()), forward) << "step " << step;
+      ASSERT_EQ(forward, backward);
+      ASSERT_EQ(peer.size(), list.Count());
+      ASSERT_EQ(static_cast<int>(peer.size()), Tracked::live);
+      ASSERT_EQ(peer.size(), list.GetItemPool().InUse());
+    }
+    EXPECT_EQ(nullptr, list.Remove(nullptr));
   }
   EXPECT_EQ(0, Tracked::live);
-}
-
-TEST(List, HoldsObjects) {
-  tList<std::string> list;
-  std::string text = "moved";
-  list.PushBack(std::move(text));
-  list.PushFront(std::string(100, 'x'));
-  list.First()->Value() += "y";
-  EXPECT_EQ(101u, list.First()->Value().size());
-  EXPECT_EQ("moved", list.Last()->Value());
 }

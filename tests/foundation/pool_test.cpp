@@ -1,12 +1,15 @@
-// tPoolAllocator: block sizes, LIFO reuse, statistics, construction, and use from many threads.
+// tPoolAllocator against a model of its free list: block sizes, last-freed-first reuse,
+// statistics, releasing memory, and use from many threads.
 #include <windows.h>
-#include <process.h>
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
+#include <thread>
 #include <vector>
 
+#include "../support/scoped_locks.h"
 #include "orvutil/foundation.h"
 
 using Orv::tPoolAllocator;
@@ -21,168 +24,78 @@ struct Record {
 };
 int Record::live = 0;
 
-// Turns the process-wide lock switch on for a test and off afterwards.
-class LocksOn : public ::testing::Test {
- protected:
-  void SetUp() override { Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(true); }
-  void TearDown() override { Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(false); }
-};
-
 }  // namespace
 
-TEST(Pool, FirstAllocationMakesABlockOf16Slots) {
-  tPoolAllocator<Record> pool;
-  EXPECT_EQ(pool.BlockCount(), 0u);
-  Record* r = pool.New(1, 2);
-  ASSERT_NE(r, nullptr);
-  EXPECT_EQ(r->a, 1);
-  EXPECT_EQ(r->b, 2);
-  EXPECT_EQ(pool.BlockCount(), 1u);
-  EXPECT_EQ(pool.BlockSlots(0), 16u);
-  EXPECT_EQ(pool.FreeSlots(), 15u);
-  pool.Delete(r);
-}
-
-TEST(Pool, BlocksDoubleUpTo512Slots) {
-  tPoolAllocator<Record> pool;
-  std::vector<Record*> records;
-  const unsigned expected[] = {16, 32, 64, 128, 256, 512, 512, 512};
-  unsigned total = 0;
-  for (unsigned size : expected) total += size;
-  for (unsigned i = 0; i < total; ++i) records.push_back(pool.New());
-  ASSERT_EQ(pool.BlockCount(), 8u);
-  for (unsigned i = 0; i < 8; ++i) EXPECT_EQ(pool.BlockSlots(i), expected[i]) << "block " << i;
-  EXPECT_EQ(pool.FreeSlots(), 0u);
-  // The 17th allocation is the one that made the second block.
-  std::set<Record*> distinct(records.begin(), records.end());
-  EXPECT_EQ(distinct.size(), total);
-  for (Record* r : records) pool.Delete(r);
-  EXPECT_EQ(pool.InUse(), 0u);
-  EXPECT_EQ(pool.FreeSlots(), total);
-}
-
-TEST(Pool, Seventeenth_AllocationMakesTheSecondBlock) {
-  tPoolAllocator<Record> pool;
-  std::vector<Record*> records;
-  for (int i = 0; i < 16; ++i) records.push_back(pool.New());
-  EXPECT_EQ(pool.BlockCount(), 1u);
-  records.push_back(pool.New());
-  EXPECT_EQ(pool.BlockCount(), 2u);
-  EXPECT_EQ(pool.BlockSlots(1), 32u);
-  for (Record* r : records) pool.Delete(r);
-}
-
-TEST(Pool, LastFreedSlotIsReusedFirst) {
-  tPoolAllocator<Record> pool;
-  Record* a = pool.New();
-  Record* b = pool.New();
-  Record* c = pool.New();
-  pool.Delete(a);
-  pool.Delete(c);
-  EXPECT_EQ(pool.New(), c);
-  EXPECT_EQ(pool.New(), a);
-  pool.Delete(b);
-  EXPECT_EQ(pool.New(), b);
-}
-
-TEST(Pool, StatisticsFollowAllocationsAndFrees) {
+// Blocks of 16 slots doubling up to 512; a freed slot is the next one handed out.
+TEST(Pool, MatchesAFreeListModel) {
+  std::mt19937 random(23u);
   Record::live = 0;
   tPoolAllocator<Record> pool;
-  Record* a = pool.New();
-  Record* b = pool.New();
-  pool.Delete(a);
-  Record* c = pool.New();
-  EXPECT_EQ(pool.InUse(), 2u);
-  EXPECT_EQ(pool.PeakInUse(), 2u);
-  EXPECT_EQ(pool.Allocations(), 3u);
-  EXPECT_EQ(Record::live, 2);
-  pool.Delete(b);
-  pool.Delete(c);
-  pool.Delete(nullptr);
-  EXPECT_EQ(pool.InUse(), 0u);
-  EXPECT_EQ(pool.PeakInUse(), 2u);
-  EXPECT_EQ(Record::live, 0);
-}
-
-TEST(Pool, ReleaseMemoryOnlyWhenNothingIsHandedOut) {
-  tPoolAllocator<Record> pool;
-  Record* r = pool.New();
-  EXPECT_FALSE(pool.ReleaseMemory());
-  EXPECT_EQ(pool.BlockCount(), 1u);
-  pool.Delete(r);
-  EXPECT_TRUE(pool.ReleaseMemory());
-  EXPECT_EQ(pool.BlockCount(), 0u);
-  Record* again = pool.New(5);
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(pool.BlockSlots(0), 16u);
-  pool.Delete(again);
-}
-
-TEST(Pool, LongLivedDepthIsBalanced) {
-  long before = Orv::CScopeStaticMemAlloc::GetDepth();
-  {
-    Orv::CScopeStaticMemAlloc outer;
-    Orv::CScopeStaticMemAlloc inner;
-    EXPECT_EQ(Orv::CScopeStaticMemAlloc::GetDepth(), before + 2);
-  }
-  tPoolAllocator<Record> pool;
-  pool.Delete(pool.New());
-  EXPECT_EQ(Orv::CScopeStaticMemAlloc::GetDepth(), before);
-}
-
-namespace {
-
-struct StressArgs {
-  tPoolAllocator<Record>* pool;
-  int iterations;
-  int id;
-  int failures;
-};
-
-unsigned __stdcall PoolWorker(void* context) {
-  StressArgs* args = static_cast<StressArgs*>(context);
-  std::vector<Record*> held;
-  for (int i = 0; i < args->iterations; ++i) {
-    Record* r = args->pool->New(args->id, i);
-    if (!r) {
-      ++args->failures;
-      continue;
-    }
-    held.push_back(r);
-    if (held.size() > 40 || i % 7 == 0) {
-      for (Record* h : held) {
-        if (h->a != args->id) ++args->failures;  // another thread got the same slot
-        args->pool->Delete(h);
+  std::vector<Record*> held, freed;
+  std::set<Record*> slots;
+  unsigned allocations = 0, peak = 0;
+  for (int step = 0; step < 6000; ++step) {
+    if (held.empty() || random() % 3) {
+      Record* r = pool.New(step, -step);
+      ASSERT_NE(nullptr, r);
+      ++allocations;
+      if (!freed.empty()) {
+        ASSERT_EQ(freed.back(), r) << "step " << step;
+        freed.pop_back();
       }
-      held.clear();
+      ASSERT_TRUE(slots.insert(r).second || std::find(held.begin(), held.end(), r) == held.end());
+      held.push_back(r);
+      peak = std::max<unsigned>(peak, static_cast<unsigned>(held.size()));
+    } else {
+      size_t i = random() % held.size();
+      ASSERT_EQ(-held[i]->a, held[i]->b);  // nobody else wrote into the slot
+      pool.Delete(held[i]);
+      freed.push_back(held[i]);
+      held.erase(held.begin() + i);
     }
+    ASSERT_EQ(held.size(), pool.InUse());
+    ASSERT_EQ(static_cast<int>(held.size()), Record::live);
   }
-  for (Record* h : held) args->pool->Delete(h);
-  return 0;
+  unsigned capacity = 0;
+  for (unsigned b = 0; b < pool.BlockCount(); ++b) {
+    EXPECT_EQ(std::min(16u << b, 512u), pool.BlockSlots(b)) << "block " << b;
+    capacity += pool.BlockSlots(b);
+  }
+  EXPECT_EQ(capacity - held.size(), pool.FreeSlots());
+  EXPECT_EQ(allocations, pool.Allocations());
+  EXPECT_EQ(peak, pool.PeakInUse());
+  EXPECT_FALSE(pool.ReleaseMemory());  // slots are still handed out
+  for (Record* r : held) pool.Delete(r);
+  pool.Delete(nullptr);
+  EXPECT_TRUE(pool.ReleaseMemory());
+  EXPECT_EQ(0u, pool.BlockCount());
+  pool.Delete(pool.New());
+  EXPECT_EQ(16u, pool.BlockSlots(0));
 }
 
-}  // namespace
-
-TEST_F(LocksOn, PoolSurvivesManyThreads) {
+TEST(Pool, SurvivesManyThreads) {
+  ScopedLocks locks;
   tPoolAllocator<Record> pool;
-  const int kThreads = 6;
-  StressArgs args[kThreads];
-  HANDLE threads[kThreads];
-  for (int t = 0; t < kThreads; ++t) {
-    args[t] = {&pool, 20000, t + 1, 0};
-    threads[t] = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, PoolWorker, &args[t], 0, nullptr));
-    ASSERT_NE(threads[t], nullptr);
+  std::vector<std::thread> threads;
+  std::vector<int> failures(6, 0);
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([&pool, &failures, t] {
+      std::vector<Record*> held;
+      for (int i = 0; i < 20000; ++i) {
+        held.push_back(pool.New(t, i));
+        if (held.size() > 40 || i % 7 == 0) {
+          for (Record* h : held) {
+            failures[t] += !h || h->a != t;  // another thread got the same slot
+            pool.Delete(h);
+          }
+          held.clear();
+        }
+      }
+      for (Record* h : held) pool.Delete(h);
+    });
   }
-  WaitForMultipleObjects(kThreads, threads, TRUE, INFINITE);
-  for (int t = 0; t < kThreads; ++t) {
-    CloseHandle(threads[t]);
-    EXPECT_EQ(args[t].failures, 0) << "thread " << t;
-  }
-  EXPECT_EQ(pool.InUse(), 0u);
-  EXPECT_EQ(pool.Allocations(), static_cast<unsigned>(kThreads * 20000));
-  EXPECT_EQ(pool.FreeSlots(), [&] {
-    unsigned slots = 0;
-    for (unsigned b = 0; b < pool.BlockCount(); ++b) slots += pool.BlockSlots(b);
-    return slots;
-  }());
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(std::vector<int>(6, 0), failures);
+  EXPECT_EQ(0u, pool.InUse());
+  EXPECT_EQ(6u * 20000u, pool.Allocations());
 }

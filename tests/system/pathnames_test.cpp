@@ -19,25 +19,23 @@ TEST(PathInPath, ComparesCanonicalFoldedForms) {
     const wchar_t* directory;
     const wchar_t* path;
     bool inside;
-  } const cases[] = {
-      {L"C:\\Dir", L"C:\\Dir\\file", true},
-      {L"C:\\Dir", L"c:/dir/sub/file", true},
-      {L"C:\\Dir\\", L"C:\\DIR\\x", true},
-      {L"C:\\Dir\\sub\\..", L"C:\\Dir\\x", true},
-      {L"\\\\?\\C:\\Dir", L"C:\\Dir\\x", true},
-      {L"C:\\Dir", L"\\\\?\\C:\\Dir\\x", true},
-      {L"\\\\server\\share", L"\\\\?\\UNC\\server\\share\\x", true},
-      {L"C:\\", L"C:\\x", true},
-      {L"C:\\Dir", L"C:\\Dir", false},  // a directory is not inside itself
-      {L"C:\\Dir", L"C:\\Directory\\x", false},
-      {L"C:\\Dir", L"C:\\Dir\\..\\x", false},
-      {L"C:\\Dir", L"D:\\Dir\\x", false},
-      {L"C:\\Dir\\sub", L"C:\\Dir", false},
-      {L"", L"C:\\x", false},
-      {nullptr, L"C:\\x", false},
-      {L"C:\\Dir", nullptr, false},
-      {L"C:\\Dir", L"", false},
-  };
+  } const cases[] = {{L"C:\\Dir", L"C:\\Dir\\file", true},
+                     {L"C:\\Dir", L"c:/dir/sub/file", true},
+                     {L"C:\\Dir\\", L"C:\\DIR\\x", true},
+                     {L"C:\\Dir\\sub\\..", L"C:\\Dir\\x", true},
+                     {L"\\\\?\\C:\\Dir", L"C:\\Dir\\x", true},
+                     {L"C:\\Dir", L"\\\\?\\C:\\Dir\\x", true},
+                     {L"\\\\server\\share", L"\\\\?\\UNC\\server\\share\\x", true},
+                     {L"C:\\", L"C:\\x", true},
+                     {L"C:\\Dir", L"C:\\Dir", false},  // a directory is not inside itself
+                     {L"C:\\Dir", L"C:\\Directory\\x", false},
+                     {L"C:\\Dir", L"C:\\Dir\\..\\x", false},
+                     {L"C:\\Dir", L"D:\\Dir\\x", false},
+                     {L"C:\\Dir\\sub", L"C:\\Dir", false},
+                     {L"", L"C:\\x", false},
+                     {nullptr, L"C:\\x", false},
+                     {L"C:\\Dir", nullptr, false},
+                     {L"C:\\Dir", L"", false}};
   for (const auto& c : cases) {
     EXPECT_EQ(c.inside, Orv::PathInPath(c.directory, c.path)) << Show(c.directory) << " / " << Show(c.path);
   }
@@ -49,35 +47,26 @@ TEST(PathShapes, AbsoluteDriveRelativeAndDriveLetters) {
     bool absolute;
     bool driveRelative;
     wchar_t drive;
-  } const cases[] = {
-      {L"C:\\x", true, false, L'C'},
-      {L"d:/x", true, false, L'D'},
-      {L"\\\\server\\share", true, false, 0},
-      {L"\\\\?\\e:\\x", true, false, L'E'},
-      {L"//server/share", true, false, 0},
-      {L"\\x", false, true, 0},
-      {L"/x", false, true, 0},
-      {L"C:x", false, true, L'C'},
-      {L"C:", false, true, L'C'},
-      {L"x\\y", false, false, 0},
-      {L"..\\x", false, false, 0},
-      {L"1:\\x", false, false, 0},
-      {L"", false, false, 0},
-      {nullptr, false, false, 0},
-  };
+  } const cases[] = {{L"C:\\x", true, false, L'C'},
+                     {L"d:/x", true, false, L'D'},
+                     {L"a:\\x", true, false, L'A'},
+                     {L"\\\\server\\share", true, false, 0},
+                     {L"\\\\?\\e:\\x", true, false, L'E'},
+                     {L"//server/share", true, false, 0},
+                     {L"\\x", false, true, 0},
+                     {L"/x", false, true, 0},
+                     {L"C:x", false, true, L'C'},
+                     {L"C:", false, true, L'C'},
+                     {L"x\\y", false, false, 0},
+                     {L"..\\x", false, false, 0},
+                     {L"1:\\x", false, false, 0},
+                     {L"", false, false, 0},
+                     {nullptr, false, false, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(c.absolute, Orv::IsAbsolutePath(c.path)) << Show(c.path);
     EXPECT_EQ(c.driveRelative, Orv::IsDriveRelativePath(c.path)) << Show(c.path);
     EXPECT_EQ(c.drive, Orv::GetDriveLetter(c.path)) << Show(c.path);
   }
-}
-
-TEST(PathsEqual, AcrossSpellings) {
-  EXPECT_TRUE(Orv::PathsEqual(L"C:\\Dir\\File.txt", L"c:/dir/file.TXT"));
-  EXPECT_TRUE(Orv::PathsEqual(L"C:\\Dir\\sub\\..\\File.txt", L"C:\\Dir\\.\\File.txt"));
-  EXPECT_TRUE(Orv::PathsEqual(L"C:\\Dir\\", L"C:\\Dir"));
-  EXPECT_FALSE(Orv::PathsEqual(L"C:\\Dir\\a", L"C:\\Dir\\b"));
-  EXPECT_FALSE(Orv::PathsEqual(L"C:\\Dir\\a", L"D:\\Dir\\a"));
 }
 
 TEST_F(ShortPathTest, ShortFormsNameTheSameEntries) {
@@ -109,37 +98,30 @@ TEST(CleanFileName, MakesUsableNames) {
   struct {
     const wchar_t* name;
     const wchar_t* clean;
-  } const cases[] = {
-      {L"a<b>:c?.txt", L"a(b)-c-.txt"},
-      {L"con.txt", L"con-File.txt"},
-      {L"name..", L"name"},
-      {L"a..b", L"a.b"},
-      {L"a...b...", L"a.b"},
-      {L"...", L""},
-      {L".hidden", L".hidden"},
-      {L"caf\u00E9", L"caf-"},
-      {L"tab\there\x7F~}", L"tab-here--}"},
-      {L"\"q\"*/\\|", L"'q'----"},
-      {L"ok name (1).txt", L"ok name (1).txt"},
-      {L"nul.tar.gz", L"nul-File.tar.gz"},
-      {L"console.txt", L"console.txt"},
-      {L"com10", L"com10"},
-      {L"lpt", L"lpt"},
-      {L"CON.", L"CON-File"},
-      {L"", L""},
-      {nullptr, L""},
-  };
+  } const cases[] = {{L"a<b>:c?.txt", L"a(b)-c-.txt"},
+                     {L"con.txt", L"con-File.txt"},
+                     {L"name..", L"name"},
+                     {L"a..b", L"a.b"},
+                     {L"a...b...", L"a.b"},
+                     {L"...", L""},
+                     {L".hidden", L".hidden"},
+                     {L"caf\u00E9", L"caf-"},
+                     {L"tab\there\x7F~}", L"tab-here--}"},
+                     {L"\"q\"*/\\|", L"'q'----"},
+                     {L"ok name (1).txt", L"ok name (1).txt"},
+                     {L"nul.tar.gz", L"nul-File.tar.gz"},
+                     {L"console.txt", L"console.txt"},
+                     {L"com10", L"com10"},
+                     {L"lpt", L"lpt"},
+                     {L"CON.", L"CON-File"},
+                     {L"", L""},
+                     {nullptr, L""}};
   for (const auto& c : cases) EXPECT_EQ(tstring(c.clean), Orv::CleanFileName(c.name)) << Show(c.name);
 }
 
-TEST(CleanFileName, EveryReservedDeviceName) {
-  const wchar_t* reserved[] = {L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4",
-                               L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2", L"LPT3",
-                               L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
-  for (const wchar_t* name : reserved) {
-    tstring upper(name);
-    tstring lower(upper);
-    Orv::CanonicalizeStringInPlace(lower.begin(), lower.size());
+TEST(CleanFileName, EveryReservedDeviceNameInAnyCase) {
+  for (const wchar_t* name : {L"CON", L"PRN", L"AUX", L"NUL", L"COM1", L"COM5", L"COM9", L"LPT1", L"LPT4", L"LPT9"}) {
+    tstring upper(name), lower = Orv::CanonicalizeString(name);
     EXPECT_EQ(upper + L"-File", Orv::CleanFileName(upper.c_str()));
     EXPECT_EQ(lower + L"-File.log", Orv::CleanFileName((lower + L".log").c_str()));
     EXPECT_EQ(upper + L"x.log", Orv::CleanFileName((upper + L"x.log").c_str()));

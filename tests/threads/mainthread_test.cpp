@@ -1,8 +1,10 @@
-// Main-thread dispatch: posting, draining, the wake-up message, waiting and thread-exit functions.
+// Main-thread dispatch: posting from any thread, the wake-up message, draining, waiting while
+// serving posts, and thread-exit functions.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -16,186 +18,84 @@ using ThreadsTest::CEvent;
 
 namespace {
 
-// Runs what earlier tests left queued and removes their wake-up messages from this thread's queue.
-void DrainWakeUpMessages() {
-  Orv::FlushMainThreadFunctions();
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE)) {
-  }
-}
-
 // Removes this thread's pending wake-up messages; returns how many there were and keeps the last.
 int TakeWakeUpMessages(MSG& last) {
   int count = 0;
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE)) {
-    last = msg;
-    ++count;
-  }
+  for (MSG msg; ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE); ++count) last = msg;
   return count;
 }
 
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t name[64] = {};
-  ::GetClassNameW(hwnd, name, 64);
-  return name;
-}
-
-class MainThreadDispatch : public ::testing::Test {
- protected:
-  void SetUp() override { DrainWakeUpMessages(); }
-  void TearDown() override { DrainWakeUpMessages(); }
-};
-
 }  // namespace
 
-TEST_F(MainThreadDispatch, TheMainThreadIsTheOneThatStartedTheLibrary) {
+// Posts from workers and from the main thread itself run on the main thread in posting order,
+// woken by one message to the library's message window; a post made while draining waits for the
+// next drain, and a flush off the main thread runs nothing.
+TEST(MainThread, PostsRunOnTheMainThreadInOrderAfterOneWakeUp) {
+  Orv::FlushMainThreadFunctions();
+  MSG wakeUp = {};
+  TakeWakeUpMessages(wakeUp);
   EXPECT_EQ(Orv::GetMainThreadID(), ::GetCurrentThreadId());
-  EXPECT_TRUE(Orv::IsRunningOnMainThread());
   bool onWorker = true;
   std::thread([&] { onWorker = Orv::IsRunningOnMainThread(); }).join();
   EXPECT_FALSE(onWorker);
-}
+  EXPECT_TRUE(Orv::IsRunningOnMainThread());
 
-TEST_F(MainThreadDispatch, TenPostsSendOneWakeUpMessageWhoseDispatchRunsThemInOrder) {
-  std::vector<int> order;
-  for (int i = 0; i < 10; ++i) Orv::PostMainThreadFunction([&order, i] { order.push_back(i); });
-  MSG wakeUp = {};
-  ASSERT_EQ(TakeWakeUpMessages(wakeUp), 1);
-  EXPECT_EQ(ClassOf(wakeUp.hwnd), Orv::CCustomWindow::GetMessageWindowClassName());
-  EXPECT_TRUE(order.empty());
-  ::DispatchMessageW(&wakeUp);
-  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-
-  // Once drained, the next post wakes the main thread again.
-  Orv::PostMainThreadFunction([&order] { order.push_back(10); });
-  EXPECT_EQ(TakeWakeUpMessages(wakeUp), 1);
-  ::DispatchMessageW(&wakeUp);
-  EXPECT_EQ(order.size(), 11u);
-}
-
-TEST_F(MainThreadDispatch, FunctionsPostedByWorkersRunOnTheMainThreadInPostingOrder) {
-  const int kThreads = 4, kPosts = 200;
-  std::vector<std::pair<int, DWORD>> ran[kThreads];
-  std::vector<std::thread> workers;
-  for (int t = 0; t < kThreads; ++t) {
-    workers.emplace_back([&ran, t] {
-      for (int i = 0; i < kPosts; ++i)
-        Orv::PostMainThreadFunction([&ran, t, i] { ran[t].emplace_back(i, ::GetCurrentThreadId()); });
-    });
-  }
-  for (std::thread& worker : workers) worker.join();
-  for (auto& list : ran) EXPECT_TRUE(list.empty());
-  Orv::FlushMainThreadFunctions();
-  for (auto& list : ran) {
-    ASSERT_EQ(list.size(), static_cast<size_t>(kPosts));
-    for (int i = 0; i < kPosts; ++i) {
-      EXPECT_EQ(list[i].first, i);
-      EXPECT_EQ(list[i].second, ::GetCurrentThreadId());
-    }
-  }
-}
-
-TEST_F(MainThreadDispatch, PostsFromTheMainThreadRunAtTheNextFlushAndPostsWhileDrainingAtTheOneAfter) {
-  std::vector<int> order;
-  Orv::PostMainThreadFunction([&order] {
-    order.push_back(1);
-    Orv::PostMainThreadFunction([&order] { order.push_back(3); });
-  });
-  Orv::PostMainThreadFunction([&order] { order.push_back(2); });
-  EXPECT_TRUE(order.empty());
-  std::thread([] { Orv::FlushMainThreadFunctions(); }).join();  // off the main thread: nothing
-  EXPECT_TRUE(order.empty());
-  Orv::FlushMainThreadFunctions();
-  EXPECT_EQ(order, (std::vector<int>{1, 2}));
-  Orv::FlushMainThreadFunctions();
-  EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
-}
-
-TEST_F(MainThreadDispatch, PostedFunctionsKeepTheirModuleCountedAndEmptyOnesAreIgnored) {
   Orv::CModule& module = Orv::GetThisModule();
-  long before = module.GetObjectCount();
-  Orv::PostMainThreadFunction(std::function<void()>(), &module);
-  Orv::AtThreadExit(std::function<void()>(), &module);
-  MSG wakeUp;
-  EXPECT_EQ(TakeWakeUpMessages(wakeUp), 0);
-  EXPECT_EQ(module.GetObjectCount(), before);
-  Orv::PostMainThreadFunction([] {}, &module);
-  EXPECT_EQ(module.GetObjectCount(), before + 1);
+  long objects = module.GetObjectCount();
+  std::vector<std::pair<int, DWORD>> ran[4];
+  std::vector<std::thread> workers;
+  for (int t = 0; t < 3; ++t)
+    workers.emplace_back([&ran, t] {
+      for (int i = 0; i < 200; ++i) Orv::PostMainThreadFunction([&ran, t, i] { ran[t].emplace_back(i, ::GetCurrentThreadId()); });
+    });
+  for (std::thread& worker : workers) worker.join();
+  Orv::PostMainThreadFunction([&] {
+    ran[3].emplace_back(0, ::GetCurrentThreadId());
+    Orv::PostMainThreadFunction([&] { ran[3].emplace_back(1, ::GetCurrentThreadId()); });
+  }, &module);
+  Orv::PostMainThreadFunction(std::function<void()>(), &module);  // ignored
+  EXPECT_EQ(objects + 1, module.GetObjectCount());
+  std::thread([] { Orv::FlushMainThreadFunctions(); }).join();
+  ASSERT_EQ(1, TakeWakeUpMessages(wakeUp));
+  wchar_t name[64] = {};
+  ::GetClassNameW(wakeUp.hwnd, name, 64);
+  EXPECT_EQ(Orv::CCustomWindow::GetMessageWindowClassName(), std::wstring(name));
+  EXPECT_TRUE(ran[0].empty() && ran[3].empty());
+  ::DispatchMessageW(&wakeUp);
+  EXPECT_EQ(objects, module.GetObjectCount());
+  for (int t = 0; t < 3; ++t) {
+    ASSERT_EQ(200u, ran[t].size());
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(std::make_pair(i, ::GetCurrentThreadId()), ran[t][i]);
+  }
+  EXPECT_EQ(1u, ran[3].size());
   Orv::FlushMainThreadFunctions();
-  EXPECT_EQ(module.GetObjectCount(), before);
+  EXPECT_EQ(2u, ran[3].size());
+  TakeWakeUpMessages(wakeUp);
 }
 
-TEST_F(MainThreadDispatch, WaitForHandleServesPostsUntilItsHandleIsSignalled) {
-  // The worker only signals after the main thread ran its posted function: a wait that did not
-  // serve posts would never end.
+TEST(MainThread, WaitForHandleServesPostsOnTheMainThreadAndReportsTheOutcome) {
   CEvent served, done;
-  DWORD ranOn = 0;
-  std::thread worker([&] {
-    Orv::PostMainThreadFunction([&] {
-      ranOn = ::GetCurrentThreadId();
-      served.Set();
-    });
+  std::thread worker([&] {  // signals only once the main thread ran its post
+    Orv::PostMainThreadFunction([&] { served.Set(); });
     served.Wait();
     done.Set();
   });
   EXPECT_TRUE(Orv::WaitForHandle(done.Get()));
   worker.join();
-  EXPECT_EQ(ranOn, ::GetCurrentThreadId());
-
-  // Off the main thread the wait serves nothing.
-  int calls = 0;
-  Orv::PostMainThreadFunction([&] { ++calls; });
-  std::thread([&] { EXPECT_TRUE(Orv::WaitForHandle(done.Get())); }).join();
-  EXPECT_EQ(calls, 0);
-}
-
-namespace {
-
-// A mutex whose owner thread has left without releasing it; a wait acquires it, so every wait
-// needs a fresh one.
-HANDLE NewAbandonedMutex() {
-  HANDLE mutex = nullptr;
-  std::thread([&] { mutex = ::CreateMutexW(nullptr, TRUE, nullptr); }).join();
-  return mutex;
-}
-
-}  // namespace
-
-TEST_F(MainThreadDispatch, WaitForHandleReportsWhetherTheHandleWasSignalled) {
-  CEvent set;
-  set.Set();
-  struct {
-    char const* what;
-    HANDLE (*make)(HANDLE setEvent);
-    bool expected;
-  } const cases[] = {
-      {"set event", [](HANDLE setEvent) { return setEvent; }, true},
-      {"null handle", [](HANDLE) { return HANDLE(nullptr); }, false},
-      {"abandoned mutex", [](HANDLE) { return NewAbandonedMutex(); }, false},
-  };
-  for (auto const& c : cases) {
-    HANDLE handle = c.make(set.Get());
-    EXPECT_EQ(Orv::WaitForHandle(handle), c.expected) << c.what << " on the main thread";
-    if (handle && handle != set.Get()) ::CloseHandle(handle);
-    handle = c.make(set.Get());
-    bool offMain = !c.expected;
-    std::thread([&] { offMain = Orv::WaitForHandle(handle); }).join();
-    EXPECT_EQ(offMain, c.expected) << c.what << " on a worker";
-    if (handle && handle != set.Get()) ::CloseHandle(handle);
-  }
-}
-
-TEST(IsEventSet, NullCountsAsSetOtherwiseTheEventState) {
-  CEvent event;
+  HANDLE abandoned = nullptr;  // a mutex whose owner left without releasing it
+  std::thread([&] { abandoned = ::CreateMutexW(nullptr, TRUE, nullptr); }).join();
+  EXPECT_FALSE(Orv::WaitForHandle(abandoned));
+  ::CloseHandle(abandoned);
+  bool offMain = true;
+  std::thread([&] { offMain = Orv::WaitForHandle(nullptr); }).join();
+  EXPECT_FALSE(offMain);
+  EXPECT_FALSE(Orv::WaitForHandle(nullptr));
   EXPECT_TRUE(Orv::IsEventSet(nullptr));
-  EXPECT_FALSE(Orv::IsEventSet(event.Get()));
-  event.Set();
-  EXPECT_TRUE(Orv::IsEventSet(event.Get()));
-  EXPECT_TRUE(Orv::IsEventSet(event.Get()));  // looking does not reset a manual-reset event
+  EXPECT_TRUE(Orv::IsEventSet(done.Get()));
+  EXPECT_FALSE(Orv::IsEventSet(CEvent().Get()));
 }
 
-TEST(AtThreadExit, FunctionsRunOnTheirOwnThreadNewestFirstWhenItLeaves) {
+TEST(MainThread, ExitFunctionsRunOnTheirOwnThreadNewestFirstWhenItLeaves) {
   std::mutex mutex;
   std::vector<std::pair<std::string, DWORD>> ran;
   auto record = [&](std::string what) {
@@ -204,33 +104,16 @@ TEST(AtThreadExit, FunctionsRunOnTheirOwnThreadNewestFirstWhenItLeaves) {
       ran.emplace_back(what, ::GetCurrentThreadId());
     };
   };
-  CEvent registered, leaveA;
-  DWORD idA = 0, idB = 0;
-  std::thread a([&] {
-    idA = ::GetCurrentThreadId();
-    Orv::AtThreadExit(record("a1"));
-    Orv::AtThreadExit(record("a2"));
-    registered.Set();
-    leaveA.Wait();
-  });
-  registered.Wait();
   Orv::CModule& module = Orv::GetThisModule();
   long before = module.GetObjectCount();
-  std::thread b([&] {
-    idB = ::GetCurrentThreadId();
-    Orv::AtThreadExit(record("b1"), &module);
-    EXPECT_EQ(module.GetObjectCount(), before + 1);
-  });
-  b.join();
-  EXPECT_EQ(module.GetObjectCount(), before);
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    ASSERT_EQ(ran.size(), 1u);
-    EXPECT_EQ(ran[0], std::make_pair(std::string("b1"), idB));
-  }
-  leaveA.Set();
-  a.join();
-  ASSERT_EQ(ran.size(), 3u);
-  EXPECT_EQ(ran[1], std::make_pair(std::string("a2"), idA));
-  EXPECT_EQ(ran[2], std::make_pair(std::string("a1"), idA));
+  DWORD id = 0;
+  std::thread([&] {
+    id = ::GetCurrentThreadId();
+    Orv::AtThreadExit(record("first"), &module);
+    Orv::AtThreadExit(record("second"));
+    Orv::AtThreadExit(std::function<void()>(), &module);  // ignored
+    EXPECT_EQ(before + 1, module.GetObjectCount());
+  }).join();
+  EXPECT_EQ(before, module.GetObjectCount());
+  EXPECT_EQ((std::vector<std::pair<std::string, DWORD>>{{"second", id}, {"first", id}}), ran);
 }

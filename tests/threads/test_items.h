@@ -77,7 +77,6 @@ class CTestItem : public Orv::IWorkItem {
   std::atomic<int> runs{0};
   std::atomic<int> completions{0};
   std::atomic<int> cancels{0};
-  std::atomic<int> listenerCalls{0};  // kept by listeners that count per item
   std::atomic<int> runsBeforeComplete{-1};
   std::atomic<DWORD> runThread{0};
   std::atomic<DWORD> completeThread{0};

@@ -1,9 +1,14 @@
 // Thread pools: priority order, cancellation, completion on the main thread, waits, thread counts,
-// worker suspension and destruction.
+// worker suspension, destruction, and every item ending exactly once under concurrent adds and
+// cancels.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
+#include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -13,271 +18,173 @@
 using Orv::IThreadPool;
 using Orv::tSmartPtr;
 using ThreadsTest::CEvent;
-using ThreadsTest::CRunLog;
 using ThreadsTest::CTestItem;
 using ThreadsTest::CTestListener;
-using ThreadsTest::Implementation;
+using ThreadsTest::Make;
 using ThreadsTest::MakeItem;
 using ThreadsTest::MakePool;
 
 namespace {
 
-int ExpectedDefaultThreads() {
-  SYSTEM_INFO info;
-  ::GetSystemInfo(&info);
-  return info.dwNumberOfProcessors > 8 ? 8 : static_cast<int>(info.dwNumberOfProcessors);
+// Holds the only worker of `pool` with a blocking item until `release` is set.
+tSmartPtr<CTestItem> Block(IThreadPool* pool, CEvent& release) {
+  CEvent started;
+  ::ResetEvent(release.Get());
+  tSmartPtr<CTestItem> blocker = MakeItem(100);
+  blocker->started = started.Get();
+  blocker->release = release.Get();
+  pool->AddWorkItem(blocker);
+  started.Wait();
+  return blocker;
 }
-
-// A one-thread pool whose worker is held by a blocking item until Release().
-class BlockedPool : public ::testing::Test {
- protected:
-  void SetUp() override {
-    pool = MakePool(1);
-    ASSERT_TRUE(pool);
-    Block();
-  }
-  void TearDown() override {
-    release.Set();
-    pool->WaitForAllWork();
-  }
-
-  // Holds the worker with a new blocking item.
-  void Block() {
-    ::ResetEvent(started.Get());
-    ::ResetEvent(release.Get());
-    blocker = MakeItem();
-    blocker->started = started.Get();
-    blocker->release = release.Get();
-    pool->AddWorkItem(blocker);
-    ASSERT_TRUE(started.Wait());
-  }
-
-  CEvent started, release;
-  tSmartPtr<IThreadPool> pool;
-  tSmartPtr<CTestItem> blocker;
-};
 
 }  // namespace
 
-TEST_F(BlockedPool, PendingItemsRunByPriorityAndLatestFirstAmongEquals) {
-  struct {
-    std::vector<int> priorities;  // in the order of adding; tags are the indices
-    std::vector<int> expectedTags;
-  } const cases[] = {
-      {{1, 5, 9}, {2, 1, 0}},
-      {{5, 5}, {1, 0}},
-      {{3, 7, 3, 7, 5}, {3, 1, 4, 2, 0}},
-  };
-  for (auto const& c : cases) {
-    CRunLog log;
-    std::vector<tSmartPtr<CTestItem>> items;
-    for (size_t i = 0; i < c.priorities.size(); ++i) {
-      items.push_back(MakeItem(c.priorities[i], static_cast<int>(i)));
-      items.back()->log = &log;
-      pool->AddWorkItem(items.back());
-    }
-    release.Set();
-    pool->WaitForAllWork();
-    EXPECT_EQ(log.Tags(), c.expectedTags);
-    Block();
+// Pending items run by priority, latest first among equals; a pending item can be cancelled, a
+// running one cannot; waits are refused off the main thread; destruction cancels what is pending.
+TEST(ThreadPool, PriorityCancellationAndDestruction) {
+  tSmartPtr<IThreadPool> pool = MakePool(1);
+  CEvent release;
+  const std::vector<int> priorities = {3, 7, 3, 7, 5, 1, 9};
+  tSmartPtr<CTestItem> blocker = Block(pool, release);
+  ThreadsTest::CRunLog log;
+  std::vector<tSmartPtr<CTestItem>> items;
+  for (size_t i = 0; i < priorities.size(); ++i) {
+    items.push_back(MakeItem(priorities[i], static_cast<int>(i)));
+    items.back()->log = &log;
+    pool->AddWorkItem(items.back());
   }
-}
-
-TEST_F(BlockedPool, CancellingAPendingItemDeliversItsCancelOnly) {
-  tSmartPtr<CTestItem> item = MakeItem();
-  tSmartPtr<CTestListener> listener = ThreadsTest::Make<CTestListener>();
-  item->AddListener(listener);
-  pool->AddWorkItem(item);
-  EXPECT_TRUE(pool->CancelWorkItem(item));
-  EXPECT_EQ(item->cancels, 1);
-  EXPECT_EQ(listener->cancels, 1);
-  EXPECT_EQ(listener->lastItem, item.Get());
-  EXPECT_FALSE(pool->CancelWorkItem(item));  // no longer queued
+  tSmartPtr<CTestListener> listener = Make<CTestListener>();
+  items[4]->AddListener(listener);
+  EXPECT_TRUE(pool->CancelWorkItem(items[4]));
+  EXPECT_FALSE(pool->CancelWorkItem(items[4]));
+  EXPECT_FALSE(pool->CancelWorkItem(blocker));
+  EXPECT_EQ(1, listener->cancels.load());
+  bool waited = true;
+  std::thread([&] { waited = pool->WaitForWorkItem(items[0]) || pool->WaitForWorkItem(nullptr); }).join();
+  EXPECT_FALSE(waited);
   release.Set();
   pool->WaitForAllWork();
-  EXPECT_EQ(item->runs, 0);
-  EXPECT_EQ(item->completions, 0);
-  EXPECT_EQ(listener->completions, 0);
-  EXPECT_EQ(item->cancels, 1);
-}
+  EXPECT_EQ((std::vector<int>{6, 3, 1, 2, 0, 5}), log.Tags());
+  EXPECT_EQ(0, items[4]->runs.load() + items[4]->completions.load());
 
-TEST_F(BlockedPool, ARunningItemCannotBeCancelledAndStillCompletes) {
-  EXPECT_FALSE(pool->CancelWorkItem(blocker));
-  release.Set();
-  EXPECT_TRUE(pool->WaitForWorkItem(blocker));
-  EXPECT_EQ(blocker->cancels, 0);
-  EXPECT_EQ(blocker->completions, 1);
-  EXPECT_FALSE(pool->CancelWorkItem(blocker));  // finished
-}
-
-TEST_F(BlockedPool, WaitsAreRefusedOffTheMainThread) {
-  tSmartPtr<CTestItem> item = MakeItem();
-  pool->AddWorkItem(item);
-  bool waitedForItem = true, waitedForAny = true;
-  std::thread([&] {
-    waitedForItem = pool->WaitForWorkItem(item);
-    waitedForAny = pool->WaitForWorkItem(nullptr);
-    pool->WaitForAllWork();  // returns at once although the blocker still runs
-  }).join();
-  EXPECT_FALSE(waitedForItem);
-  EXPECT_FALSE(waitedForAny);
-  EXPECT_EQ(blocker->completions, 0);
-  EXPECT_EQ(item->completions, 0);
-}
-
-TEST_F(BlockedPool, DestructionCancelsPendingItemsAndCompletesTheRunningOne) {
+  Orv::FlushMainThreadFunctions();  // posted deliveries hold references to the pool
+  blocker = Block(pool, release);
   tSmartPtr<CTestItem> pending = MakeItem();
   pending->onCancelSet = release.Get();  // the cancel lets the blocker finish
   pool->AddWorkItem(pending);
   DWORD worker = blocker->runThread;
-  pool.Reset();  // the last reference: waits for the worker
-  EXPECT_EQ(pending->cancels, 1);
-  EXPECT_EQ(pending->runs, 0);
-  EXPECT_EQ(blocker->completions, 1);
-  EXPECT_EQ(blocker->completeThread, ::GetCurrentThreadId());
+  pool.Reset();  // the last reference waits for the worker
+  EXPECT_EQ(1, pending->cancels.load());
+  EXPECT_EQ(1, blocker->completions.load());
   EXPECT_TRUE(ThreadsTest::ThreadEnded(worker));
-  pool = MakePool(1);  // for TearDown
 }
 
+// Run on a worker, complete on the main thread, through the main thread's queue too.
 TEST(ThreadPool, CompletionRunsOnTheMainThreadAfterRun) {
   tSmartPtr<IThreadPool> pool = MakePool(2);
-  tSmartPtr<CTestItem> item = MakeItem();
-  tSmartPtr<CTestListener> listener = ThreadsTest::Make<CTestListener>();
-  item->AddListener(listener);
-  pool->AddWorkItem(item);
-  EXPECT_TRUE(pool->WaitForWorkItem(item));
-  EXPECT_EQ(item->runs, 1);
-  EXPECT_EQ(item->runsBeforeComplete, 1);
-  EXPECT_NE(item->runThread, ::GetCurrentThreadId());
-  EXPECT_EQ(item->completeThread, ::GetCurrentThreadId());
-  EXPECT_EQ(listener->completions, 1);
-  EXPECT_EQ(listener->completeThread, ::GetCurrentThreadId());
-  EXPECT_TRUE(pool->WaitForWorkItem(item));  // already delivered: returns at once
-  EXPECT_EQ(item->completions, 1);
-}
-
-TEST(ThreadPool, CompletionArrivesThroughTheMainThreadQueueWithoutAPoolWait) {
-  tSmartPtr<IThreadPool> pool = MakePool(1);
-  tSmartPtr<CTestItem> item = MakeItem();
-  CEvent completed;
-  tSmartPtr<CTestListener> listener = ThreadsTest::Make<CTestListener>();
-  listener->onCompleteSet = completed.Get();
-  item->AddListener(listener);
-  pool->AddWorkItem(item);
-  EXPECT_TRUE(Orv::WaitForHandle(completed.Get()));
-  EXPECT_EQ(item->completions, 1);
-  EXPECT_EQ(item->completeThread, ::GetCurrentThreadId());
-}
-
-TEST(ThreadPool, WaitForAnyReturnsOnceSomeCompletionWasDelivered) {
-  tSmartPtr<IThreadPool> pool = MakePool(1);
   EXPECT_TRUE(pool->WaitForWorkItem(nullptr));  // nothing to wait for
-  tSmartPtr<CTestItem> first = MakeItem(), second = MakeItem();
-  pool->AddWorkItem(first);
-  pool->AddWorkItem(second);
-  EXPECT_TRUE(pool->WaitForWorkItem(nullptr));
-  EXPECT_GE(first->completions + second->completions, 1);  // the message pump may deliver more
-  pool->WaitForAllWork();
-  EXPECT_EQ(first->completions + second->completions, 2);
-}
-
-TEST(ThreadPool, MaximumThreadCountIsTheRequestOrTheCappedProcessorCountAndNullsAreRefused) {
-  struct {
-    int requested;
-    int expected;
-  } const cases[] = {{0, ExpectedDefaultThreads()},
-                     {33, ExpectedDefaultThreads()},
-                     {-1, ExpectedDefaultThreads()},
-                     {1, 1},
-                     {32, 32},
-                     {3, 3}};
-  for (auto const& c : cases) {
-    tSmartPtr<IThreadPool> pool = MakePool(c.requested);
-    ASSERT_TRUE(pool) << c.requested;
-    Orv::CThreadPool* implementation = Implementation(pool);
-    ASSERT_NE(implementation, nullptr);
-    EXPECT_EQ(implementation->GetMaxThreads(), c.expected) << c.requested;
-    EXPECT_EQ(implementation->GetThreadCount(), 0u) << "threads start on demand";
-  }
+  tSmartPtr<CTestItem> item = MakeItem(), queued = MakeItem();
+  CEvent completed;
+  tSmartPtr<CTestListener> listener = Make<CTestListener>();
+  listener->onCompleteSet = completed.Get();
+  queued->AddListener(listener);
+  pool->AddWorkItem(item);
+  pool->AddWorkItem(queued);
+  EXPECT_TRUE(pool->WaitForWorkItem(item));
+  EXPECT_TRUE(Orv::WaitForHandle(completed.Get()));
+  EXPECT_EQ(1, item->runsBeforeComplete.load());
+  EXPECT_NE(::GetCurrentThreadId(), item->runThread.load());
+  EXPECT_EQ(::GetCurrentThreadId(), item->completeThread.load());
+  EXPECT_EQ(::GetCurrentThreadId(), listener->completeThread.load());
+  EXPECT_TRUE(pool->WaitForWorkItem(item));  // already delivered
+  EXPECT_EQ(1, item->completions.load());
   EXPECT_FALSE(Orv::CreateThreadPool(nullptr, 1));
-  tSmartPtr<IThreadPool> pool = MakePool(1);
   pool->AddWorkItem(nullptr);
   EXPECT_FALSE(pool->CancelWorkItem(nullptr));
-  EXPECT_EQ(Implementation(pool)->GetThreadCount(), 0u);
 }
 
-TEST(ThreadPool, StartsOneThreadPerBusyItemUpToItsMaximum) {
+// One thread per busy item up to the maximum; blocks suspend the workers once, however nested.
+TEST(ThreadPool, ThreadsStartOnDemandAndNestedBlocksSuspendThemOnce) {
   tSmartPtr<IThreadPool> pool = MakePool(3);
-  Orv::CThreadPool* implementation = Implementation(pool);
+  Orv::CThreadPool* implementation = ThreadsTest::Implementation(pool);
+  EXPECT_EQ(0u, implementation->GetThreadCount());
   CEvent release;
   std::vector<tSmartPtr<CTestItem>> items;
-  for (int i = 0; i < 5; ++i) {
+  for (unsigned i = 0; i < 5; ++i) {
     items.push_back(MakeItem());
     items.back()->release = release.Get();
     pool->AddWorkItem(items.back());
-    EXPECT_EQ(implementation->GetThreadCount(), static_cast<unsigned>(i < 3 ? i + 1 : 3));
+    EXPECT_EQ(std::min(i + 1, 3u), implementation->GetThreadCount());
   }
   release.Set();
   pool->WaitForAllWork();
-  for (auto& item : items) EXPECT_EQ(item->completions, 1);
-
-  // An idle worker takes the next item: no new thread.
-  tSmartPtr<CTestItem> later = MakeItem();
-  pool->AddWorkItem(later);
-  EXPECT_TRUE(pool->WaitForWorkItem(later));
-  EXPECT_EQ(implementation->GetThreadCount(), 3u);
-}
-
-TEST(ThreadPool, NestedBlocksSuspendTheWorkersOnceAndResumeThemAtTheOutermostEnd) {
-  tSmartPtr<IThreadPool> pool = MakePool(1);
-  tSmartPtr<CTestItem> item = MakeItem();
-  pool->AddWorkItem(item);
-  ASSERT_TRUE(pool->WaitForWorkItem(item));
-  HANDLE worker = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, item->runThread);
-  ASSERT_NE(worker, nullptr);
-  // SuspendThread returns the previous suspend count; ResumeThread undoes the probe.
-  auto suspensions = [worker] {
+  tSmartPtr<IThreadPool> single = MakePool(1);  // one idle worker, as the original suspension test had it
+  tSmartPtr<CTestItem> done = MakeItem();
+  single->AddWorkItem(done);
+  ASSERT_TRUE(single->WaitForWorkItem(done));
+  HANDLE worker = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, done->runThread);
+  auto suspensions = [worker] {  // the previous suspend count; the probe is undone at once
     DWORD previous = ::SuspendThread(worker);
     ::ResumeThread(worker);
     return previous;
   };
-  EXPECT_EQ(suspensions(), 0u);
   {
     Orv::CScopeBlockAllWorkerThreads outer;
-    EXPECT_EQ(suspensions(), 1u);
-    {
-      Orv::CScopeBlockAllWorkerThreads inner;
-      EXPECT_EQ(suspensions(), 1u);
-    }
-    EXPECT_EQ(suspensions(), 1u);
+    { Orv::CScopeBlockAllWorkerThreads inner; }
+    EXPECT_EQ(1u, suspensions());
   }
-  EXPECT_EQ(suspensions(), 0u);
+  EXPECT_EQ(0u, suspensions());
   ::CloseHandle(worker);
-
-  tSmartPtr<CTestItem> after = MakeItem();
-  pool->AddWorkItem(after);
-  EXPECT_TRUE(pool->WaitForWorkItem(after));
-  EXPECT_EQ(after->completions, 1);
-}
-
-TEST(ThreadPool, FlushAllThreadPoolWorkDeliversTheWorkOfEveryPool) {
-  tSmartPtr<IThreadPool> first = MakePool(1), second = MakePool(2);
-  std::vector<tSmartPtr<CTestItem>> items;
-  for (int i = 0; i < 6; ++i) {
-    items.push_back(MakeItem());
-    (i % 2 ? first : second)->AddWorkItem(items.back());
-  }
+  tSmartPtr<IThreadPool> other = MakePool(1);
+  tSmartPtr<CTestItem> later = MakeItem(), elsewhere = MakeItem();
+  pool->AddWorkItem(later);
+  other->AddWorkItem(elsewhere);
   Orv::FlushAllThreadPoolWork();
-  for (auto& item : items) EXPECT_EQ(item->completions, 1);
+  EXPECT_EQ(2, later->completions.load() + elsewhere->completions.load());
+  EXPECT_EQ(3u, implementation->GetThreadCount());
+  EXPECT_EQ(Orv::GetGlobalThreadPool(), Orv::GetGlobalThreadPool());
 }
 
-TEST(ThreadPool, TheGlobalPoolIsCreatedOnceWithTheDefaultMaximum) {
-  IThreadPool* global = Orv::GetGlobalThreadPool();
-  ASSERT_NE(global, nullptr);
-  EXPECT_EQ(Orv::GetGlobalThreadPool(), global);
-  EXPECT_EQ(Implementation(global)->GetMaxThreads(), ExpectedDefaultThreads());
-  tSmartPtr<CTestItem> item = MakeItem();
-  global->AddWorkItem(item);
-  EXPECT_TRUE(global->WaitForWorkItem(item));
-  EXPECT_EQ(item->completions, 1);
+TEST(ThreadPool, EveryItemEndsExactlyOnceUnderConcurrentAddsAndCancels) {
+  tSmartPtr<IThreadPool> pool = MakePool(4);
+  std::mutex mutex;
+  std::vector<tSmartPtr<CTestItem>> items;
+  std::atomic<int> producersDone{0};
+  std::vector<std::thread> producers;
+  for (int p = 0; p < 4; ++p) {
+    producers.emplace_back([&, p] {
+      std::mt19937 random(p + 1);
+      for (int i = 0; i < 20000; ++i) {
+        tSmartPtr<CTestItem> item = MakeItem(static_cast<int>(random() % 10));
+        {
+          std::lock_guard<std::mutex> lock(mutex);
+          items.push_back(item);
+        }
+        pool->AddWorkItem(item);
+      }
+      ++producersDone;
+    });
+  }
+  std::mt19937 random(42);
+  for (int attempt = 1; producersDone < 4; ++attempt) {
+    tSmartPtr<CTestItem> victim;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!items.empty()) victim = items[random() % items.size()];
+    }
+    if (victim) pool->CancelWorkItem(victim);
+    if (attempt % 64 == 0) Orv::FlushMainThreadFunctions();
+  }
+  for (std::thread& producer : producers) producer.join();
+  pool->WaitForAllWork();
+  std::set<DWORD> workers;
+  for (auto& item : items) {
+    ASSERT_EQ(1, item->completions + item->cancels);
+    ASSERT_EQ(item->runs.load(), item->completions.load());
+    if (item->runs) workers.insert(item->runThread);
+  }
+  Orv::FlushMainThreadFunctions();  // posted deliveries hold references to the pool
+  pool.Reset();
+  for (DWORD worker : workers) EXPECT_TRUE(ThreadsTest::ThreadEnded(worker));
 }

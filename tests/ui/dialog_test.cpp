@@ -72,12 +72,12 @@ TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
     CScriptedDialog dialog(c.ending);
     INT_PTR result = c.byName ? dialog.Create(L"NAMED_TEST_DIALOG", nullptr, TestInstance(), true)
                               : dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), true);
-    EXPECT_EQ(result, c.result) << c.ending;
+    EXPECT_EQ(c.result, result) << c.ending;
     EXPECT_NE(dialog.initHwnd, nullptr);
     EXPECT_EQ(dialog.heldAtInit, dialog.initHwnd);
     EXPECT_EQ(dialog.slotAtInit, reinterpret_cast<LONG_PTR>(&dialog));
-    EXPECT_EQ(dialog.GetHwnd(), nullptr);
-    EXPECT_EQ(dialog.postNcDestroyCount, 1);
+    EXPECT_EQ(nullptr, dialog.GetHwnd());
+    EXPECT_EQ(1, dialog.postNcDestroyCount);
     EXPECT_FALSE(Orv::IsModelessDialog(dialog.initHwnd));
     // Centred on the primary work area (no parent) before the dialog saw WM_INITDIALOG.
     Orv::tRect<int> rect = dialog.rectAtInit;
@@ -86,56 +86,37 @@ TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
   }
 }
 
-TEST(Dialog, MissingTemplatesFail) {
+// A modeless dialog is listed, gets Escape through the pump (as IDCANCEL), and goes with its object
+// unless it was taken off the list; a missing template fails.
+TEST(ModelessDialog, IsListedRoutedThroughThePumpAndDestroyedWithItsObject) {
   CScriptedDialog dialog;
-  EXPECT_EQ(dialog.Create(4242u, nullptr, TestInstance(), true), -1);
-  EXPECT_EQ(dialog.Create(4242u, nullptr, TestInstance(), false), 0);
-  EXPECT_EQ(dialog.Create(static_cast<wchar_t const*>(nullptr), nullptr, TestInstance(), false), 0);
-  EXPECT_EQ(dialog.Create(L"NO_SUCH_DIALOG", nullptr, TestInstance(), true), -1);
-  EXPECT_EQ(dialog.initHwnd, nullptr);
-}
-
-TEST(ModelessDialog, IsListedRoutedThroughThePumpAndDestroyedByCancel) {
-  CScriptedDialog dialog;
-  ASSERT_EQ(dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false), 1);
+  EXPECT_EQ(-1, dialog.Create(4242u, nullptr, TestInstance(), true));
+  EXPECT_EQ(0, dialog.Create(L"NO_SUCH_DIALOG", nullptr, TestInstance(), false));
+  EXPECT_EQ(0, dialog.Create(static_cast<wchar_t const*>(nullptr), nullptr, TestInstance(), false));
+  ASSERT_EQ(1, dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false));
   HWND hwnd = dialog.GetHwnd();
-  ASSERT_NE(hwnd, nullptr);
   EXPECT_TRUE(Orv::IsModelessDialog(hwnd));
-  EXPECT_EQ(Orv::GetDialogItemText(hwnd, IDC_TEST_LABEL), L"Label text");
-  EXPECT_EQ(dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false), 0);  // holds one already
-
-  // Escape reaches the dialog only through IsDialogMessageW, which turns it into IDCANCEL.
+  EXPECT_EQ(L"Label text", Orv::GetDialogItemText(hwnd, IDC_TEST_LABEL));
+  EXPECT_EQ(0, dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false));  // holds one already
   ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
   Pump();
-  EXPECT_FALSE(::IsWindow(hwnd));
-  EXPECT_FALSE(Orv::IsModelessDialog(hwnd));
-  EXPECT_EQ(dialog.GetHwnd(), nullptr);
-  EXPECT_EQ(dialog.postNcDestroyCount, 1);
-}
-
-TEST(ModelessDialog, DestructorDestroysIt) {
-  HWND hwnd;
+  EXPECT_FALSE(::IsWindow(hwnd) || Orv::IsModelessDialog(hwnd));
+  EXPECT_EQ(nullptr, dialog.GetHwnd());
+  EXPECT_EQ(1, dialog.postNcDestroyCount);
+  HWND kept;
   {
-    CScriptedDialog dialog;
-    ASSERT_EQ(dialog.Create(L"NAMED_TEST_DIALOG", nullptr, TestInstance(), false), 1);
-    hwnd = dialog.GetHwnd();
+    CScriptedDialog named, unlisted;
+    ASSERT_EQ(1, named.Create(L"NAMED_TEST_DIALOG", nullptr, TestInstance(), false));
+    ASSERT_EQ(1, unlisted.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false));
+    hwnd = named.GetHwnd();
+    kept = unlisted.GetHwnd();
+    Orv::RemoveModelessDialog(kept);
   }
-  EXPECT_FALSE(::IsWindow(hwnd));
-  EXPECT_FALSE(Orv::IsModelessDialog(hwnd));
-}
-
-TEST(ModelessDialog, DestructorLetsGoOfADialogTakenOffTheList) {
-  HWND hwnd;
-  {
-    CScriptedDialog dialog;
-    ASSERT_EQ(dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false), 1);
-    hwnd = dialog.GetHwnd();
-    Orv::RemoveModelessDialog(hwnd);
-  }
-  ASSERT_TRUE(::IsWindow(hwnd));
-  EXPECT_EQ(::GetWindowLongPtrW(hwnd, DWLP_USER), 0);
-  ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);  // no object any more: must not reach freed memory
-  ::DestroyWindow(hwnd);
+  EXPECT_FALSE(::IsWindow(hwnd) || Orv::IsModelessDialog(hwnd));
+  ASSERT_TRUE(::IsWindow(kept));
+  EXPECT_EQ(0, ::GetWindowLongPtrW(kept, DWLP_USER));
+  ::SendMessageW(kept, WM_COMMAND, IDOK, 0);  // no object any more: must not reach freed memory
+  ::DestroyWindow(kept);
 }
 
 // Keeps IDOK and WM_DESTROY from the dialog and answers kQuery with 7.
@@ -153,15 +134,15 @@ TEST(ListenedDialog, ListenerAnswersFirstAndTheRestGoesToTheDialog) {
   CBlockingListener listener;
   dialog.SetListener(&listener);
   EXPECT_EQ(dialog.GetListener(), &listener);
-  ASSERT_EQ(dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false), 1);
+  ASSERT_EQ(1, dialog.Create(IDD_TEST_DIALOG, nullptr, TestInstance(), false));
   HWND hwnd = dialog.GetHwnd();
   auto dialogProc = reinterpret_cast<DLGPROC>(::GetWindowLongPtrW(hwnd, DWLP_DLGPROC));
-  EXPECT_EQ(dialogProc(hwnd, CBlockingListener::kQuery, 0, 0), 7);
+  EXPECT_EQ(7, dialogProc(hwnd, CBlockingListener::kQuery, 0, 0));
   ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(::IsWindow(hwnd));
   ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
   EXPECT_FALSE(::IsWindow(hwnd));
-  EXPECT_EQ(dialog.GetHwnd(), nullptr);
+  EXPECT_EQ(nullptr, dialog.GetHwnd());
   EXPECT_FALSE(Orv::IsModelessDialog(hwnd));  // off the list although the listener kept WM_DESTROY
 }
 

@@ -12,34 +12,17 @@ namespace {
 using Point = Orv::tPoint<int>;
 using Rect = Orv::tRect<int>;
 
-TEST(Coords, PointAndRectArithmetic) {
+TEST(Geometry, ArithmeticAndPackedCoordinates) {
   Rect rect(10, 20, 40, 60);
-  EXPECT_EQ(rect.Size(), Point(30, 40));
-  EXPECT_EQ(rect.TopLeft() + Point(1, 2) - Point(2, 4), Point(9, 18));
-  EXPECT_EQ(rect.Offset(Point(-10, 5)), Rect(Point(0, 25), Point(30, 65)));
-  EXPECT_TRUE(rect.Contains(Point(10, 20)));
-  EXPECT_FALSE(rect.Contains(Point(40, 30)));  // right edge excluded
-  EXPECT_FALSE(rect.IsEmpty());
-  EXPECT_TRUE(Rect(5, 5, 5, 9).IsEmpty());
-  EXPECT_TRUE(Rect(5, 9, 8, 2).IsEmpty());
-}
-
-TEST(Geometry, PackedCoordinatesSplitIntoSigned16BitHalves) {
-  struct {
-    short x;
-    short y;
-  } const cases[] = {{0, 0}, {-5, -300}, {-32768, 32767}, {32767, -1}, {123, -32768}};
-  for (auto const& c : cases) {
-    long packed = static_cast<long>(MAKELONG(static_cast<WORD>(c.x), static_cast<WORD>(c.y)));
-    EXPECT_EQ(Orv::ToPoint(packed), Point(c.x, c.y));
-    POINT point = Orv::ToPOINT(packed);
-    EXPECT_EQ(point.x, c.x);
-    EXPECT_EQ(point.y, c.y);
-  }
-  EXPECT_EQ(Orv::ToPoint(POINTS{-7, 8}), Point(-7, 8));
-  EXPECT_EQ(Orv::ToPoint(POINTL{-70000, 80000}), Point(-70000, 80000));
-  EXPECT_EQ(Orv::ToPoint(Orv::ToPOINT(Point(-1, 2))), Point(-1, 2));
-  EXPECT_EQ(Orv::ToRect(Orv::ToRECT(Rect(-1, 2, 3, 4))), Rect(-1, 2, 3, 4));
+  EXPECT_EQ(Point(30, 40), rect.Size());
+  EXPECT_EQ(Rect(Point(0, 25), Point(30, 65)), rect.Offset(Point(-10, 5)));
+  EXPECT_TRUE(rect.Contains(Point(10, 20)) && !rect.Contains(Point(40, 30)));  // right edge excluded
+  EXPECT_TRUE(Rect(5, 5, 5, 9).IsEmpty() && Rect(5, 9, 8, 2).IsEmpty() && !rect.IsEmpty());
+  for (short x : {0, -5, -32768, 32767})  // signed 16-bit halves
+    for (short y : {0, -300, 32767, -32768})
+      EXPECT_EQ(Point(x, y), Orv::ToPoint(static_cast<long>(MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)))));
+  EXPECT_EQ(Point(-70000, 80000), Orv::ToPoint(POINTL{-70000, 80000}));
+  EXPECT_EQ(Rect(-1, 2, 3, 4), Orv::ToRect(Orv::ToRECT(Rect(-1, 2, 3, 4))));
 }
 
 // A bordered popup with a borderless child at (10, 20), 30 x 40.
@@ -51,38 +34,28 @@ class WindowSpaces : public ::testing::Test {
   CPlainWindow m_child;
 };
 
-TEST_F(WindowSpaces, RectanglesInEachCoordinateSpace) {
-  Rect parentWindow = Orv::GetWindowRect(m_parent);
-  EXPECT_EQ(parentWindow, Rect(100, 50, 400, 250));
-  Rect clientOnWindow = Orv::GetClientOnWindow(m_parent);
-  EXPECT_GT(clientOnWindow.top, 0);  // below the caption
-  EXPECT_EQ(clientOnWindow.Size(), Orv::GetClientRect(m_parent).Size());
-  EXPECT_EQ(Orv::GetClientOnScreen(m_parent), clientOnWindow.Offset(parentWindow.TopLeft()));
-
-  EXPECT_EQ(Orv::GetClientRect(m_child), Rect(0, 0, 30, 40));
-  EXPECT_EQ(Orv::GetWindowRectOnParentClient(m_child), Rect(10, 20, 40, 60));
-  EXPECT_EQ(Orv::GetWindowRectOnParent(m_child), Rect(10, 20, 40, 60).Offset(clientOnWindow.TopLeft()));
-  EXPECT_EQ(Orv::GetWindowRect(m_child), Rect(10, 20, 40, 60).Offset(Orv::GetClientOnScreen(m_parent).TopLeft()));
-  // Top-level windows are placed on the screen.
-  EXPECT_EQ(Orv::GetWindowRectOnParent(m_parent), parentWindow);
-  EXPECT_EQ(Orv::GetWindowRectOnParentClient(m_parent), parentWindow);
-}
-
-TEST_F(WindowSpaces, PointAndRectConversionsBetweenSpaces) {
+TEST_F(WindowSpaces, RectanglesAndConversionsInEachCoordinateSpace) {
+  Rect parentWindow = Orv::GetWindowRect(m_parent), clientOnWindow = Orv::GetClientOnWindow(m_parent);
   Point origin = Orv::GetClientOnScreen(m_parent).TopLeft();
-  EXPECT_EQ(Orv::ClientToScreen(m_parent, Point(1, 2)), origin + Point(1, 2));
-  EXPECT_EQ(Orv::ScreenToClient(m_parent, origin), Point());
-  EXPECT_EQ(Orv::ClientToScreen(m_parent, Rect(0, 0, 5, 6)), Rect(0, 0, 5, 6).Offset(origin));
-  EXPECT_EQ(Orv::ScreenToClient(m_parent, Rect(0, 0, 5, 6).Offset(origin)), Rect(0, 0, 5, 6));
-  EXPECT_EQ(Orv::ClientToClient(m_child, m_parent, Point(1, 1)), Point(11, 21));
-  EXPECT_EQ(Orv::ClientToClient(m_parent, m_child, Rect(10, 20, 12, 22)), Rect(0, 0, 2, 2));
-  // Null is the screen; a dead window leaves the input as it is.
-  EXPECT_EQ(Orv::ClientToScreen(nullptr, Point(3, 4)), Point(3, 4));
-  HWND dead = reinterpret_cast<HWND>(0x7FFF0);
-  EXPECT_EQ(Orv::ClientToClient(dead, m_parent, Point(3, 4)), Point(3, 4));
-  EXPECT_EQ(Orv::ScreenToClient(dead, Rect(1, 2, 3, 4)), Rect(1, 2, 3, 4));
-  EXPECT_EQ(Orv::GetWindowRect(dead), Rect());
-  EXPECT_EQ(Orv::GetClientOnWindow(nullptr), Rect());
+  EXPECT_EQ(Rect(100, 50, 400, 250), parentWindow);
+  EXPECT_GT(clientOnWindow.top, 0);  // below the caption
+  EXPECT_EQ(Orv::GetClientRect(m_parent).Size(), clientOnWindow.Size());
+  EXPECT_EQ(clientOnWindow.TopLeft() + parentWindow.TopLeft(), origin);
+  EXPECT_EQ(Rect(0, 0, 30, 40), Orv::GetClientRect(m_child));
+  EXPECT_EQ(Rect(10, 20, 40, 60), Orv::GetWindowRectOnParentClient(m_child));
+  EXPECT_EQ(Rect(10, 20, 40, 60).Offset(clientOnWindow.TopLeft()), Orv::GetWindowRectOnParent(m_child));
+  EXPECT_EQ(Rect(10, 20, 40, 60).Offset(origin), Orv::GetWindowRect(m_child));
+  EXPECT_EQ(parentWindow, Orv::GetWindowRectOnParent(m_parent));  // top-level windows: on the screen
+  EXPECT_EQ(parentWindow, Orv::GetWindowRectOnParentClient(m_parent));
+  EXPECT_EQ(origin + Point(1, 2), Orv::ClientToScreen(m_parent, Point(1, 2)));
+  EXPECT_EQ(Rect(0, 0, 5, 6), Orv::ScreenToClient(m_parent, Rect(0, 0, 5, 6).Offset(origin)));
+  EXPECT_EQ(Point(11, 21), Orv::ClientToClient(m_child, m_parent, Point(1, 1)));
+  EXPECT_EQ(Rect(0, 0, 2, 2), Orv::ClientToClient(m_parent, m_child, Rect(10, 20, 12, 22)));
+  HWND dead = reinterpret_cast<HWND>(0x7FFF0);  // a dead window leaves the input as it is
+  EXPECT_EQ(Point(3, 4), Orv::ClientToClient(dead, m_parent, Point(3, 4)));
+  EXPECT_EQ(Rect(1, 2, 3, 4), Orv::ScreenToClient(dead, Rect(1, 2, 3, 4)));
+  EXPECT_EQ(Rect(), Orv::GetWindowRect(dead));
+  EXPECT_EQ(Rect(), Orv::GetClientOnWindow(nullptr));
 }
 
 TEST(Geometry, WindowSizeFromClientSizeGivesTheRequestedClientArea) {
@@ -105,16 +78,7 @@ TEST(Geometry, WindowSizeFromClientSizeGivesTheRequestedClientArea) {
     if (c.withMenu) ::SetMenu(window, nullptr);
   }
   ::DestroyMenu(menu);
-  EXPECT_EQ(Orv::WindowSizeFromClientSize(nullptr, Point(5, 6)), Point(5, 6));
-}
-
-TEST(Geometry, WorkAreasOfThePrimaryMonitor) {
-  Rect primary = Orv::GetWorkArea(static_cast<HWND>(nullptr));
-  ASSERT_FALSE(primary.IsEmpty());
-  EXPECT_EQ(Orv::GetWorkArea(primary.TopLeft()), primary);
-  EXPECT_EQ(Orv::GetWorkArea(Rect(primary.left, primary.top, primary.left + 10, primary.top + 10)), primary);
-  CPlainWindow window(primary.left + 5, primary.top + 5, 20, 20);
-  EXPECT_EQ(Orv::GetWorkArea(static_cast<HWND>(window)), primary);
+  EXPECT_EQ(Point(5, 6), Orv::WindowSizeFromClientSize(nullptr, Point(5, 6)));
 }
 
 // Placements relative to the primary work area W: where the window of `size` ends up when centred
@@ -146,22 +110,20 @@ TEST(Geometry, CenterWindowCentresAndKeepsInsideThePrimaryWorkArea) {
         << c.parent.left << "," << c.parent.top;
   }
   EXPECT_FALSE(Orv::CenterWindow(nullptr, nullptr));
-}
-
-TEST(Geometry, CenterWindowPlacesChildrenInTheirParentsClientArea) {
-  Rect work = Orv::GetWorkArea(static_cast<HWND>(nullptr));
+  EXPECT_EQ(work, Orv::GetWorkArea(work.TopLeft()));
+  EXPECT_EQ(work, Orv::GetWorkArea(Rect(work.left, work.top, work.left + 10, work.top + 10)));
   CPlainWindow parent(work.left + 20, work.top + 30, 300, 200, WS_POPUP | WS_CAPTION);
-  CPlainWindow child(0, 0, 100, 50, 0, parent);
+  CPlainWindow child(0, 0, 100, 50, 0, parent);  // centred in its parent's client area
+  EXPECT_EQ(work, Orv::GetWorkArea(static_cast<HWND>(parent)));
   ASSERT_TRUE(Orv::CenterWindow(child, parent));
-  Point expected = Point(work.left + 20 + 100, work.top + 30 + 75);
-  EXPECT_EQ(Orv::GetWindowRect(child).TopLeft(), expected);
+  EXPECT_EQ(Point(work.left + 120, work.top + 105), Orv::GetWindowRect(child).TopLeft());
 }
 
 TEST(Geometry, MoveAndDeferredMove) {
   CPlainWindow first(0, 0, 10, 10);
   CPlainWindow second(0, 0, 10, 10);
   EXPECT_TRUE(Orv::MoveWindow(first, Rect(5, 6, 55, 46), false));
-  EXPECT_EQ(Orv::GetWindowRect(first), Rect(5, 6, 55, 46));
+  EXPECT_EQ(Rect(5, 6, 55, 46), Orv::GetWindowRect(first));
   EXPECT_FALSE(Orv::MoveWindow(nullptr, Rect(5, 6, 55, 46), false));
 
   HDWP batch = ::BeginDeferWindowPos(2);
@@ -170,8 +132,8 @@ TEST(Geometry, MoveAndDeferredMove) {
   batch = Orv::DeferMoveWindow(batch, second, Rect(10, 20, 30, 40), false);
   ASSERT_NE(batch, nullptr);
   EXPECT_TRUE(::EndDeferWindowPos(batch));
-  EXPECT_EQ(Orv::GetWindowRect(first), Rect(1, 2, 3, 4));
-  EXPECT_EQ(Orv::GetWindowRect(second), Rect(10, 20, 30, 40));
+  EXPECT_EQ(Rect(1, 2, 3, 4), Orv::GetWindowRect(first));
+  EXPECT_EQ(Rect(10, 20, 30, 40), Orv::GetWindowRect(second));
 }
 
 TEST(Geometry, CursorPositionsAndTheWindowUnderThem) {

@@ -72,50 +72,29 @@ class MessageFilters : public ::testing::Test {
   CRecordingWindow m_window;
 };
 
-TEST_F(MessageFilters, RunInOrderAndTheFirstTrueConsumes) {
-  EXPECT_EQ(Probe(), "!");
-  AddMessageFilter(FilterA, nullptr);
-  AddMessageFilter(FilterB, nullptr);
-  AddMessageFilter(FilterC, nullptr);
-  AddMessageFilter(nullptr, nullptr);
-  EXPECT_EQ(Probe(), "ABC!");
+// Filters run in the order of adding until one consumes the message; one removed during the walk
+// (by another filter or by itself) is skipped and stays gone; a nested pump keeps the outer walk.
+TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
+  EXPECT_EQ("!", Probe());
+  for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)}) AddMessageFilter(filter, nullptr);
+  EXPECT_EQ("ABC!", Probe());
   g_consumer = 'B';
-  EXPECT_EQ(Probe(), "AB");
-  g_consumer = 'A';
-  EXPECT_EQ(Probe(), "A");
-}
-
-TEST_F(MessageFilters, RemovedDuringThePumpAreSkippedAndStayGone) {
-  AddMessageFilter(FilterA, nullptr);
-  AddMessageFilter(FilterB, nullptr);
-  AddMessageFilter(FilterC, nullptr);
+  EXPECT_EQ("AB", Probe());
+  g_consumer = 0;
   g_aRemovesB = true;
-  EXPECT_EQ(Probe(), "AC!");
-  g_aRemovesB = false;
+  EXPECT_EQ("AC!", Probe());
   g_aRemovesItself = true;
-  EXPECT_EQ(Probe(), "AC!");
-  EXPECT_EQ(Probe(), "C!");
-  // Added again after the walk dropped the removed entries: each runs once, in the new order.
-  AddMessageFilter(FilterB, nullptr);
-  AddMessageFilter(FilterA, nullptr);
+  EXPECT_EQ("AC!", Probe());
+  EXPECT_EQ("C!", Probe());
   g_aRemovesItself = false;
-  EXPECT_EQ(Probe(), "CBA!");
-}
-
-TEST_F(MessageFilters, NestedPumpInsideAFilterKeepsTheOuterWalkIntact) {
   AddMessageFilter(FilterB, nullptr);
   AddMessageFilter(FilterA, nullptr);
-  AddMessageFilter(FilterC, nullptr);
-  g_aPumpsNested = true;
-  g_aRemovesB = true;
+  g_aPumpsNested = true;  // A removes B (already passed) and pumps the second probe inside its call
   g_trace.clear();
   ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
   ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
   Pump();
-  // A removes B (already passed) and pumps the second probe from inside its first call; the entry
-  // left by B must stay until the outer walk ends, or the outer walk would lose its place.
-  EXPECT_EQ(g_trace, "BACAC");
-  EXPECT_EQ(m_window.CountOf(kProbe), 2u);
+  EXPECT_EQ("CBCAA", g_trace);  // C, B, then the nested walk (C, A), then A itself
 }
 
 TEST_F(MessageFilters, RemovalRemovesEveryEntryAndReleasesModules) {
@@ -123,41 +102,29 @@ TEST_F(MessageFilters, RemovalRemovesEveryEntryAndReleasesModules) {
   AddMessageFilter(FilterB, &module);
   AddMessageFilter(FilterB, &module);
   AddMessageFilter(FilterC, nullptr);
-  EXPECT_EQ(module.GetObjectCount(), 2);
-  EXPECT_EQ(Probe(), "BBC!");
+  EXPECT_EQ(2, module.GetObjectCount());
+  EXPECT_EQ("BBC!", Probe());
   RemoveMessageFilter(FilterB);
-  EXPECT_EQ(module.GetObjectCount(), 0);
-  EXPECT_EQ(Probe(), "C!");
   RemoveMessageFilter(nullptr);
-  RemoveMessageFilter(FilterA);  // never added
-  EXPECT_EQ(Probe(), "C!");
+  EXPECT_EQ(0, module.GetObjectCount());
+  EXPECT_EQ("C!", Probe());
 }
 
-TEST(MessageLoop, ModelessListKeepsOneEntryPerDialog) {
-  HWND first = reinterpret_cast<HWND>(0x1230);
-  HWND second = reinterpret_cast<HWND>(0x4560);
+TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
+  HWND first = reinterpret_cast<HWND>(0x1230), second = reinterpret_cast<HWND>(0x4560);
   Orv::AddModelessDialog(nullptr);
-  EXPECT_FALSE(Orv::IsModelessDialog(nullptr));
   Orv::AddModelessDialog(first);
   Orv::AddModelessDialog(first);
   Orv::AddModelessDialog(second);
-  EXPECT_TRUE(Orv::IsModelessDialog(first));
-  Orv::RemoveModelessDialog(first);
-  EXPECT_FALSE(Orv::IsModelessDialog(first));
+  Orv::RemoveModelessDialog(first);  // one entry per dialog
+  EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr));
   EXPECT_TRUE(Orv::IsModelessDialog(second));
   Orv::RemoveModelessDialog(second);
-  EXPECT_FALSE(Orv::IsModelessDialog(second));
-}
-
-TEST(MessageLoop, AppMessagesCountUpFromWmApp) {
-  EXPECT_EQ(g_firstAppMessage, static_cast<UINT>(WM_APP));
+  EXPECT_EQ(static_cast<UINT>(WM_APP), g_firstAppMessage);
   UINT next = Orv::CreateAppMessage();
   EXPECT_GT(next, g_firstAppMessage);
-  EXPECT_EQ(Orv::CreateAppMessage(), next + 1);
-  EXPECT_EQ(Orv::CreateAppMessage(), next + 2);
-}
+  EXPECT_EQ(next + 1, Orv::CreateAppMessage());
 
-TEST(MessageLoop, PostMessageOnceLeavesOneMessagePerWindowAndNumber) {
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
   HWND hwnd = window.GetHwnd();
@@ -167,12 +134,12 @@ TEST(MessageLoop, PostMessageOnceLeavesOneMessagePerWindowAndNumber) {
   EXPECT_TRUE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));  // the thread's own queue is another target
   EXPECT_FALSE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
   std::vector<WPARAM> wParams;
-  EXPECT_EQ(RemoveQueued(hwnd, kProbe, &wParams), 1);
-  EXPECT_EQ(wParams, std::vector<WPARAM>{1});
-  EXPECT_EQ(RemoveQueued(hwnd, kProbe + 1), 1);
-  EXPECT_EQ(RemoveQueued(reinterpret_cast<HWND>(-1), kProbe), 1);
+  EXPECT_EQ(1, RemoveQueued(hwnd, kProbe, &wParams));
+  EXPECT_EQ(std::vector<WPARAM>{1}, wParams);
+  EXPECT_EQ(1, RemoveQueued(hwnd, kProbe + 1));
+  EXPECT_EQ(1, RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
   EXPECT_TRUE(Orv::PostMessageOnce(hwnd, kProbe, 3, 0));  // nothing waiting any more
-  EXPECT_EQ(RemoveQueued(hwnd, kProbe), 1);
+  EXPECT_EQ(1, RemoveQueued(hwnd, kProbe));
 }
 
 bool g_guardFired = false;
@@ -194,7 +161,7 @@ TEST(MessageLoop, WaitForMessageWakesForAMessageAlreadySeenInTheQueue) {
   EXPECT_TRUE(Orv::WaitForMessage());
   ::KillTimer(nullptr, guard);
   EXPECT_FALSE(g_guardFired);
-  EXPECT_EQ(window.CountOf(kProbe), 1u);
+  EXPECT_EQ(1u, window.CountOf(kProbe));
 }
 
 void CALLBACK CountApc(ULONG_PTR counter) {
@@ -209,7 +176,7 @@ TEST(MessageLoop, HandleMessagesRunsQueuedApcs) {
     int runs = 0;
     ASSERT_TRUE(::QueueUserAPC(CountApc, ::GetCurrentThread(), reinterpret_cast<ULONG_PTR>(&runs)));
     EXPECT_TRUE(Orv::HandleMessages());
-    EXPECT_EQ(runs, 1) << inputWaiting;
+    EXPECT_EQ(1, runs) << inputWaiting;
     ::SleepEx(0, TRUE);  // a missed APC must not touch `runs` after it is gone
   }
 }

@@ -1,4 +1,4 @@
-// Window text, show/enable only on change, capture release, and the wait cursor.
+// Window text of any length, show/enable only on change, capture release, and the wait cursor.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,58 +9,30 @@
 namespace UiTests {
 namespace {
 
-TEST(WindowHelpers, WindowTextOfAnyLength) {
-  CPlainWindow window(0, 0, 10, 10);
-  EXPECT_EQ(Orv::GetWindowTextW(window), L"");
-  Orv::tstring longText(1000, L'q');
-  longText += L"\u00e9nd";
-  for (Orv::tstring const& text : {Orv::tstring(L"a"), Orv::tstring(L"two words"), longText}) {
-    ASSERT_TRUE(::SetWindowTextW(window, text.c_str()));
-    EXPECT_EQ(Orv::GetWindowTextW(window), text);
+TEST(WindowHelpers, TextVisibilityEnablingAndCapture) {
+  CPlainWindow parent(0, 0, 100, 100), other(0, 0, 10, 10);
+  HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent, reinterpret_cast<HMENU>(77),
+                                 nullptr, nullptr);
+  for (Orv::tstring const& text : {Orv::tstring(L""), Orv::tstring(L"two words"), Orv::tstring(1000, L'q') + L"\u00e9nd"}) {
+    ASSERT_TRUE(::SetWindowTextW(child, text.c_str()));
+    EXPECT_EQ(text, Orv::GetWindowTextW(child));
+    EXPECT_EQ(text, Orv::GetDialogItemText(parent, 77));
   }
-  EXPECT_EQ(Orv::GetWindowTextW(nullptr), L"");
-  EXPECT_EQ(Orv::GetDialogItemText(nullptr, 1), L"");
-  EXPECT_EQ(Orv::GetDialogItemText(window, 12345), L"");
-}
-
-TEST(WindowHelpers, DialogItemTextOfAChild) {
-  CPlainWindow parent(0, 0, 100, 100);
-  HWND child = ::CreateWindowExW(0, L"STATIC", L"child text", WS_CHILD, 0, 0, 10, 10, parent,
-                                 reinterpret_cast<HMENU>(77), nullptr, nullptr);
-  ASSERT_NE(child, nullptr);
-  EXPECT_EQ(Orv::GetDialogItemText(parent, 77), L"child text");
-}
-
-TEST(WindowHelpers, VisibilityAndEnablingChangeOnlyWhenDifferent) {
-  CPlainWindow parent(0, 0, 100, 100);
-  CPlainWindow child(0, 0, 10, 10, 0, parent);
-  EXPECT_TRUE(Orv::EnsureWindowVisible(child, true));
-  EXPECT_FALSE(Orv::EnsureWindowVisible(child, true));  // visible itself, though its parent is hidden
-  EXPECT_FALSE(::IsWindowVisible(child));
-  EXPECT_TRUE(Orv::EnsureWindowVisible(child, false));
+  EXPECT_EQ(L"", Orv::GetWindowTextW(nullptr));
+  EXPECT_EQ(L"", Orv::GetDialogItemText(parent, 12345));
+  // Each call reports whether it changed anything; a child of a hidden parent is visible itself.
+  const bool visibility[] = {true, true, false}, visibilityChanges[] = {true, false, true};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(visibilityChanges[i], Orv::EnsureWindowVisible(child, visibility[i]));
   EXPECT_FALSE(::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE);
-
-  EXPECT_FALSE(Orv::EnsureWindowEnabled(child, true));
-  EXPECT_TRUE(Orv::EnsureWindowEnabled(child, false));
-  EXPECT_FALSE(::IsWindowEnabled(child));
-  EXPECT_FALSE(Orv::EnsureWindowEnabled(child, false));
-  EXPECT_TRUE(Orv::EnsureWindowEnabled(child, true));
+  const bool enabling[] = {true, false, false, true}, enablingChanges[] = {false, true, false, true};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(enablingChanges[i], Orv::EnsureWindowEnabled(child, enabling[i]));
   EXPECT_TRUE(::IsWindowEnabled(child));
-
-  EXPECT_FALSE(Orv::EnsureWindowVisible(nullptr, true));
-  EXPECT_FALSE(Orv::EnsureWindowEnabled(nullptr, false));
-}
-
-TEST(WindowHelpers, ReleaseCaptureOnlyForTheHolder) {
-  CPlainWindow holder(0, 0, 10, 10);
-  CPlainWindow other(0, 0, 10, 10);
-  ::SetCapture(holder);
-  ASSERT_EQ(::GetCapture(), static_cast<HWND>(holder));
-  EXPECT_FALSE(Orv::ReleaseCapture(other));
-  EXPECT_FALSE(Orv::ReleaseCapture(nullptr));
-  EXPECT_EQ(::GetCapture(), static_cast<HWND>(holder));
-  EXPECT_TRUE(Orv::ReleaseCapture(holder));
-  EXPECT_EQ(::GetCapture(), nullptr);
+  EXPECT_FALSE(Orv::EnsureWindowVisible(nullptr, true) || Orv::EnsureWindowEnabled(nullptr, false));
+  ::SetCapture(parent);
+  EXPECT_FALSE(Orv::ReleaseCapture(other) || Orv::ReleaseCapture(nullptr));
+  EXPECT_EQ(static_cast<HWND>(parent), ::GetCapture());
+  EXPECT_TRUE(Orv::ReleaseCapture(parent));
+  EXPECT_EQ(nullptr, ::GetCapture());
 }
 
 // Posts WM_SETCURSOR to the window and pumps; whether the window got it.
@@ -74,24 +46,18 @@ bool SetCursorReachesWindow(CRecordingWindow& window) {
 TEST(WaitCursor, NestedObjectsKeepTheWaitCursorUntilTheOutermostEnds) {
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
-  HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
-  HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+  HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT), arrow = ::LoadCursorW(nullptr, IDC_ARROW);
   ::SetCursor(arrow);
-  EXPECT_EQ(Orv::CWaitCursor::GetDepth(), 0u);
   {
     Orv::CWaitCursor outer;
-    EXPECT_EQ(::GetCursor(), wait);
-    {
-      Orv::CWaitCursor inner;
-      EXPECT_EQ(Orv::CWaitCursor::GetDepth(), 2u);
-    }
-    EXPECT_EQ(Orv::CWaitCursor::GetDepth(), 1u);
-    // The filter is still there: WM_SETCURSOR is answered with the wait cursor, not dispatched.
-    ::SetCursor(arrow);
+    EXPECT_EQ(wait, ::GetCursor());
+    { Orv::CWaitCursor inner; }
+    EXPECT_EQ(1u, Orv::CWaitCursor::GetDepth());
+    ::SetCursor(arrow);  // WM_SETCURSOR is answered with the wait cursor, not dispatched
     EXPECT_FALSE(SetCursorReachesWindow(window));
-    EXPECT_EQ(::GetCursor(), wait);
+    EXPECT_EQ(wait, ::GetCursor());
   }
-  EXPECT_EQ(Orv::CWaitCursor::GetDepth(), 0u);
+  EXPECT_EQ(0u, Orv::CWaitCursor::GetDepth());
   EXPECT_TRUE(SetCursorReachesWindow(window));
 }
 

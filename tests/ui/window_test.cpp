@@ -34,17 +34,17 @@ TEST(CustomWindow, AttachesOnCreationAndDetachesOnceAfterNcDestroy) {
   CRecordingWindow window;
   ASSERT_TRUE(CreateTestWindow(window));
   HWND hwnd = window.GetHwnd();
-  EXPECT_EQ(static_cast<HWND>(window), hwnd);
+  EXPECT_EQ(hwnd, static_cast<HWND>(window));
   EXPECT_EQ(::GetWindowLongPtrW(hwnd, 0), reinterpret_cast<LONG_PTR>(&window));
-  EXPECT_EQ(window.CountOf(WM_NCCREATE), 1u);
-  EXPECT_EQ(window.CountOf(WM_CREATE), 1u);
+  EXPECT_EQ(1u, window.CountOf(WM_NCCREATE));
+  EXPECT_EQ(1u, window.CountOf(WM_CREATE));
   EXPECT_FALSE(CreateTestWindow(window));  // one window per object
-  EXPECT_EQ(window.GetHwnd(), hwnd);
+  EXPECT_EQ(hwnd, window.GetHwnd());
 
   EXPECT_TRUE(::DestroyWindow(hwnd));
-  EXPECT_EQ(window.GetHwnd(), nullptr);
-  EXPECT_EQ(window.postNcDestroyCount, 1);
-  EXPECT_EQ(window.messages.back(), static_cast<UINT>(WM_NCDESTROY));
+  EXPECT_EQ(nullptr, window.GetHwnd());
+  EXPECT_EQ(1, window.postNcDestroyCount);
+  EXPECT_EQ(static_cast<UINT>(WM_NCDESTROY), window.messages.back());
 }
 
 // Deletes itself in PostNcDestroy, as heap-allocated windows do.
@@ -71,7 +71,7 @@ TEST(CustomWindow, DestructorDestroysTheWindowAndPostNcDestroyMayDeleteTheObject
   auto* self = new CSelfDeletingWindow(destructions);
   ASSERT_TRUE(CreateTestWindow(*self));
   ::DestroyWindow(self->GetHwnd());
-  EXPECT_EQ(destructions, 1);
+  EXPECT_EQ(1, destructions);
 }
 
 class CRefusingWindow : public CRecordingWindow {
@@ -85,45 +85,35 @@ class CRefusingWindow : public CRecordingWindow {
 TEST(CustomWindow, FailedCreationLeavesNoWindow) {
   CRefusingWindow refusing;
   EXPECT_FALSE(CreateTestWindow(refusing));
-  EXPECT_EQ(refusing.GetHwnd(), nullptr);
-  EXPECT_EQ(refusing.postNcDestroyCount, 1);
+  EXPECT_EQ(nullptr, refusing.GetHwnd());
+  EXPECT_EQ(1, refusing.postNcDestroyCount);
 
   // A class the library does not serve cannot attach the object: the window is not kept.
   CRecordingWindow foreign;
   wchar_t const title[] = L"OrvUiTests foreign class window";
   EXPECT_FALSE(foreign.Create(L"STATIC", title, nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr));
-  EXPECT_EQ(::FindWindowW(L"STATIC", title), nullptr);
+  EXPECT_EQ(nullptr, ::FindWindowW(L"STATIC", title));
   EXPECT_FALSE(foreign.Create(nullptr, title, nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr));
 }
 
-TEST(CustomWindow, CreateClassRegistersPointerSizedWindowBytesOnce) {
+// A class is registered once; names end at 255 characters and longer ones fail everywhere.
+TEST(CustomWindow, ClassesRegisterOnceAndOverlongNamesFail) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  wchar_t const name[] = L"OrvUiTests.ClassInfo";
-  ASSERT_TRUE(CCustomWindow::CreateClass(name, CS_HREDRAW, instance));
-  EXPECT_TRUE(CCustomWindow::CreateClass(name, CS_VREDRAW, instance));
+  ASSERT_TRUE(CCustomWindow::CreateClass(L"OrvUiTests.ClassInfo", CS_HREDRAW, instance));
+  EXPECT_TRUE(CCustomWindow::CreateClass(L"OrvUiTests.ClassInfo", CS_VREDRAW, instance));
   WNDCLASSEXW info = {};
   info.cbSize = sizeof(info);
-  ASSERT_TRUE(::GetClassInfoExW(instance, name, &info));
-  EXPECT_EQ(info.cbWndExtra, static_cast<int>(sizeof(void*)));
-  EXPECT_EQ(info.cbClsExtra, 0);
-  EXPECT_EQ(info.style, static_cast<UINT>(CS_HREDRAW));
-  EXPECT_FALSE(CCustomWindow::CreateClass(nullptr, 0, instance));
-  EXPECT_FALSE(CCustomWindow::CreateClass(L"", 0, instance));
-}
-
-// Class names end at 255 characters; longer ones fail everywhere instead of reaching the system.
-TEST(CustomWindow, OverlongClassNamesFail) {
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  ASSERT_TRUE(::GetClassInfoExW(instance, L"OrvUiTests.ClassInfo", &info));
+  EXPECT_EQ(static_cast<UINT>(CS_HREDRAW), info.style);
+  EXPECT_FALSE(CCustomWindow::CreateClass(nullptr, 0, instance) || CCustomWindow::CreateClass(L"", 0, instance));
   EXPECT_TRUE(CCustomWindow::CreateClass(std::wstring(255, L'x').c_str(), 0, instance));
-  for (size_t length : {256, 300}) {
-    std::wstring name(length, L'y');
-    EXPECT_FALSE(CCustomWindow::CreateClass(name.c_str(), 0, instance));
-    CRecordingWindow custom;
-    EXPECT_FALSE(custom.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance));
-    EXPECT_FALSE(custom.CreateMessageWindow(name.c_str()));
-    CStdWindow standard;
-    EXPECT_FALSE(standard.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance));
-  }
+  std::wstring name(256, L'y');
+  CRecordingWindow custom;
+  CStdWindow standard;
+  EXPECT_FALSE(CCustomWindow::CreateClass(name.c_str(), 0, instance) ||
+               custom.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance) ||
+               custom.CreateMessageWindow(name.c_str()) ||
+               standard.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance));
 }
 
 TEST(CustomWindow, MessageOnlyAndBlankWindowsUseTheLibraryClasses) {
@@ -133,12 +123,12 @@ TEST(CustomWindow, MessageOnlyAndBlankWindowsUseTheLibraryClasses) {
     std::wstring expected = name && *name ? name : L"Orv::MessageOnlyWindow";
     CRecordingWindow window;
     ASSERT_TRUE(window.CreateMessageWindow(name, title));
-    EXPECT_EQ(ClassOf(window.GetHwnd()), expected);
+    EXPECT_EQ(expected, ClassOf(window.GetHwnd()));
     EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, expected.c_str(), title), window.GetHwnd());
   }
   CRecordingWindow blank;
   ASSERT_TRUE(blank.CreateBlank(L"blank", nullptr, WS_POPUP, 0, 0, 0, 50, 50));
-  EXPECT_EQ(ClassOf(blank.GetHwnd()), L"BlankCustomWindow");
+  EXPECT_EQ(L"BlankCustomWindow", ClassOf(blank.GetHwnd()));
   EXPECT_TRUE(::GetClassLongPtrW(blank.GetHwnd(), GCL_STYLE) & CS_DBLCLKS);
   EXPECT_EQ(reinterpret_cast<HCURSOR>(::GetClassLongPtrW(blank.GetHwnd(), GCLP_HCURSOR)),
             ::LoadCursorW(nullptr, IDC_ARROW));
@@ -162,12 +152,12 @@ TEST(ListenedWindow, ListenerAnswersFirstAndTheRestGoesToTheDefault) {
   CAnsweringListener listener;
   ASSERT_TRUE(window.CreateMessageWindow());
   HWND hwnd = window.GetHwnd();
-  EXPECT_EQ(::SendMessageW(hwnd, CAnsweringListener::kAnswered, 0, 0), 0);  // no listener yet
+  EXPECT_EQ(0, ::SendMessageW(hwnd, CAnsweringListener::kAnswered, 0, 0));  // no listener yet
   window.SetListener(&listener);
-  EXPECT_EQ(::SendMessageW(hwnd, CAnsweringListener::kAnswered, 0, 0), 42);
-  EXPECT_EQ(::SendMessageW(hwnd, CAnsweringListener::kSilent, 0, 0), 0);
+  EXPECT_EQ(42, ::SendMessageW(hwnd, CAnsweringListener::kAnswered, 0, 0));
+  EXPECT_EQ(0, ::SendMessageW(hwnd, CAnsweringListener::kSilent, 0, 0));
   EXPECT_TRUE(::SetWindowTextW(hwnd, L"kept by the default procedure"));
-  EXPECT_EQ(Orv::GetWindowTextW(hwnd), L"kept by the default procedure");
+  EXPECT_EQ(L"kept by the default procedure", Orv::GetWindowTextW(hwnd));
 }
 
 // Records what a subclassed window sends to the object, and the window's state when let go.
@@ -205,18 +195,18 @@ TEST(StdWindow, SubclassesForwardsAndRestoresThePreviousProcedure) {
   ASSERT_TRUE(window.Subclass(plain));
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(window.GetPreviousProc()), original);
   EXPECT_EQ(::GetWindowLongPtrW(plain, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&window));
-  ASSERT_EQ(window.messages, std::vector<UINT>{WM_CREATE});
-  EXPECT_EQ(_wcsicmp(window.createClass.c_str(), L"STATIC"), 0);
+  ASSERT_EQ(std::vector<UINT>{WM_CREATE}, window.messages);
+  EXPECT_EQ(0, _wcsicmp(window.createClass.c_str(), L"STATIC"));
   // The static control's own procedure still keeps the text.
   EXPECT_TRUE(::SetWindowTextW(plain, L"static text"));
-  EXPECT_EQ(Orv::GetWindowTextW(plain), L"static text");
+  EXPECT_EQ(L"static text", Orv::GetWindowTextW(plain));
 
   ::DestroyWindow(plain);
-  EXPECT_EQ(window.GetHwnd(), nullptr);
-  EXPECT_EQ(window.GetPreviousProc(), nullptr);
-  EXPECT_EQ(window.postNcDestroyCount, 1);
-  EXPECT_EQ(window.procAfterDetach, original);
-  EXPECT_EQ(window.userDataAfterDetach, 0);
+  EXPECT_EQ(nullptr, window.GetHwnd());
+  EXPECT_EQ(nullptr, window.GetPreviousProc());
+  EXPECT_EQ(1, window.postNcDestroyCount);
+  EXPECT_EQ(original, window.procAfterDetach);
+  EXPECT_EQ(0, window.userDataAfterDetach);
 }
 
 TEST(StdWindow, SubclassRefusesBadTargetsASecondObjectAndWmCreateRefusal) {
@@ -235,18 +225,7 @@ TEST(StdWindow, SubclassRefusesBadTargetsASecondObjectAndWmCreateRefusal) {
   refusing.refuseCreate = true;
   EXPECT_FALSE(refusing.Create(L"STATIC", L"", nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr));
   EXPECT_FALSE(::IsWindow(refusing.destroyedHwnd));
-  EXPECT_EQ(refusing.postNcDestroyCount, 1);
-}
-
-TEST(StdWindow, CreateMakesASubclassedSystemWindowDestroyedWithTheObject) {
-  HWND hwnd;
-  {
-    CRecordingStdWindow window;
-    ASSERT_TRUE(window.Create(L"EDIT", L"edit text", nullptr, WS_POPUP, 0, 0, 0, 80, 20, nullptr));
-    hwnd = window.GetHwnd();
-    EXPECT_EQ(Orv::GetWindowTextW(hwnd), L"edit text");
-  }
-  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_EQ(1, refusing.postNcDestroyCount);
 }
 
 TEST(StdWindow, SubclassingACustomWindowChainsBothObjects) {
@@ -255,12 +234,20 @@ TEST(StdWindow, SubclassingACustomWindowChainsBothObjects) {
   CRecordingStdWindow subclass;
   ASSERT_TRUE(subclass.Subclass(custom.GetHwnd()));
   ::SendMessageW(custom.GetHwnd(), WM_APP + 7, 0, 0);
-  EXPECT_EQ(custom.CountOf(WM_APP + 7), 1u);
-  EXPECT_EQ(custom.CountOf(WM_CREATE), 1u);  // the subclass answered the second WM_CREATE itself
+  EXPECT_EQ(1u, custom.CountOf(WM_APP + 7));
+  EXPECT_EQ(1u, custom.CountOf(WM_CREATE));  // the subclass answered the second WM_CREATE itself
   ::DestroyWindow(custom.GetHwnd());
-  EXPECT_EQ(subclass.postNcDestroyCount, 1);
-  EXPECT_EQ(custom.postNcDestroyCount, 1);
-  EXPECT_EQ(custom.GetHwnd(), nullptr);
+  EXPECT_EQ(1, subclass.postNcDestroyCount);
+  EXPECT_EQ(1, custom.postNcDestroyCount);
+  EXPECT_EQ(nullptr, custom.GetHwnd());
+  HWND edit;
+  {
+    CRecordingStdWindow window;  // a subclassed system window, destroyed with the object
+    ASSERT_TRUE(window.Create(L"EDIT", L"edit text", nullptr, WS_POPUP, 0, 0, 0, 80, 20, nullptr));
+    edit = window.GetHwnd();
+    EXPECT_EQ(L"edit text", Orv::GetWindowTextW(edit));
+  }
+  EXPECT_FALSE(::IsWindow(edit));
 }
 
 }  // namespace

@@ -1,0 +1,320 @@
+// The three growable arrays (tVector, tGapVector, tMarkedVector) against std::vector, their change
+// hooks, and markers against a naive model.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "container_test_support.h"
+#include "orvutil/foundation.h"
+
+using namespace Orv;
+using ContainerTest::HookCall;
+using ContainerTest::Tracked;
+
+namespace {
+
+template <typename V>
+std::vector<int> Values(const V& v) {
+  std::vector<int> out;
+  for (unsigned i = 0; i < v.Count(); ++i) out.push_back(v[i].value);
+  return out;
+}
+
+// What differs between the arrays: only a gap vector refuses a source that straddles its gap.
+template <typename V>
+bool IsValidSource(const V& v, unsigned from, unsigned n) {
+  if constexpr (std::is_base_of_v<tObjGapVector<Tracked>, V>) {
+    return from + n <= v.GapStart() || from >= v.GapStart();
+  } else {
+    (void)v, (void)from, (void)n;
+    return true;
+  }
+}
+
+template <typename V>
+void MoveGapIfAny(V& v, unsigned pos) {
+  if constexpr (std::is_base_of_v<tObjGapVector<Tracked>, V>) v.MoveGap(pos);
+}
+
+template <typename V>
+class Vectors : public ::testing::Test {};
+using VectorTypes = ::testing::Types<tObjVector<Tracked>, tObjGapVector<Tracked>, tMarkedVector<tObjGapVector<Tracked>>>;
+TYPED_TEST_SUITE(Vectors, VectorTypes);
+
+}  // namespace
+
+// At least 8, doubling while the step stays at most 1024, then steps of 1024, never below the need.
+TYPED_TEST(Vectors, GrowthTable) {
+  struct Case {
+    unsigned from, need, expected;
+  } cases[] = {{0, 1, 8}, {0, 9, 16}, {16, 17, 32}, {8, 8, 8}, {1024, 1500, 2048}, {1024, 3000, 3000}, {2048, 2049, 3072}};
+  for (const Case& c : cases) {
+    TypeParam v;
+    if (c.from) {
+      ASSERT_TRUE(v.Reserve(c.from));
+    }
+    ASSERT_TRUE(v.Reserve(c.need));
+    EXPECT_EQ(c.expected, v.Capacity()) << c.from << " -> " << c.need;
+  }
+}
+
+// Random edits, including sources inside the array, null and empty inserts, positions past the
+// end, erases cut at the end and fills from an own element, against std::vector; every object
+// made is destroyed.
+TYPED_TEST(Vectors, MatchesStdVector) {
+  std::mt19937 random(20240611u);
+  Tracked::live = 0;
+  {
+    TypeParam v;
+    std::vector<int> model;
+    int next = 0;
+    for (int step = 0; step < 2000; ++step) {
+      unsigned size = static_cast<unsigned>(model.size());
+      unsigned pos = random() % (size + 2), at = pos > size ? size : pos;
+      unsigned n = random() % 5;
+      switch (random() % 8) {
+        case 0: {
+          std::vector<Tracked> items;
+          for (unsigned i = 0; i < n; ++i) items.emplace_back(next++);
+          ASSERT_TRUE(v.Insert(pos, n ? items.data() : nullptr, n));
+          for (unsigned i = 0; i < n; ++i) model.insert(model.begin() + at + i, items[i].value);
+          break;
+        }
+        case 1:
+          v.Erase(pos, n);
+          if (pos < size) model.erase(model.begin() + pos, model.begin() + pos + std::min(n, size - pos));
+          break;
+        case 2:
+          if (size) {
+            unsigned from = random() % size;
+            n = 1 + random() % std::min(3u, size - from);
+            std::vector<int> run(model.begin() + from, model.begin() + from + n);
+            bool valid = IsValidSource(v, from, n);
+            ASSERT_EQ(valid, v.Insert(pos, &v[from], n));
+            if (valid) model.insert(model.begin() + at, run.begin(), run.end());
+          }
+          break;
+        case 3:
+          if (size) {
+            unsigned from = random() % size;
+            ASSERT_TRUE(v.PushBack(v[from]));
+            model.push_back(model[from]);
+          }
+          break;
+        case 4: {
+          unsigned count = random() % (size + 12);
+          if (size) {
+            unsigned from = random() % size;
+            int fill = model[from];
+            ASSERT_TRUE(v.Resize(count, v[from]));
+            model.resize(count, fill);
+          } else {
+            ASSERT_TRUE(v.Resize(count, Tracked(next)));
+            model.resize(count, next++);
+          }
+          break;
+        }
+        case 5:
+          MoveGapIfAny(v, pos);
+          break;
+        case 6:
+          ASSERT_TRUE(v.Insert(pos, nullptr, n + 1));
+          break;
+        case 7:
+          ASSERT_TRUE(v.PushBack(Tracked(next)));
+          model.push_back(next++);
+          break;
+      }
+      ASSERT_EQ(model, Values(v)) << "step " << step;
+      ASSERT_EQ(static_cast<int>(model.size()), Tracked::live) << "step " << step;
+    }
+    if constexpr (std::is_copy_constructible_v<TypeParam>) {  // marked vectors are not copied
+      TypeParam copy(v);
+      TypeParam moved(std::move(copy));
+      EXPECT_EQ(0u, copy.Count());
+      EXPECT_EQ(model, Values(moved));
+      copy = moved;
+      moved = std::move(copy);
+      EXPECT_EQ(model, Values(moved));
+    }
+    v.Clear();
+    EXPECT_EQ(0, Tracked::live);
+  }
+  EXPECT_EQ(0, Tracked::live);
+}
+
+TEST(VectorHooks, ReportMovesInsertsAndErasesOnlyWhenNotifying) {
+  ContainerTest::tHookRecorder<tVectorPOD<int, 4>> v;
+  int values[] = {1, 2, 3, 4, 5};
+  v.Insert(0, values, 5);
+  EXPECT_TRUE(v.calls.empty());
+  v.SetNotify(true);
+  v.Insert(2, values, 2);
+  v.Erase(1, 2);
+  v.Resize(3);
+  EXPECT_EQ((std::vector<HookCall>{{'u', 2, 3, 2}, {'i', 2, 2, 2}, {'e', 1, 1, 2}, {'d', 3, 4, 2}, {'e', 3, 3, 2}, {'d', 5, 0, 2}}),
+            v.calls);
+}
+
+TEST(GapVectorHooks, GapMovesGrowthAndErasesReportStoragePositions) {
+  ContainerTest::tHookRecorder<tGapVectorPOD<int>> v;
+  v.SetNotify(true);
+  for (int i = 0; i < 6; ++i) v.PushBack(i);  // capacity 8, gap [6, 8)
+  v.calls.clear();
+  v.MoveGap(2);                    // storage 0 1 _ _ 2 3 4 5
+  int block[3] = {7, 8, 9};
+  ASSERT_TRUE(v.Insert(5, block, 3));  // grows to 16: the tail moves up by 8, the gap moves to 5
+  v.Erase(0, 2);
+  EXPECT_EQ((std::vector<HookCall>{{'u', 2, 4, 2}, {'u', 4, 4, 8}, {'d', 12, 3, 10}, {'i', 5, 5, 3}, {'u', 2, 6, 7}, {'e', 0, 0, 2}}),
+            v.calls);
+  v.MoveGap(3);
+  EXPECT_FALSE(v.Insert(0, &v[1], 4));  // runs into the gap
+  wchar_t text[] = L"hello world";
+  tGapVectorPOD<wchar_t> chars;
+  chars.Insert(0, text, 11);
+  chars.MoveGap(3);
+  EXPECT_EQ(L"lo wo", std::wstring(chars.Contiguous(3, 8), 5));
+  EXPECT_EQ(nullptr, chars.Contiguous(0, 12));
+  tVectorPOD<double, 2> big;  // inline storage first, then an impossible size fails and keeps it
+  big.PushBack(1.5);
+  EXPECT_FALSE(big.Reserve(0xFFFFFFFFu));
+  EXPECT_EQ(1.5, big[0]);
+}
+
+namespace {
+
+using Text = tMarkedVector<tGapVector<wchar_t, 1>>;
+using Marker = Text::Marker;
+constexpr unsigned npos = ~0u;
+
+std::wstring Str(const Text& text) {
+  std::wstring out;
+  for (unsigned i = 0; i < text.Count(); ++i) out += text[i];
+  return out;
+}
+
+struct ModelMarker {
+  Marker* marker;
+  EMarkerList list;
+  unsigned pos;
+};
+
+}  // namespace
+
+// A list-A marker stays in front of what is inserted at its place, a list-B marker goes behind;
+// erased ranges collapse markers onto their start; equal markers in one list are shared.
+TEST(MarkedVector, MarkersMatchANaiveModel) {
+  std::mt19937 random(7331u);
+  Text text;
+  std::wstring model;
+  std::vector<ModelMarker> refs;  // one entry per reference held
+  for (int step = 0; step < 4000 && !::testing::Test::HasFailure(); ++step) {
+    unsigned size = static_cast<unsigned>(model.size());
+    unsigned pos = random() % (size + 2), at = pos > size ? size : pos;
+    unsigned n = 1 + random() % 4;
+    switch (random() % 8) {
+      case 0:
+      case 1: {
+        std::wstring chars;
+        for (unsigned i = 0; i < n; ++i) chars += static_cast<wchar_t>(L'a' + random() % 26);
+        ASSERT_TRUE(text.Insert(pos, chars.data(), n));
+        model.insert(at, chars);
+        for (ModelMarker& r : refs)
+          if (r.pos > at || (r.pos == at && r.list == eMarkerListB)) r.pos += n;
+        break;
+      }
+      case 2:
+        text.Erase(pos, n);
+        if (pos < size) {
+          unsigned cut = std::min(n, size - pos);
+          model.erase(pos, cut);
+          for (ModelMarker& r : refs) r.pos = r.pos > pos + cut ? r.pos - cut : std::min(r.pos, pos);
+        }
+        break;
+      case 3:
+        text.MoveGap(pos);
+        ASSERT_TRUE(text.Reserve(text.Capacity() + random() % 3));
+        break;
+      case 4:
+      case 5: {
+        EMarkerList list = random() % 2 ? eMarkerListB : eMarkerListA;
+        Marker* m = text.CreateMarker(pos, list);
+        ASSERT_NE(nullptr, m);
+        for (const ModelMarker& r : refs) ASSERT_EQ(r.list == list && r.pos == at, r.marker == m) << "step " << step;
+        refs.push_back({m, list, at});
+        break;
+      }
+      default:
+        if (!refs.empty()) {
+          unsigned i = random() % refs.size();
+          refs[i].marker->Release();
+          refs.erase(refs.begin() + i);
+        }
+    }
+    ASSERT_EQ(model, Str(text)) << "step " << step;
+    std::map<Marker*, std::pair<EMarkerList, long>> counts;
+    for (const ModelMarker& r : refs) {
+      ASSERT_EQ(r.pos, text.MarkerPosition(r.marker)) << "step " << step;
+      counts[r.marker] = {r.list, counts[r.marker].second + 1};
+    }
+    unsigned inList[2] = {0, 0};
+    for (const auto& [marker, entry] : counts) {
+      ASSERT_EQ(entry.second, marker->RefCount());
+      ++inList[entry.first];
+    }
+    ASSERT_EQ(inList[eMarkerListA], text.Markers(eMarkerListA).Count());
+    ASSERT_EQ(inList[eMarkerListB], text.Markers(eMarkerListB).Count());
+  }
+  for (ModelMarker& r : refs) Text::ReleaseMarker(r.marker);
+  Text::ReleaseMarker(nullptr);
+  EXPECT_EQ(0u, text.PoolHolder()->Pool().InUse());
+  EXPECT_EQ(1, text.PoolHolder()->RefCount());
+}
+
+TEST(MarkedVector, MarkersAndRangesOutliveTheirVector) {
+  Text* text = new Text;
+  text->Insert(0, L"0123456789", 10);
+  Text other;
+  Marker* a = text->CreateMarker(1, eMarkerListA);
+  Marker* b = text->CreateMarker(4, eMarkerListB);
+  EXPECT_EQ(npos, other.MarkerPosition(a));
+  auto* ranges = new tMarkedRange<tGapVector<wchar_t, 1>>(*text);
+  ASSERT_TRUE(ranges->Add(1, 4));
+  const auto* holder = text->PoolHolder();
+  EXPECT_EQ(5, holder->RefCount());
+  delete text;
+  EXPECT_EQ(nullptr, holder->Vector());
+  EXPECT_EQ(npos, a->Position());
+  EXPECT_EQ(npos, ranges->Start(0));
+  a->Release();
+  EXPECT_EQ(3u, holder->Pool().InUse());
+  EXPECT_EQ(3, holder->RefCount());
+  delete ranges;
+  b->Release();  // the last reference frees the holder
+}
+
+TEST(MarkedRange, KeepsInsertsAtItsBoundariesOutside) {
+  Text text;
+  text.Insert(0, L"0123456789", 10);
+  {
+    tMarkedRange<tGapVector<wchar_t, 1>> ranges(text);
+    EXPECT_FALSE(ranges.Add(20, 30));
+    EXPECT_FALSE(ranges.Add(6, 2));
+    ASSERT_TRUE(ranges.Add(3, 6));
+    ASSERT_TRUE(ranges.Add(3, 100));
+    EXPECT_EQ(10u, ranges.End(1));
+    text.Insert(3, L"SS", 2);
+    text.Insert(8, L"EE", 2);
+    text.Insert(6, L"II", 2);
+    EXPECT_EQ(5u, ranges.Start(0));
+    EXPECT_EQ(10u, ranges.End(0));
+    ranges.Remove(0);
+    EXPECT_EQ(npos, ranges.Start(1));
+    EXPECT_EQ(2u, text.PoolHolder()->Pool().InUse());
+  }
+  EXPECT_EQ(0u, text.PoolHolder()->Pool().InUse());
+}
