@@ -8,3 +8,4 @@
 #include "orvutil/diag.h"
 #include "orvutil/system.h"
 #include "orvutil/ui.h"
+#include "orvutil/tree.h"
