@@ -63,9 +63,7 @@ bool CNode::IsInTree(ITree* tree) { return GetTree() == tree; }
 ITree* CNode::GetTree() { return m_tree; }
 
 INode* CNode::GetParent() {
-  if (!m_tree) return nullptr;
-  m_tree->UpdateParents();
-  return m_parent ? m_tree->NodeAt(m_tree->NodeIndex(m_parent)) : nullptr;
+  return m_tree ? m_tree->ParentOf(this) : nullptr;
 }
 
 INode* CNode::GetFirstChild() {

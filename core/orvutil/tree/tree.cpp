@@ -64,14 +64,17 @@ CNode* CTree::OwnNode(INode* node) const {
   return own && own->m_tree == this ? own : nullptr;
 }
 
+// Halving search over the nodes' start markers. Storage positions keep the order of logical ones,
+// so the markers are compared as stored, against the storage position of `position`.
 unsigned int CTree::FindNodeIndex(unsigned int position) {
+  unsigned key = position <= m_text.GapStart() ? position : position + m_text.GapSize();
   unsigned low = 0;
   unsigned high = m_nodes.Count();
   while (low < high) {
     unsigned mid = low + (high - low) / 2;
-    unsigned start = TextPosition(m_nodes[mid]->m_start);
-    if (start == position) return mid;
-    if (start < position)
+    unsigned start = m_nodes[mid]->m_start->StoragePosition();
+    if (start == key) return mid;
+    if (start < key)
       low = mid + 1;
     else
       high = mid;
@@ -81,10 +84,15 @@ unsigned int CTree::FindNodeIndex(unsigned int position) {
 
 INode* CTree::FindNodeAt(unsigned int position) {
   unsigned index = FindNodeIndex(position);
-  INode* node = NodeAt(index);
-  if (!node || node->GetStart() >= position) node = index ? NodeAt(index - 1) : nullptr;
-  while (node && node->GetAfter() <= position) node = node->GetParent();
+  CNode* node = NodeAt(index);
+  if (!node || TextPosition(node->m_start) >= position) node = index ? NodeAt(index - 1) : nullptr;
+  while (node && TextPosition(node->m_end) < position) node = ParentOf(node);
   return node;
+}
+
+CNode* CTree::ParentOf(CNode* node) {
+  UpdateParents();
+  return node->m_parent ? NodeAt(NodeIndex(node->m_parent)) : nullptr;
 }
 
 bool CTree::AddNode(INode* node, unsigned int start, unsigned int end) {

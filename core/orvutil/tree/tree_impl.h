@@ -127,6 +127,7 @@ class CTree : public ITree, public ITreeListener {
   CNode* NodeAt(unsigned index) const { return index < m_nodes.Count() ? m_nodes[index].Get() : nullptr; }
   unsigned TextPosition(CTextMarker const* marker) const { return m_text.MarkerPosition(marker); }
   unsigned NodeIndex(CNodeMarker const* marker) const { return m_nodes.MarkerPosition(marker); }
+  CNode* ParentOf(CNode* node);
   // This tree's node behind an interface pointer, or null.
   CNode* OwnNode(INode* node) const;
 
