@@ -8,4 +8,6 @@
 #include "orvutil/diag.h"
 #include "orvutil/system.h"
 #include "orvutil/ui.h"
+#include "orvutil/data.h"
 #include "orvutil/tree.h"
+#include "orvutil/values.h"

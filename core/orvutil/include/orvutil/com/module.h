@@ -27,6 +27,8 @@
 
 namespace Orv {
 
+struct IData;
+
 struct SModuleClassInfo {
   GUID clsid;
   GUID category;
@@ -125,6 +127,9 @@ class ORV_API CModule {
   wchar_t const* GetBuildArch() const;
   tstring LoadStringW(unsigned id) const;
   tstring LoadStringFormat(unsigned id, ...) const;
+  // A data block over resource `id` of `type` in the module's binary; false when it is missing or
+  // empty.
+  bool GetResourceFileData(unsigned id, wchar_t const* type, IData** out);
 
   // Class table.
   bool SetClassInfo(GUID const& clsid, GUID const& category, GUID const& iid, tstring const& name,

@@ -31,6 +31,8 @@ class ORV_API CFile {
   // Opens an existing file for reading, letting others read.
   bool OpenRead(const wchar_t* path);
   void Close() { m_handle.Reset(); }
+  // Gives the handle to the caller, who closes it; the object is closed afterwards.
+  HANDLE Detach() { return m_handle.Detach(); }
 
   bool IsOpen() const { return m_handle.IsValid(); }
   // The handle, null when closed.

@@ -1,0 +1,4 @@
+// Values: typed, reference-counted values (CValue).
+#pragma once
+
+#include "orvutil/values/value.h"

@@ -1,0 +1,42 @@
+// Helpers of the data tests: bytes of blocks as std::string, blocks made from strings, and
+// deterministic test inputs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "orvutil/data.h"
+#include "orvutil/foundation/smartptr.h"
+
+namespace DataTests {
+
+template <class T>
+using Ptr = Orv::tSmartPtr<T>;
+
+inline std::string Bytes(Orv::IData* data) {
+  if (!data || !data->GetSize()) return std::string();
+  return std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize());
+}
+
+// A new data vector holding `bytes`.
+inline Ptr<Orv::IData> Vector(const std::string& bytes) {
+  Ptr<Orv::IDataVector> vector;
+  EXPECT_TRUE(Orv::CreateDataVector(static_cast<unsigned>(bytes.size()), vector.Receive()));
+  if (!bytes.empty()) memcpy(vector->GetVector().Data(), bytes.data(), bytes.size());
+  return Ptr<Orv::IData>(vector.Get());
+}
+
+// `n` bytes mixing compressible text and noise from a fixed-seed generator.
+inline std::string MixedBytes(size_t n, unsigned seed = 1) {
+  static const char kText[] = "The quick brown fox jumps over the lazy dog. ";
+  std::string bytes(n, '\0');
+  unsigned state = seed;
+  for (size_t i = 0; i < n; ++i) {
+    state = state * 1103515245u + 12345u;
+    bytes[i] = (i / 4096) % 2 ? static_cast<char>(state >> 16) : kText[i % (sizeof(kText) - 1)];
+  }
+  return bytes;
+}
+
+}  // namespace DataTests
