@@ -1,5 +1,4 @@
-// Helpers of the data tests: bytes of blocks as std::string, blocks made from strings, and
-// deterministic test inputs.
+// Helpers of the data tests: bytes of blocks as std::string, blocks made from strings, inputs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,8 +14,8 @@ template <class T>
 using Ptr = Orv::tSmartPtr<T>;
 
 inline std::string Bytes(Orv::IData* data) {
-  if (!data || !data->GetSize()) return std::string();
-  return std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize());
+  return data && data->GetSize() ? std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize())
+                                 : std::string();
 }
 
 // A new data vector holding `bytes`.
@@ -27,16 +26,27 @@ inline Ptr<Orv::IData> Vector(const std::string& bytes) {
   return Ptr<Orv::IData>(vector.Get());
 }
 
-// `n` bytes mixing compressible text and noise from a fixed-seed generator.
+// `n` bytes alternating 4 KiB of text and 4 KiB of noise from a generator seeded with `seed`.
 inline std::string MixedBytes(size_t n, unsigned seed = 1) {
   static const char kText[] = "The quick brown fox jumps over the lazy dog. ";
   std::string bytes(n, '\0');
-  unsigned state = seed;
   for (size_t i = 0; i < n; ++i) {
-    state = state * 1103515245u + 12345u;
-    bytes[i] = (i / 4096) % 2 ? static_cast<char>(state >> 16) : kText[i % (sizeof(kText) - 1)];
+    seed = seed * 1103515245u + 12345u;
+    bytes[i] = (i / 4096) % 2 ? static_cast<char>(seed >> 16) : kText[i % (sizeof(kText) - 1)];
   }
   return bytes;
 }
+
+// IUnknown for test objects that live on the stack.
+#define DATA_TESTS_STACK_UNKNOWN                                      \
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { \
+    return E_NOINTERFACE;                                             \
+  }                                                                   \
+  ULONG STDMETHODCALLTYPE AddRef() override {                         \
+    return 1;                                                         \
+  }                                                                   \
+  ULONG STDMETHODCALLTYPE Release() override {                        \
+    return 1;                                                         \
+  }
 
 }  // namespace DataTests

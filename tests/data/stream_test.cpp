@@ -1,5 +1,5 @@
-// IStream over blocks and vectors, side by side with OLE's own stream on global memory, and read
-// by shlwapi's stream helpers.
+// IStream over blocks and vectors, step by step beside OLE's own stream on global memory, and used
+// by OLE and shell helpers.
 #include <objidl.h>
 #include <shlwapi.h>
 
@@ -12,128 +12,96 @@ namespace {
 Ptr<IStream> HGlobalStream(const std::string& bytes) {
   Ptr<IStream> stream;
   EXPECT_EQ(S_OK, ::CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()));
-  ULONG written = 0;
-  if (!bytes.empty()) stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-  LARGE_INTEGER zero = {};
-  stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+  stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
   return stream;
 }
 
 std::string Contents(IStream* stream) {
   STATSTG stat = {};
   EXPECT_EQ(S_OK, stream->Stat(&stat, STATFLAG_NONAME));
+  EXPECT_EQ(STGTY_STREAM, stat.type);
   std::string bytes(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
-  LARGE_INTEGER zero = {};
-  stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
   ULONG read = 0;
-  if (!bytes.empty()) stream->Read(&bytes[0], static_cast<ULONG>(bytes.size()), &read);
+  stream->Read(&bytes[0], static_cast<ULONG>(bytes.size()), &read);
   return bytes.substr(0, read);
 }
 
-// One step on a stream: a seek, a read or a write.
+// One step ('s' seek from `origin`, 'r' read, 'w' write) and what it did: the result, the count,
+// the position afterwards and the bytes read. A read's result is checked here instead: S_FALSE
+// exactly when fewer bytes came than were asked for (OLE's own stream says S_OK there).
 struct Step {
-  char op;  // 's' seek (from `origin`), 'r' read, 'w' write
+  char op;
   long long amount;
   DWORD origin;
 };
 
-// The count, the position afterwards and the bytes read; for seeks and writes also the result. A
-// read's result is checked here instead: S_FALSE exactly when fewer bytes came than were asked for
-// (OLE's own stream says S_OK there).
 std::string Outcome(IStream* stream, const Step& step, bool ours) {
-  HRESULT hr = E_UNEXPECTED;
+  HRESULT hr = S_OK;
   ULONG count = 0;
-  char buffer[64] = {};
-  if (step.op == 's') {
-    LARGE_INTEGER move;
-    move.QuadPart = step.amount;
-    hr = stream->Seek(move, step.origin, nullptr);
-  } else if (step.op == 'r') {
-    hr = stream->Read(buffer, static_cast<ULONG>(step.amount), &count);
-    if (ours) {
-      EXPECT_EQ(count < step.amount ? S_FALSE : S_OK, hr);
-    }
-    hr = S_OK;
-  } else {
-    hr = stream->Write("0123456789", static_cast<ULONG>(step.amount), &count);
+  char buffer[16] = {};
+  LARGE_INTEGER move;
+  move.QuadPart = step.amount;
+  if (step.op == 's') hr = stream->Seek(move, step.origin, nullptr);
+  if (step.op == 'w') hr = stream->Write("0123456789", static_cast<ULONG>(step.amount), &count);
+  if (step.op == 'r') {
+    HRESULT read = stream->Read(buffer, static_cast<ULONG>(step.amount), &count);
+    EXPECT_TRUE(!ours || read == (count < step.amount ? S_FALSE : S_OK));
   }
-  LARGE_INTEGER zero = {};
   ULARGE_INTEGER pos = {};
-  stream->Seek(zero, STREAM_SEEK_CUR, &pos);
+  stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &pos);
   return testing::PrintToString(hr) + " " + std::to_string(count) + " @" + std::to_string(pos.QuadPart) + " " +
          std::string(buffer, count);
-}
-
-void ExpectSameSteps(IStream* peer, IStream* ours, const Step* steps, size_t n) {
-  for (size_t i = 0; i < n; ++i) {
-    EXPECT_EQ(Outcome(peer, steps[i], false), Outcome(ours, steps[i], true)) << steps[i].op << steps[i].amount;
-  }
 }
 
 }  // namespace
 
 TEST(DataStreams, ReadsSeeksAndWritesLikeOleStreams) {
   Ptr<Orv::IDataVector> vector;
-  Ptr<IStream> ours;
+  Ptr<IStream> ours, reading, peer = HGlobalStream(""), peerReading = HGlobalStream("abcd");
   ASSERT_TRUE(Orv::CreateWriteStream(vector.Receive(), ours.Receive()));
-  Ptr<IStream> peer = HGlobalStream("");
-  const Step writes[] = {{'w', 4, 0}, {'s', 6, STREAM_SEEK_SET}, {'w', 3, 0},      {'s', -2, STREAM_SEEK_CUR},
-                         {'w', 10, 0}, {'s', 3, STREAM_SEEK_SET}, {'r', 5, 0},     {'s', -4, STREAM_SEEK_END},
-                         {'r', 9, 0},  {'s', 0, STREAM_SEEK_SET}, {'r', 0, 0}};
-  ExpectSameSteps(peer, ours, writes, sizeof(writes) / sizeof(writes[0]));
-  EXPECT_EQ(Contents(peer), Contents(ours));  // the gap after the first write is zero-filled
-  EXPECT_EQ(Contents(peer), Bytes(vector));
-
-  Ptr<IStream> reading;
   ASSERT_TRUE(Orv::CreateReadStream(Vector("abcd"), 0, reading.Receive()));
-  Ptr<IStream> peerReading = HGlobalStream("abcd");
+  const Step writes[] = {{'w', 4, 0},  {'s', 6, STREAM_SEEK_SET},
+                         {'w', 3, 0},  {'s', -2, STREAM_SEEK_CUR},
+                         {'w', 10, 0}, {'s', 3, STREAM_SEEK_SET},
+                         {'r', 5, 0},  {'s', -4, STREAM_SEEK_END},
+                         {'r', 9, 0},  {'r', 0, 0}};
+  for (const Step& step : writes) EXPECT_EQ(Outcome(peer, step, false), Outcome(ours, step, true)) << &step - writes;
+  EXPECT_EQ(Contents(peer), Contents(ours));  // the gap left by the seek is zero-filled
+  EXPECT_EQ(Contents(peer), Bytes(vector));
   const Step reads[] = {{'r', 2, 0}, {'s', 1, STREAM_SEEK_SET}, {'r', 2, 0}, {'s', -1, STREAM_SEEK_CUR},
                         {'r', 8, 0}, {'s', 0, STREAM_SEEK_END}};
-  ExpectSameSteps(peerReading, reading, reads, sizeof(reads) / sizeof(reads[0]));
-  // Past the end: a seek lands there and reads copy nothing.
-  const Step pastEnd[] = {{'s', 2, STREAM_SEEK_END}, {'r', 3, 0}};
-  EXPECT_EQ("0 0 @6 ", Outcome(reading, pastEnd[0], true));
-  EXPECT_EQ("0 0 @6 ", Outcome(reading, pastEnd[1], true));
-  ULONG written = 5;
-  EXPECT_EQ(STG_E_CANTSAVE, reading->Write("x", 1, &written));
-  EXPECT_EQ(0u, written);
+  for (const Step& step : reads) {
+    EXPECT_EQ(Outcome(peerReading, step, false), Outcome(reading, step, true)) << &step - reads;
+  }
+  // Past the end a seek lands and a read copies nothing; a read stream takes no writes.
+  EXPECT_EQ("0 0 @6 ", Outcome(reading, {'s', 2, STREAM_SEEK_END}, true));
+  EXPECT_EQ("0 0 @6 ", Outcome(reading, {'r', 3, 0}, true));
+  EXPECT_EQ("-2147286781 0 @6 ", Outcome(reading, {'w', 1, 0}, true));  // STG_E_CANTSAVE
   EXPECT_EQ(STG_E_INVALIDFUNCTION, reading->SetSize(ULARGE_INTEGER{}));
 }
 
 TEST(DataStreams, OleAndShellHelpersWorkThroughIt) {
   std::string text = MixedBytes(100000);
-  Ptr<IStream> ours;
+  Ptr<IStream> ours, clone, target = HGlobalStream("");
   ASSERT_TRUE(Orv::CreateReadStream(Vector(text), 0, ours.Receive()));
-  ULARGE_INTEGER size = {};
+  ULARGE_INTEGER size = {}, read = {}, copied = {}, all;
   EXPECT_EQ(S_OK, ::IStream_Size(ours, &size));
   EXPECT_EQ(text.size(), size.QuadPart);
   std::string head(1000, '\0');
   EXPECT_EQ(S_OK, ::IStream_Read(ours, &head[0], 1000));
   EXPECT_EQ(text.substr(0, 1000), head);
-
-  Ptr<IStream> target = HGlobalStream("");
-  ULARGE_INTEGER all, read, copied;
+  ASSERT_EQ(S_OK, ours->Clone(clone.Receive()));
   all.QuadPart = ~0ull;
   EXPECT_EQ(S_OK, ours->CopyTo(target, all, &read, &copied));
-  EXPECT_EQ(text.size() - 1000, read.QuadPart);
+  EXPECT_EQ(text.size() - 1000, copied.QuadPart);
   EXPECT_EQ(read.QuadPart, copied.QuadPart);
   EXPECT_TRUE(Contents(target) == text.substr(1000));
   EXPECT_EQ(STG_E_INVALIDPOINTER, ours->CopyTo(nullptr, all, &read, &copied));
-
-  STATSTG ourStat, peerStat;
-  EXPECT_EQ(S_OK, ours->Stat(&ourStat, STATFLAG_NONAME));
-  EXPECT_EQ(S_OK, target->Stat(&peerStat, STATFLAG_NONAME));
-  EXPECT_EQ(peerStat.type, ourStat.type);
-  EXPECT_EQ(nullptr, ourStat.pwcsName);
+  EXPECT_EQ(S_OK, clone->CopyTo(target, all, &read, &copied));  // the clone kept its own position
+  EXPECT_EQ(text.size() - 1000, copied.QuadPart);
   EXPECT_EQ(STG_E_INVALIDPOINTER, ours->Stat(nullptr, STATFLAG_NONAME));
-
-  Ptr<IStream> clone;
-  ASSERT_EQ(S_OK, ours->Clone(clone.Receive()));
-  LARGE_INTEGER back;
-  back.QuadPart = -4;
-  ULARGE_INTEGER pos = {};
-  EXPECT_EQ(S_OK, clone->Seek(back, STREAM_SEEK_END, &pos));
-  EXPECT_EQ(text.size() - 4, pos.QuadPart);
   EXPECT_EQ(STG_E_INVALIDPOINTER, ours->Clone(nullptr));
 }
 
@@ -144,14 +112,13 @@ TEST(DataStreams, PositionsBeyond32BitsAreRefused) {
   LARGE_INTEGER move;
   move.QuadPart = 0xFFFFFFFEll;
   ASSERT_EQ(S_OK, ours->Seek(move, STREAM_SEEK_SET, nullptr));
-  ULONG written = 0;
-  EXPECT_EQ(STG_E_MEDIUMFULL, ours->Write("abcd", 4, &written));  // would wrap the position
+  EXPECT_EQ(STG_E_MEDIUMFULL, ours->Write("abcd", 4, nullptr));  // would wrap the position
   EXPECT_EQ(0u, vector->GetSize());
-  move.QuadPart = 0x100000000ll;
-  EXPECT_EQ(STG_E_INVALIDFUNCTION, ours->Seek(move, STREAM_SEEK_SET, nullptr));
-  move.QuadPart = -1;
-  EXPECT_EQ(STG_E_INVALIDFUNCTION, ours->Seek(move, STREAM_SEEK_SET, nullptr));
-  EXPECT_EQ(STG_E_INVALIDFUNCTION, ours->Seek(move, 7, nullptr));
+  for (long long distance : {0x100000000ll, -1ll}) {
+    move.QuadPart = distance;
+    EXPECT_EQ(STG_E_INVALIDFUNCTION, ours->Seek(move, STREAM_SEEK_SET, nullptr)) << distance;
+  }
+  EXPECT_EQ(STG_E_INVALIDFUNCTION, ours->Seek(LARGE_INTEGER{}, 7, nullptr));
   ULARGE_INTEGER huge;
   huge.QuadPart = 0x100000000ull;
   EXPECT_EQ(STG_E_MEDIUMFULL, ours->SetSize(huge));

@@ -135,9 +135,8 @@ bool CreateDataInData(IData* parent, unsigned int offset, unsigned int size, IDa
 }
 
 bool CreateDataVector(unsigned int size, IDataVector** out) {
-  return DataDetail::HandOut<CDataVector>(out, [&](CDataVector& vector) {
-    return vector.GetVector().Resize(size) && vector.GetVector().Count() == size;
-  });
+  return DataDetail::HandOut<CDataVector>(
+      out, [&](CDataVector& vector) { return vector.GetVector().Resize(size) && vector.GetVector().Count() == size; });
 }
 
 }  // namespace Orv

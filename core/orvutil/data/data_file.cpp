@@ -12,9 +12,10 @@ class CDataFile : public CComBase, public IDataFile {
  public:
   ORV_INTERFACES(IDataFile)
 
+  // The mapping and its handle close first: Windows deletes no file that is still open.
   ~CDataFile() override {
-    if (m_deleteOnRelease && FileExists(m_path.c_str())) Orv::DeleteFileW(m_path.c_str());
     CloseMapping();
+    if (m_deleteOnRelease && FileExists(m_path.c_str())) Orv::DeleteFileW(m_path.c_str());
   }
 
   void Set(const tstring& path, bool deleteOnRelease) {

@@ -60,10 +60,17 @@ class CSavedDataStream : public CComBase, public IStream {
     if (!m_data) return STG_E_INVALIDFUNCTION;
     long long base = 0;
     switch (origin) {
-      case STREAM_SEEK_SET: base = 0; break;
-      case STREAM_SEEK_CUR: base = m_pos; break;
-      case STREAM_SEEK_END: base = m_data->GetSize(); break;
-      default: return STG_E_INVALIDFUNCTION;
+      case STREAM_SEEK_SET:
+        base = 0;
+        break;
+      case STREAM_SEEK_CUR:
+        base = m_pos;
+        break;
+      case STREAM_SEEK_END:
+        base = m_data->GetSize();
+        break;
+      default:
+        return STG_E_INVALIDFUNCTION;
     }
     // Both terms are small enough that the sum cannot overflow once `move` is bounded.
     if (move.QuadPart < -0x100000000ll || move.QuadPart > 0x100000000ll) return STG_E_INVALIDFUNCTION;
@@ -105,9 +112,7 @@ class CSavedDataStream : public CComBase, public IStream {
 
   HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return STG_E_INVALIDFUNCTION;
-  }
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return STG_E_INVALIDFUNCTION; }
   HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
     return STG_E_INVALIDFUNCTION;
   }
@@ -136,12 +141,15 @@ namespace Orv {
 
 HRESULT CSavedDataStream::Clone(IStream** out) {
   if (!out) return STG_E_INVALIDPOINTER;
-  return DataDetail::HandOut<CSavedDataStream>(out, [&](CSavedDataStream& copy) {
-    copy.m_data = m_data;
-    copy.m_vector = m_vector;
-    copy.m_pos = m_pos;
-    return true;
-  }) ? S_OK : E_FAIL;
+  return DataDetail::HandOut<CSavedDataStream>(out,
+                                               [&](CSavedDataStream& copy) {
+                                                 copy.m_data = m_data;
+                                                 copy.m_vector = m_vector;
+                                                 copy.m_pos = m_pos;
+                                                 return true;
+                                               })
+             ? S_OK
+             : E_FAIL;
 }
 
 bool CreateReadStream(IData* data, unsigned int pos, IStream** out) {

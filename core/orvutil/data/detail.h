@@ -3,6 +3,7 @@
 #pragma once
 
 #include "orvutil/com/comobject.h"
+#include "orvutil/foundation/vector.h"
 
 namespace Orv {
 namespace DataDetail {
@@ -17,6 +18,15 @@ inline bool Padded(unsigned n, unsigned& padded) {
   if (n > 0xFFFFFFFCu) return false;
   padded = (n + 3u) & ~3u;
   return true;
+}
+
+// Reserves room in `bytes` for output expected to reach `expected` bytes, but never more than the
+// input can produce (`reachable`) nor more than 64 MiB up front: a size read from stored data may
+// be hostile, and the vector grows as needed beyond the reservation. Only a hint: failure is fine.
+inline void ReserveForOutput(tVectorPOD<unsigned char>& bytes, unsigned expected, unsigned long long reachable) {
+  const unsigned long long kMostUpFront = 64ull << 20;
+  unsigned long long room = expected < reachable ? expected : reachable;
+  bytes.Reserve(static_cast<unsigned>(room < kMostUpFront ? room : kMostUpFront));
 }
 
 // Creates a CComObject<T>, lets `init` set it up (false drops it) and hands it out through `out`

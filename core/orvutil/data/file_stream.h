@@ -22,7 +22,9 @@ class CFileStreamBase : public Interface {
     return size == 0xFFFFFFFFu ? 0 : size;
   }
   unsigned int GetPos() override { return GetFilePointer(m_handle); }
-  bool SetPos(unsigned int pos) override { return Orv::SetFilePointer(m_handle, pos) && GetFilePointer(m_handle) == pos; }
+  bool SetPos(unsigned int pos) override {
+    return Orv::SetFilePointer(m_handle, pos) && GetFilePointer(m_handle) == pos;
+  }
 
   bool CreateSavedData(unsigned int offset, unsigned int savedSize, unsigned int loadedSize, bool compressed,
                        ISavedData** out) override {

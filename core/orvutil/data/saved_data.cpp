@@ -171,8 +171,7 @@ class CSavedData : public CComBase, public ISavedData, public IChunkListener {
     }
     if (!CreateSourceReader(reader.Receive())) return;
     // Room for the output, but never more than the saved bytes can expand to.
-    unsigned long long reachable = m_compressed ? 1032ull * savedSize + 64 : savedSize;
-    vector->GetVector().Reserve(static_cast<unsigned>(loadedSize < reachable ? loadedSize : reachable));
+    DataDetail::ReserveForOutput(vector->GetVector(), loadedSize, m_compressed ? 1032ull * savedSize + 64 : savedSize);
     bool done = m_compressed ? DataDetail::UncompressBounded(reader, savedSize, writer, nullptr, loadedSize)
                              : StreamCopyData(reader, savedSize, writer, 0xFFFFFFFFu);
     if (done && writer->GetPos() == loadedSize) TakeLoaded(vector.Get());

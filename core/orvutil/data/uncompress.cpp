@@ -1,5 +1,6 @@
 // UncompressData: zlib decompression from a reader to a writer in 256 KiB chunks, bounded by the
 // size the caller expects, and its block forms.
+#include "detail.h"
 #include "orvutil/data/encodings.h"
 #include "orvutil/foundation/smartptr.h"
 #include "zlib_stream.h"
@@ -77,10 +78,8 @@ bool UncompressData(IData* in, unsigned int expectedSize, IData** out, IChunkLis
   tSmartPtr<IDataVector> vector;
   tSmartPtr<IDataWriter> writer;
   if (!CreateDataReader(in, 0, reader.Receive()) || !CreateDataWriter(vector.Receive(), writer.Receive())) return false;
-  if (expectedSize != kNoSize) {
-    unsigned long long reachable = kMaxExpansion * in->GetSize() + 64;
-    vector->GetVector().Reserve(static_cast<unsigned>(expectedSize < reachable ? expectedSize : reachable));
-  }
+  if (expectedSize != kNoSize)
+    DataDetail::ReserveForOutput(vector->GetVector(), expectedSize, kMaxExpansion * in->GetSize() + 64);
   if (!DataDetail::UncompressBounded(reader, in->GetSize(), writer, listener, expectedSize)) return false;
   if (expectedSize != kNoSize && vector->GetSize() != expectedSize) return false;
   *out = vector.Detach();

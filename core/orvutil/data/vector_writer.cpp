@@ -84,7 +84,8 @@ namespace Orv {
 bool CreateDataWriter(IDataVector* vector, unsigned int pos, IDataWriter** out) {
   if (out) *out = nullptr;
   if (!vector) return false;
-  return DataDetail::HandOut<CVectorDataWriter>(out, [&](CVectorDataWriter& writer) { return writer.Set(vector, pos); });
+  return DataDetail::HandOut<CVectorDataWriter>(out,
+                                                [&](CVectorDataWriter& writer) { return writer.Set(vector, pos); });
 }
 
 bool CreateDataWriter(IDataVector** vectorOut, IDataWriter** out) {
