@@ -11,3 +11,4 @@
 #include "orvutil/data.h"
 #include "orvutil/tree.h"
 #include "orvutil/values.h"
+#include "orvutil/package.h"
