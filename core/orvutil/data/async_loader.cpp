@@ -54,18 +54,14 @@ class CLoadDataWorkItem : public IWorkItem {
     for (unsigned i = 0; i < m_listeners.Count(); ++i) out.PushBack(m_listeners[i]);
     m_listeners.Clear();
   }
-  // Signals waiters and lets go of the copy and the loader.
+  // Lets go of the copy and the loader.
   void Close() {
-    SetEvent(m_delivered);
     m_copy = nullptr;
     m_loader = nullptr;
   }
-  // Signalled once completion or cancellation has been delivered.
-  HANDLE Delivered() const { return m_delivered; }
-
-  ~CLoadDataWorkItem() override {
-    if (m_delivered) CloseHandle(m_delivered);
-  }
+  // Set (under the loader's lock) once completion or cancellation has been delivered.
+  bool IsDelivered() const { return m_isDelivered; }
+  void SetDelivered() { m_isDelivered = true; }
 
  private:
   void Deliver(bool completed);
@@ -76,7 +72,7 @@ class CLoadDataWorkItem : public IWorkItem {
   ListenerVector m_listeners;
   EDataWorkType m_type = eDataWorkLoad;
   int m_priority = 0;
-  HANDLE m_delivered = nullptr;
+  bool m_isDelivered = false;
 };
 
 class CAsyncDataLoader : public CComBase, public IAsyncDataLoader {
@@ -123,6 +119,7 @@ class CAsyncDataLoader : public CComBase, public IAsyncDataLoader {
   static const unsigned kMaxWaits = 64;  // other work on the same data that keeps coming back
 
   CCriticalSection m_lock;  // guards everything below; never held while calling out
+  CONDITION_VARIABLE m_deliveredSignal = CONDITION_VARIABLE_INIT;  // an item was delivered
   tSmartPtrVector<CLoadDataWorkItem> m_pending;
   ListenerVector m_listeners;
   unsigned m_queued = 0;
@@ -141,8 +138,7 @@ bool CLoadDataWorkItem::Init(ISavedData* data, CAsyncDataLoader* loader, EDataWo
   m_loader = loader;
   m_type = type;
   m_priority = RaisedPriority(priority);
-  m_delivered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  return m_delivered && data->Clone(m_copy.Receive());
+  return data->Clone(m_copy.Receive());
 }
 
 void CLoadDataWorkItem::Run() {
@@ -223,9 +219,19 @@ tSmartPtr<CLoadDataWorkItem> CAsyncDataLoader::FindItemOf(IAsyncDataListener* li
 // cancelled here, so that its data never waits for it again.
 bool CAsyncDataLoader::Wait(tSmartPtr<CLoadDataWorkItem> item) {
   if (!item) return true;
-  if (!IsRunningOnMainThread()) return WaitForSingleObject(item->Delivered(), INFINITE) == WAIT_OBJECT_0;
+  if (!IsRunningOnMainThread()) {
+    EnterCriticalSection(&m_lock.GetCS());
+    while (!item->IsDelivered()) SleepConditionVariableCS(&m_deliveredSignal, &m_lock.GetCS(), INFINITE);
+    LeaveCriticalSection(&m_lock.GetCS());
+    return true;
+  }
   if (!GetGlobalThreadPool()->WaitForWorkItem(item)) return false;
-  if (WaitForSingleObject(item->Delivered(), 0) != WAIT_OBJECT_0) item->InternalOnCancel();
+  bool delivered;
+  {
+    CScopeCriticalSection guard(m_lock);
+    delivered = item->IsDelivered();
+  }
+  if (!delivered) item->InternalOnCancel();
   return true;
 }
 
@@ -293,7 +299,9 @@ void CAsyncDataLoader::Finish(CLoadDataWorkItem* item, bool completed) {
       for (unsigned i = m_listeners.Count(); i-- > 0;) listeners.PushBack(m_listeners[i]);
     }
     item->TakeListeners(listeners);
+    item->SetDelivered();
   }
+  WakeAllConditionVariable(&m_deliveredSignal);
   for (unsigned i = 0; i < listeners.Count(); ++i) {
     if (completed)
       listeners[i]->OnComplete(data, item->Type());

@@ -88,8 +88,8 @@ PackageNode CPackage::GetFirstNode() {
 PackageNode CPackage::FindNode(wchar_t const* name, GUID const& classId, GUID const& categoryId) {
   return FindFirst([&](IPackageEntry* entry) {
     return (!name || entry->GetName() == name) &&
-           (IsEqualGUID(classId, GUID_NULL) || IsEqualGUID(classId, entry->GetClassID())) &&
-           (IsEqualGUID(categoryId, GUID_NULL) || IsEqualGUID(categoryId, entry->GetCategoryID()));
+           (IsEqualGUID(classId, GUID_NULL) || IsEqualGUID(classId, entry->GetObjectClassID())) &&
+           (IsEqualGUID(categoryId, GUID_NULL) || IsEqualGUID(categoryId, entry->GetObjectCategoryID()));
   });
 }
 

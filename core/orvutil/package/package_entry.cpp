@@ -16,10 +16,10 @@ class CPackageEntry : public CComBase, public IPackageEntry {
   void SetSavedData(ISavedData* data) override { Set(m_savedData, data); }
   tstring GetName() override { return m_name; }
   void SetName(wchar_t const* name) override { Set(m_name, tstring(name ? name : L"")); }
-  GUID const& GetClassID() override { return m_classId; }
-  void SetClassID(GUID const& id) override { Set(m_classId, id); }
-  GUID const& GetCategoryID() override { return m_categoryId; }
-  void SetCategoryID(GUID const& id) override { Set(m_categoryId, id); }
+  GUID const& GetObjectClassID() override { return m_classId; }
+  void SetObjectClassID(GUID const& id) override { Set(m_classId, id); }
+  GUID const& GetObjectCategoryID() override { return m_categoryId; }
+  void SetObjectCategoryID(GUID const& id) override { Set(m_categoryId, id); }
   GUID const& GetInstanceID() override { return m_instanceId; }
   void SetInstanceID(GUID const& id) override { Set(m_instanceId, id); }
   unsigned __int64 GetValue64() override { return m_value64; }
@@ -70,8 +70,8 @@ bool CreatePackageEntry(wchar_t const* name, GUID const& classId, GUID const& ca
     entry->Release();
     return false;
   }
-  entry->SetClassID(classId);
-  entry->SetCategoryID(categoryId);
+  entry->SetObjectClassID(classId);
+  entry->SetObjectCategoryID(categoryId);
   entry->SetInstanceID(id);
   entry->SetName(name && *name ? name : StringFromGUID(id).c_str());
   entry->SetSavedData(savedData);

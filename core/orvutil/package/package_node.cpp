@@ -53,7 +53,7 @@ HRESULT CPackageNode::CreateInstance(IUnknown* outer, REFIID iid, void** ppv) {
   *ppv = nullptr;
   if (!m_entry) return E_FAIL;
   tSmartPtr<IUnknown> object;
-  HRESULT hr = CPackagePersistAsyncHelper::CreateInstance(outer, m_entry->GetClassID(), IID_IUnknown,
+  HRESULT hr = CPackagePersistAsyncHelper::CreateInstance(outer, m_entry->GetObjectClassID(), IID_IUnknown,
                                                           reinterpret_cast<void**>(object.Receive()));
   if (FAILED(hr)) return hr;
   tSmartPtr<IPackageNodePersist> persist;

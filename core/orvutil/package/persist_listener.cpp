@@ -42,7 +42,7 @@ namespace {
 
 // The viewer class a module registers for the entry's class, else for its category.
 GUID ViewerClassFor(IPackageEntry* entry) {
-  GUID const* keys[] = {&entry->GetClassID(), &entry->GetCategoryID()};
+  GUID const* keys[] = {&entry->GetObjectClassID(), &entry->GetObjectCategoryID()};
   for (GUID const* key : keys) {
     if (IsEqualGUID(*key, GUID_NULL)) continue;
     for (unsigned i = 0; i < GetModuleCount(); ++i) {

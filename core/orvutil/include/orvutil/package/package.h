@@ -43,10 +43,10 @@ struct IPackageEntry : public IUnknown {
   virtual void SetSavedData(ISavedData* data) = 0;
   virtual tstring GetName() = 0;
   virtual void SetName(wchar_t const* name) = 0;
-  virtual GUID const& GetClassID() = 0;
-  virtual void SetClassID(GUID const& id) = 0;
-  virtual GUID const& GetCategoryID() = 0;
-  virtual void SetCategoryID(GUID const& id) = 0;
+  virtual GUID const& GetObjectClassID() = 0;
+  virtual void SetObjectClassID(GUID const& id) = 0;
+  virtual GUID const& GetObjectCategoryID() = 0;
+  virtual void SetObjectCategoryID(GUID const& id) = 0;
   virtual GUID const& GetInstanceID() = 0;
   virtual void SetInstanceID(GUID const& id) = 0;
   virtual unsigned __int64 GetValue64() = 0;

@@ -34,7 +34,7 @@ struct IProxyPersistListener : public IPersistListener {
   virtual void SetListener(IPersistListener* target) = 0;
 };
 
-struct IPackageNodePersist : public IUnknown {
+struct ORV_API IPackageNodePersist : public IUnknown {
   // Fails without an entry at the node or while a load is outstanding.
   virtual bool Load(PackageNode node) = 0;
   // Saves the object as a new last child of `parent` (a node or a package's top level); an empty
