@@ -5,3 +5,4 @@
 #include "orvutil/package/package.h"
 #include "orvutil/package/manager.h"
 #include "orvutil/package/persist.h"
+#include "orvutil/package/format.h"
