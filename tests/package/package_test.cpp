@@ -258,3 +258,46 @@ TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
+  auto note = NewNote();
+  note->text = "inside";
+  note->SetName(L"n");
+  tSmartPtr<Orv::ITree> notPersistent;
+  Orv::CreateTree(notPersistent.Receive());
+  Orv::CDict dict;
+  Orv::CValue *object, *other, *none;
+  Orv::CValue::CreateObject(static_cast<Orv::IPackageNodePersist*>(note.Get()), &object);
+  Orv::CValue::CreateObject(notPersistent, &other);
+  Orv::CValue::CreateObject(nullptr, &none);
+  dict.SetValue(L"note", object);
+  dict.SetValue(L"tree", other);
+  dict.SetValue(L"none", none);
+  dict.SetInt(dict.GetAtom(L"n", false), 3);
+  for (Orv::CValue* v : {object, other, none}) v->Release();
+  const GUID id = {0x11, 2, 3, {4}};
+  PackageNode node = Orv::SaveDict(PackageNode(package.Get()), id, dict, false);
+  ASSERT_FALSE(!node);
+  EXPECT_EQ(2u, package->GetNodeCount());  // the note was placed in the package first
+  EXPECT_TRUE(IsEqualGUID(Orv::GetCategoryDict(), node.GetEntry()->GetObjectCategoryID()));
+  Orv::CDict back;
+  ASSERT_TRUE(Orv::LoadDict(node, back));
+  EXPECT_EQ(nullptr, back.GetValue(L"tree", false));  // could not persist itself: left out
+  EXPECT_EQ(nullptr, back.GetValue(L"none", false)->AsObject());
+  IUnknown* loaded = back.GetValue(L"note", false)->AsObject();
+  ASSERT_NE(nullptr, loaded);
+  EXPECT_TRUE(Orv::IPackageNodePersist::Wait(loaded));
+  tSmartPtr<Orv::IPackageNodePersist> persist;
+  loaded->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
+  EXPECT_EQ("inside", static_cast<CNote*>(persist.Get())->text);
+  // Without the note's node the reference cannot be resolved, and nothing is stored.
+  package->RemoveNode(package->FindNode(L"n", GUID_NULL, GUID_NULL));
+  Orv::CDict target;
+  EXPECT_FALSE(Orv::LoadDict(node, target));
+  EXPECT_EQ(0u, target.GetCount());
+  EXPECT_TRUE(!Orv::SaveDict(PackageNode(), id, dict, false));
+}
+
+}  // namespace

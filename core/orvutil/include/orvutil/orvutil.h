@@ -12,3 +12,4 @@
 #include "orvutil/tree.h"
 #include "orvutil/values.h"
 #include "orvutil/package.h"
+#include "orvutil/diag/log.h"

@@ -6,3 +6,4 @@
 #include "orvutil/package/manager.h"
 #include "orvutil/package/persist.h"
 #include "orvutil/package/format.h"
+#include "orvutil/package/dict_node.h"

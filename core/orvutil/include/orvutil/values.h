@@ -2,3 +2,4 @@
 #pragma once
 
 #include "orvutil/values/value.h"
+#include "orvutil/values/dict.h"
