@@ -80,6 +80,7 @@ ORV_BENCHMARK(PackageFormat) {
         tSmartPtr<Orv::IDataReader> reader;
         tSmartPtr<Orv::IPackage> loaded;
         Orv::CreateDataFile(path.c_str(), false, file.Receive());
+        file->Map();  // payloads then read from the view
         Orv::CreateDataReader(file, 0, reader.Receive());
         Orv::LoadPackage(reader, loaded.Receive());
         for (Orv::PackageNode n = loaded->GetFirstNode(); !!n; n = n->GetNextSibling())

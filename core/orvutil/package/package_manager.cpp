@@ -150,7 +150,8 @@ bool CPackageManager::GetPackage(wchar_t const* path, GUID const& id, IPackage**
   tSmartPtr<IDataFile> data;
   tSmartPtr<IDataReader> reader;
   tSmartPtr<IPackage> package;
-  if (!CreateDataFile(file.c_str(), false, data.Receive()) || !CreateDataReader(data, 0, reader.Receive()) ||
+  // Mapped, so that the payloads load from the view rather than each through a file handle of its own.
+  if (!CreateDataFile(file.c_str(), false, data.Receive()) || !data->Map() || !CreateDataReader(data, 0, reader.Receive()) ||
       !LoadPackage(reader, package.Receive()))
     return false;
   package->SetPath(file.c_str());
