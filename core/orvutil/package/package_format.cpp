@@ -345,11 +345,16 @@ tstring SiblingTempFile(wchar_t const* path) {
   return tstring(name);
 }
 
+// The stream is made in memory and written with one call: one write per payload would cost a
+// system call each.
 bool SaveInto(IPackage* package, wchar_t const* path) {
+  tSmartPtr<IDataVector> stream;
+  tSmartPtr<IDataWriter> memory;
   tSmartPtr<IDataFile> file;
   tSmartPtr<IDataWriter> writer;
-  return CreateDataFile(path, false, file.Receive()) && CreateDataWriter(file, ~0u, writer.Receive()) &&
-         SavePackage(writer, package);
+  return CreateDataWriter(stream.Receive(), memory.Receive()) && SavePackage(memory, package) &&
+         CreateDataFile(path, false, file.Receive()) && CreateDataWriter(file, ~0u, writer.Receive()) &&
+         writer->Write(stream->GetPointer(), stream->GetSize());
 }
 
 }  // namespace
