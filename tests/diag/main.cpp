@@ -3,6 +3,8 @@
 
 #include "orvutil/com.h"
 
+ORV_DEFINE_MODULE(Orv::CModule)
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   Orv::CWinMainInit init(0);

@@ -2,16 +2,9 @@
 #include <olectl.h>
 
 #include "orvutil/com.h"
+#include "orvutil/values/dict.h"
 
 namespace Orv {
-
-namespace {
-
-// The category of option dictionaries (no creator of its own).
-constexpr GUID kCategoryOptionsDictionary = {
-    0x1ae9073c, 0x5fa6, 0x450f, {0x99, 0x82, 0x1c, 0x8e, 0x87, 0xa7, 0xba, 0x91}};
-
-}  // namespace
 
 CModule& GetOrvutilModule() {
   // Created by the first static record, before DllMain runs: the instance comes from the image itself.
@@ -26,8 +19,8 @@ CModule& GetThisModule() {
 
 namespace {
 
-StaticModuleCategoryInfo s_optionsDictionary(GetOrvutilModule(), kCategoryOptionsDictionary, L"Options Dictionary",
-                                             nullptr);
+// The category of option dictionaries (no creator of its own).
+StaticModuleCategoryInfo s_optionsDictionary(GetOrvutilModule(), GetCategoryDict(), L"Options Dictionary", nullptr);
 
 }  // namespace
 

@@ -9,3 +9,7 @@
 #include "orvutil/system.h"
 #include "orvutil/ui.h"
 #include "orvutil/data.h"
+#include "orvutil/tree.h"
+#include "orvutil/values.h"
+#include "orvutil/package.h"
+#include "orvutil/diag/log.h"

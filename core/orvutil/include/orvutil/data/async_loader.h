@@ -42,3 +42,22 @@ struct IAsyncDataLoader : public IUnknown {
 
 ORV_CLASS_GUID(Orv::IAsyncDataListener, 0x46a3f483, 0xd57f, 0x43fc, 0x88, 0x14, 0x5c, 0x09, 0x89, 0x2e, 0xde, 0x4f)
 ORV_CLASS_GUID(Orv::IAsyncDataLoader, 0x023a5779, 0x8a99, 0x493f, 0xab, 0x75, 0xef, 0x00, 0xaa, 0x1d, 0x7b, 0x9f)
+
+namespace Orv {
+
+// A listener that forwards to another one while it holds it, so that an owner can detach itself
+// (SetListener(nullptr)) while work is still queued.
+struct IProxyAsyncDataListener : public IAsyncDataListener {
+  virtual void SetListener(IAsyncDataListener* target) = 0;
+};
+
+// A new, empty loader.
+ORV_API bool CreateAsyncDataLoader(IAsyncDataLoader** out);
+// The process-wide loader (no new reference), made on first use and released at the library's
+// shut-down; null once shut-down has begun.
+ORV_API IAsyncDataLoader* GetGlobalAsyncDataLoader();
+ORV_API bool CreateProxyAsyncDataListener(IAsyncDataListener* target, IProxyAsyncDataListener** out);
+
+}  // namespace Orv
+
+ORV_CLASS_GUID(Orv::IProxyAsyncDataListener, 0x6e0d6b53, 0x1c55, 0x4f0e, 0x9a, 0x57, 0x6c, 0x2b, 0x53, 0x0e, 0x7d, 0x21)

@@ -1,0 +1,303 @@
+// Packages built in memory: entries and their listeners, nested nodes and their navigation, GUID
+// records, the live list, and objects saved under nodes and loaded back, at once and in the
+// background.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orvutil/orvutil.h"
+
+namespace PackageTests {
+
+using Orv::PackageNode;
+using Orv::tSmartPtr;
+
+// A persistent object whose payload is a text; it can be told to fail either hook.
+class CNote : public Orv::CPackagePersistAsyncHelper {
+ public:
+  std::string text;
+  bool failSave = false, failLoad = false;
+
+ protected:
+  bool InternalLoad(Orv::IDataReader* reader, PackageNode) override {
+    const unsigned char* p = reader->Read(reader->GetSize());
+    if (failLoad || !p) return false;
+    text.assign(reinterpret_cast<const char*>(p), reader->GetSize());
+    return true;
+  }
+  bool InternalSave(Orv::IDataWriter* writer, PackageNode) override {
+    return !failSave && writer->Write(text.data(), static_cast<unsigned>(text.size()));
+  }
+};
+
+// Records the order in which entry listeners hear a change.
+struct CEntryWatch : Orv::IPackageEntryListener {
+  CEntryWatch(std::vector<int>* order, int id) : order(order), id(id) {}
+  std::vector<int>* order;
+  int id;
+  void OnEntryChanged(Orv::IPackageEntry*) override { order->push_back(id); }
+};
+
+class CLoadWatch : public Orv::CComBase, public Orv::IPersistListener {
+ public:
+  ORV_INTERFACES(Orv::IPersistListener)
+  int finished = 0, cancelled = 0;
+  void OnLoadFinished(Orv::IPackageNodePersist*) override { ++finished; }
+  void OnLoadCancelled(Orv::IPackageNodePersist*) override { ++cancelled; }
+};
+
+}  // namespace PackageTests
+
+ORV_CLASS_GUID(PackageTests::CNote, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x20, 0x01)
+ORV_CLASS_GUID(PackageTests::CLoadWatch, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x20, 0x02)
+
+namespace {
+
+using namespace PackageTests;
+
+const GUID kNoteCategory = {0x7a11b1c0, 0x55e2, 0x4d8a, {0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x20, 0x03}};
+Orv::StaticModuleClassInfo g_noteClass(Orv::GetThisModule(), __uuidof(CNote), kNoteCategory, IID_IUnknown, L"Note",
+                                       Orv::CComObject<CNote>::CreateInstance);
+
+// A new object held through the interface its class counts with.
+template <class T, class I = T>
+tSmartPtr<T, I> New() {
+  T* object = nullptr;
+  Orv::CComObject<T>::CreateObject(nullptr, &object);
+  tSmartPtr<T, I> held(object);
+  static_cast<I*>(object)->Release();
+  return held;
+}
+auto NewNote() { return New<CNote, Orv::IPackageNodePersist>(); }
+
+tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name, GUID const& instance = GUID_NULL) {
+  tSmartPtr<Orv::IPackageEntry> entry;
+  Orv::CreatePackageEntry(name, __uuidof(CNote), kNoteCategory, instance, nullptr, entry.Receive());
+  return entry;
+}
+
+tSmartPtr<Orv::IPackage> NewPackage() {
+  tSmartPtr<Orv::IPackage> package;
+  Orv::CreatePackage(package.Receive());
+  return package;
+}
+
+TEST(PackageEntry, NamesGuidsCloningAndListeners) {
+  tSmartPtr<Orv::IPackageEntry> unnamed = Entry(nullptr);
+  EXPECT_NE(0, memcmp(&GUID_NULL, &unnamed->GetInstanceID(), sizeof(GUID)));
+  EXPECT_EQ(Orv::StringFromGUID(unnamed->GetInstanceID()), unnamed->GetName());
+  tSmartPtr<Orv::IData> bytes;
+  Orv::CreateDataInStaticMem(reinterpret_cast<const unsigned char*>("abcd"), 4, bytes.Receive());
+  unnamed->SetValue64(0x123456789ULL);
+  unnamed->SetValue32(77);
+  unnamed->SetInlineData(bytes);
+  tSmartPtr<Orv::IPackageEntry> copy;
+  ASSERT_TRUE(unnamed->Clone(copy.Receive()));
+  EXPECT_TRUE(IsEqualGUID(unnamed->GetInstanceID(), copy->GetInstanceID()));
+  EXPECT_EQ(unnamed->GetName(), copy->GetName());
+  EXPECT_EQ(0x123456789ULL, copy->GetValue64());
+  EXPECT_EQ(77u, copy->GetValue32());
+  EXPECT_EQ(bytes.Get(), copy->GetInlineData());
+  // Every setter tells each listener once, the most recently added first.
+  std::vector<int> order;
+  CEntryWatch a{&order, 1}, b{&order, 2};
+  copy->AddListener(&a);
+  copy->AddListener(&b);
+  copy->AddListener(&a);
+  copy->SetName(L"n");
+  copy->SetObjectClassID(GUID_NULL);
+  copy->SetValue32(1);
+  copy->SetSavedData(nullptr);
+  EXPECT_EQ((std::vector<int>{2, 1, 2, 1, 2, 1, 2, 1}), order);
+  copy->RemoveListener(&b);
+  copy->SetName(L"m");
+  EXPECT_EQ(1, order.back());
+  EXPECT_EQ(9u, order.size());
+}
+
+TEST(Package, NestedNodesNavigateAndAreFound) {
+  tSmartPtr<Orv::IPackage> package = NewPackage();
+  PackageNode top(package.Get());
+  ASSERT_TRUE(top.IsTopLevel());
+  PackageNode a = top.AddChild(Entry(L"a"));
+  PackageNode b = top.AddChild(Entry(L"b"));
+  PackageNode a1 = a.AddChild(Entry(L"a1"));
+  PackageNode a2 = a.AddChild(Entry(L"a2"));
+  PackageNode a21 = a2.AddChild(Entry(L"a21"));
+  ASSERT_FALSE(!a21);
+  EXPECT_EQ(5u, package->GetNodeCount());
+  EXPECT_TRUE(package->GetFirstNode() == a);
+  EXPECT_TRUE(a->GetFirstChild() == a1);
+  EXPECT_TRUE(a1->GetNextSibling() == a2);
+  EXPECT_TRUE(a->GetNextSibling() == b);
+  EXPECT_TRUE(a21->GetParent() == a2);
+  EXPECT_TRUE(a->GetParent().IsTopLevel());
+  EXPECT_TRUE(!b->GetFirstChild());
+  EXPECT_TRUE(!a2->GetNextSibling());
+  EXPECT_TRUE(package->FindNode(L"a21", GUID_NULL, GUID_NULL) == a21);
+  EXPECT_TRUE(package->FindNode(L"a1", __uuidof(CNote), kNoteCategory) == a1);
+  EXPECT_TRUE(!package->FindNode(L"a1", kNoteCategory, GUID_NULL));
+  EXPECT_TRUE(package->FindNodeByID(a2.GetEntry()->GetInstanceID()) == a2);
+  EXPECT_TRUE(!package->FindNodeByID(kNoteCategory));
+  // Two handles of one node compare equal whatever package they were made with.
+  EXPECT_TRUE(PackageNode(a2.GetNode(), nullptr) == a2);
+  // Removing a node takes its subtree with it.
+  EXPECT_TRUE(package->RemoveNode(a2));
+  EXPECT_EQ(3u, package->GetNodeCount());
+  EXPECT_EQ(nullptr, a21->GetPackage());
+  EXPECT_TRUE(!a1->GetNextSibling());
+}
+
+TEST(Package, GuidRecordsNamesAndTheLiveList) {
+  tSmartPtr<Orv::IPackage> package = NewPackage();
+  package->SetPath(L"C:\\data\\things.pak");
+  EXPECT_EQ(Orv::tstring(L"things.pak"), package->GetName());
+  package->SetName(L"Things");
+  EXPECT_EQ(Orv::tstring(L"Things"), package->GetName());
+  Orv::IPackage::GuidInfo info{kNoteCategory, GUID_NULL, Orv::IPackage::GuidInfo::eCategory, L"Note category"};
+  EXPECT_TRUE(package->AddGuidInfo(info));
+  info.name = L"other";
+  EXPECT_FALSE(package->AddGuidInfo(info));
+  Orv::IPackage::GuidInfo found;
+  ASSERT_TRUE(package->FindGuidInfo(kNoteCategory, &found));
+  EXPECT_EQ(Orv::tstring(L"Note category"), found.name);
+  EXPECT_TRUE(package->GetGuidInfo(0, &found));
+  EXPECT_FALSE(package->GetGuidInfo(1, &found));
+  EXPECT_TRUE(package->RemoveGuidInfo(kNoteCategory));
+  EXPECT_FALSE(package->RemoveGuidInfo(kNoteCategory));
+  EXPECT_EQ(0u, package->GetGuidInfoCount());
+  // Live from creation to the last release.
+  auto isLive = [](Orv::IPackage* p) {
+    Orv::tSmartPtrVector<Orv::IPackage> live;
+    Orv::GetLivePackages(live);
+    for (unsigned i = 0; i < live.Count(); ++i)
+      if (live[i].Get() == p) return true;
+    return false;
+  };
+  Orv::IPackage* raw = package;
+  EXPECT_TRUE(isLive(raw));
+  package = nullptr;
+  EXPECT_FALSE(isLive(raw));
+}
+
+class Persist : public testing::Test {
+ protected:
+  tSmartPtr<Orv::IPackage> package = NewPackage();
+  // A note saved at the top level, with its payload compressed and not loaded.
+  PackageNode SaveNote(const std::string& text) {
+    auto note = NewNote();
+    note->text = text;
+    note->SetName(L"note");
+    PackageNode node = note->Save(PackageNode(package.Get()));
+    Orv::ISavedData* saved = node.GetEntry() ? node.GetEntry()->GetSavedData() : nullptr;
+    if (saved) {
+      tSmartPtr<Orv::ISavedData> compressed;
+      Orv::CreateLoadedDataFromMemory(saved->Load(), true, compressed.Receive());
+      compressed->Unload();
+      node.GetEntry()->SetSavedData(compressed);
+    }
+    return node;
+  }
+};
+
+TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainThread) {
+  PackageNode node = SaveNote(std::string(30000, 'q') + "end");
+  ASSERT_FALSE(!node);
+  EXPECT_TRUE(IsEqualGUID(__uuidof(CNote), node.GetEntry()->GetObjectClassID()));
+  EXPECT_EQ(Orv::tstring(L"note"), node.GetEntry()->GetName());
+  // On a worker the load is complete when it returns.
+  auto onWorker = NewNote();
+  bool loaded = false;
+  std::thread([&] { loaded = onWorker->Load(node); }).join();
+  EXPECT_TRUE(loaded);
+  EXPECT_EQ(std::string(30000, 'q') + "end", onWorker->text);
+  // On the main thread it returns at once; listeners added meanwhile hear once.
+  auto onMain = NewNote();
+  auto watch = New<CLoadWatch>();
+  onMain->AddListener(watch);  // no load outstanding: ignored
+  ASSERT_TRUE(onMain->Load(node));
+  EXPECT_FALSE(onMain->IsLoaded());
+  EXPECT_FALSE(onMain->Load(node));  // one load at a time
+  onMain->AddListener(watch);
+  onMain->AddListener(watch);
+  EXPECT_TRUE(onMain->Wait());
+  EXPECT_TRUE(onMain->IsLoaded());
+  EXPECT_EQ(1, watch->finished);
+  EXPECT_EQ(onWorker->text, onMain->text);
+  EXPECT_TRUE(IsEqualGUID(node.GetEntry()->GetInstanceID(), onMain->GetInstanceID()));
+  EXPECT_TRUE(onMain->GetOriginalNode() == node);
+  // The node is a class factory for the object it stores.
+  tSmartPtr<IClassFactory> factory;
+  ASSERT_EQ(S_OK, node->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(factory.Receive())));
+  tSmartPtr<Orv::IPackageNodePersist> made;
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(Orv::IPackageNodePersist),
+                                          reinterpret_cast<void**>(made.Receive())));
+  EXPECT_TRUE(Orv::IPackageNodePersist::Wait(made));
+  EXPECT_EQ(onMain->text, static_cast<CNote*>(made.Get())->text);
+}
+
+TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
+  auto note = NewNote();
+  EXPECT_TRUE(!note->Save(PackageNode()));  // no parent
+  note->failSave = true;
+  EXPECT_TRUE(!note->Save(PackageNode(package.Get())));
+  EXPECT_EQ(0u, package->GetNodeCount());
+  PackageNode node = SaveNote("payload");
+  auto reader = NewNote();
+  reader->failLoad = true;
+  auto watch = New<CLoadWatch>();
+  ASSERT_TRUE(reader->Load(node));
+  reader->AddListener(watch);
+  reader->Wait();
+  EXPECT_EQ(0, watch->finished);
+  EXPECT_EQ(1, watch->cancelled);
+  EXPECT_TRUE(reader->IsLoaded());  // the attempt is over
+  EXPECT_FALSE(reader->Load(PackageNode(package.Get())));  // a package's top level has no entry
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
+  auto note = NewNote();
+  note->text = "inside";
+  note->SetName(L"n");
+  tSmartPtr<Orv::ITree> notPersistent;
+  Orv::CreateTree(notPersistent.Receive());
+  Orv::CDict dict;
+  Orv::CValue *object, *other, *none;
+  Orv::CValue::CreateObject(static_cast<Orv::IPackageNodePersist*>(note.Get()), &object);
+  Orv::CValue::CreateObject(notPersistent, &other);
+  Orv::CValue::CreateObject(nullptr, &none);
+  dict.SetValue(L"note", object);
+  dict.SetValue(L"tree", other);
+  dict.SetValue(L"none", none);
+  dict.SetInt(dict.GetAtom(L"n", false), 3);
+  for (Orv::CValue* v : {object, other, none}) v->Release();
+  const GUID id = {0x11, 2, 3, {4}};
+  PackageNode node = Orv::SaveDict(PackageNode(package.Get()), id, dict, false);
+  ASSERT_FALSE(!node);
+  EXPECT_EQ(2u, package->GetNodeCount());  // the note was placed in the package first
+  EXPECT_TRUE(IsEqualGUID(Orv::GetCategoryDict(), node.GetEntry()->GetObjectCategoryID()));
+  Orv::CDict back;
+  ASSERT_TRUE(Orv::LoadDict(node, back));
+  EXPECT_EQ(nullptr, back.GetValue(L"tree", false));  // could not persist itself: left out
+  EXPECT_EQ(nullptr, back.GetValue(L"none", false)->AsObject());
+  IUnknown* loaded = back.GetValue(L"note", false)->AsObject();
+  ASSERT_NE(nullptr, loaded);
+  EXPECT_TRUE(Orv::IPackageNodePersist::Wait(loaded));
+  tSmartPtr<Orv::IPackageNodePersist> persist;
+  loaded->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
+  EXPECT_EQ("inside", static_cast<CNote*>(persist.Get())->text);
+  // Without the note's node the reference cannot be resolved, and nothing is stored.
+  package->RemoveNode(package->FindNode(L"n", GUID_NULL, GUID_NULL));
+  Orv::CDict target;
+  EXPECT_FALSE(Orv::LoadDict(node, target));
+  EXPECT_EQ(0u, target.GetCount());
+  EXPECT_TRUE(!Orv::SaveDict(PackageNode(), id, dict, false));
+}
+
+}  // namespace

@@ -1,0 +1,12 @@
+// The value tests run with the library started, so pools and lazy texts take their locks.
+#include <gtest/gtest.h>
+
+#include "orvutil/orvutil.h"
+
+ORV_DEFINE_MODULE(Orv::CModule)
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  Orv::CWinMainInit init(0);
+  return RUN_ALL_TESTS();
+}

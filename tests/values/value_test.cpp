@@ -1,0 +1,276 @@
+// CValue: conversions against the C runtime's own parsing and formatting, shared values, accessors
+// on values of other types, ownership of payloads, and use from several threads.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cwchar>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orvutil/orvutil.h"
+#include "orvutil/values.h"
+
+namespace {
+
+using Orv::CValue;
+
+// Owns one reference of a value.
+struct Held {
+  CValue* value = nullptr;
+  Held() = default;
+  Held(const Held&) = delete;
+  ~Held() {
+    if (value) value->Release();
+  }
+  CValue** operator&() { return &value; }
+  CValue* operator->() const { return value; }
+};
+
+std::wstring Printf(const wchar_t* format, double value) {
+  wchar_t text[256];
+  _snwprintf_s(text, 256, _TRUNCATE, format, value);
+  return text;
+}
+
+// The converted value as "<type>:<text>", or "fail".
+std::wstring Converted(CValue* from, CValue::EType to) {
+  Held result;
+  if (!from->Convert(to, &result)) return result.value ? L"fail but set" : L"fail";
+  Held text;
+  if (to == CValue::eString) return L"s:" + std::wstring(result->AsString());
+  if (!result->Convert(CValue::eString, &text)) return L"no text";
+  return std::to_wstring(result->GetType()) + L":" + text->AsString();
+}
+
+TEST(ValueConvert, EveryPairFollowsTheRuntimesParsingAndFormatting) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double kDoubles[] = {0.0, -0.0, 2.5, -1e-7, 1e300, -2.9, 123456789.0, nan, HUGE_VAL};
+  for (double d : kDoubles) {
+    Held value;
+    ASSERT_TRUE(CValue::CreateDouble(d, &value));
+    SCOPED_TRACE(Printf(L"%g", d).c_str());
+    if (d == 0.0) d = 0.0;  // zeros share one value, the positive one
+    EXPECT_EQ(L"s:" + Printf(L"%g", d), Converted(value.value, CValue::eString));
+    bool fits = !(std::isfinite(d) && std::fabs(d) > 3.4e38);
+    EXPECT_EQ(fits ? L"5:" + Printf(L"%g", static_cast<float>(d)) : L"fail", Converted(value.value, CValue::eFloat));
+    int truncated = std::isfinite(d) && std::fabs(d) < 2147483648.0 ? static_cast<int>(d) : INT_MIN;
+    EXPECT_EQ(L"6:" + std::to_wstring(truncated), Converted(value.value, CValue::eInt));
+    EXPECT_EQ(d != 0.0 ? L"3:true" : L"3:false", Converted(value.value, CValue::eBool));
+    EXPECT_EQ(L"fail", Converted(value.value, CValue::eGuid));
+  }
+  // Texts parse when the whole text is a number that does not overflow, as wcstod and wcstol read it.
+  const wchar_t* kTexts[] = {L"12", L" 7", L"7x", L"-0", L"1e300", L"1e999", L"99999999999", L"0x10", L"", L"2.5",
+                             L"abc"};
+  for (const wchar_t* text : kTexts) {
+    Held value;
+    ASSERT_TRUE(CValue::CreateString(text, &value));
+    SCOPED_TRACE(text);
+    wchar_t* end;
+    errno = 0;
+    double d = wcstod(text, &end) + 0.0;  // -0 becomes the shared zero
+    bool parsesDouble = end != text && !*end && errno != ERANGE;
+    EXPECT_EQ(parsesDouble ? L"4:" + Printf(L"%g", d) : L"fail", Converted(value.value, CValue::eDouble));
+    errno = 0;
+    long n = wcstol(text, &end, 10);
+    bool parsesInt = end != text && !*end && errno != ERANGE;
+    EXPECT_EQ(parsesInt ? L"6:" + std::to_wstring(n) : L"fail", Converted(value.value, CValue::eInt));
+  }
+  struct Case {
+    const wchar_t* text;
+    CValue::EType to;
+    const wchar_t* expected;
+  };
+  const Case kCases[] = {
+      {L"YES", CValue::eBool, L"3:true"},     {L"No", CValue::eBool, L"3:false"},   {L"", CValue::eBool, L"3:false"},
+      {L"0", CValue::eBool, L"3:false"},      {L"1", CValue::eBool, L"3:true"},     {L"yess", CValue::eBool, L"fail"},
+      {L"1e300", CValue::eFloat, L"fail"},    {L"{00000000-0000-0000-0000-000000000001}", CValue::eGuid,
+                                               L"14:{00000000-0000-0000-0000-000000000001}"},
+      {L"CLSID", CValue::eGuid, L"fail"},     {L"12", CValue::ePoint, L"fail"},     {L"12", CValue::eAtom, L"fail"},
+  };
+  for (const Case& c : kCases) {
+    Held value;
+    ASSERT_TRUE(CValue::CreateString(c.text, &value));
+    EXPECT_EQ(c.expected, Converted(value.value, c.to)) << c.text << " to " << c.to;
+  }
+}
+
+TEST(ValueConvert, OtherTypesConvertByTheirOwnRules) {
+  Orv::CAtomizer atomizer;
+  Held atom, yes, integer, point, rect, guid, object, pointer, nothing, vector, data, stringValue;
+  CValue::CreateAtom(atomizer.GetAtom(L"name"), &atomizer, &atom);
+  CValue::CreateBool(true, &yes);
+  CValue::CreateInt(-7, &integer);
+  CValue::CreatePoint(Orv::tPoint<int>(1, -2), &point);
+  CValue::CreateRect(Orv::tRect<int>(1, 2, 3, 4), &rect);
+  CValue::CreateGuid(GUID{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}, &guid);
+  CValue::CreateObject(nullptr, &object);
+  CValue::CreatePointer(&atomizer, &pointer);
+  CValue::CreateNothing(&nothing);
+  CValue::CreateIntVector(&vector);
+  CValue::CreateData(nullptr, &data);
+  CValue::CreateString(L"x", &stringValue);
+  struct Case {
+    CValue* from;
+    CValue::EType to;
+    const wchar_t* expected;
+  };
+  const Case kCases[] = {
+      {atom.value, CValue::eString, L"s:name"},    {atom.value, CValue::eInt, L"fail"},
+      {yes.value, CValue::eString, L"s:true"},     {yes.value, CValue::eDouble, L"4:1"},
+      {yes.value, CValue::eInt, L"6:1"},           {yes.value, CValue::eFloat, L"5:1"},
+      {integer.value, CValue::eString, L"s:-7"},   {integer.value, CValue::eFloat, L"5:-7"},
+      {integer.value, CValue::eBool, L"3:true"},   {point.value, CValue::eString, L"s:(1,-2)"},
+      {rect.value, CValue::eString, L"s:(1,2,3,4)"},
+      {guid.value, CValue::eString, L"s:{00000001-0002-0003-0405-060708090A0B}"},
+      {object.value, CValue::eBool, L"3:false"},   {object.value, CValue::eString, L"fail"},
+      {pointer.value, CValue::eString, L"fail"},   {nothing.value, CValue::eString, L"fail"},
+      {vector.value, CValue::eString, L"fail"},    {data.value, CValue::eBool, L"fail"},
+      {stringValue.value, CValue::eAtom, L"fail"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(c.expected, Converted(c.from, c.to)) << c.from->GetType() << " to " << c.to;
+  // The same base type hands out the value itself.
+  Held same;
+  ASSERT_TRUE(integer->Convert(CValue::eInt, &same));
+  EXPECT_EQ(integer.value, same.value);
+  EXPECT_FALSE(integer->Convert(CValue::eInt, nullptr));
+}
+
+TEST(ValueShared, SmallValuesAreSharedAndOthersFresh) {
+  struct Case {
+    const char* what;
+    bool (*create)(CValue**);
+    bool shared;
+  };
+  const Case kCases[] = {
+      {"Int -100", [](CValue** o) { return CValue::CreateInt(-100, o); }, true},
+      {"Int 200", [](CValue** o) { return CValue::CreateInt(200, o); }, true},
+      {"Int -101", [](CValue** o) { return CValue::CreateInt(-101, o); }, false},
+      {"Int 201", [](CValue** o) { return CValue::CreateInt(201, o); }, false},
+      {"Double -0.0", [](CValue** o) { return CValue::CreateDouble(-0.0, o); }, true},
+      {"Double NaN", [](CValue** o) { return CValue::CreateDouble(std::nan(""), o); }, false},
+      {"Float 0", [](CValue** o) { return CValue::CreateFloat(-0.0f, o); }, true},
+      {"String null", [](CValue** o) { return CValue::CreateString(static_cast<const wchar_t*>(nullptr), o); }, true},
+      {"String empty tstring", [](CValue** o) { return CValue::CreateString(Orv::tstring(), o); }, true},
+      {"Data null", [](CValue** o) { return CValue::CreateData(nullptr, o); }, false},
+      {"Atom none", [](CValue** o) { return CValue::CreateAtom(~0u, nullptr, o); }, true},
+      {"Rect zero", [](CValue** o) { return CValue::CreateRect(Orv::tRect<int>(), o); }, true},
+      {"Guid null", [](CValue** o) { return CValue::CreateGuid(GUID_NULL, o); }, true},
+      {"Bool", [](CValue** o) { return CValue::CreateBool(false, o); }, true},
+  };
+  for (const Case& c : kCases) {
+    Held first, second;
+    ASSERT_TRUE(c.create(&first)) << c.what;
+    ASSERT_TRUE(c.create(&second)) << c.what;
+    EXPECT_EQ(c.shared, first->IsShared()) << c.what;
+    EXPECT_EQ(c.shared, first.value == second.value) << c.what;
+    EXPECT_EQ(c.shared, !first->SetExtendedType(1)) << c.what;
+  }
+  Held nan1, nan2, untouched;
+  CValue::CreateDouble(std::nan(""), &nan1);
+  CValue::CreateDouble(std::nan(""), &nan2);
+  EXPECT_FALSE(*nan1.value == *nan2.value);
+  EXPECT_TRUE(*nan1.value == *nan1.value);
+  EXPECT_FALSE(CValue::CreateStaticString(nullptr, &untouched));
+  EXPECT_FALSE(CValue::CreateResString(0, GetModuleHandleW(nullptr), &untouched));
+  EXPECT_FALSE(CValue::CreateResString(1, nullptr, &untouched));
+  EXPECT_EQ(nullptr, untouched.value);
+  EXPECT_FALSE(CValue::CreateInt(1, nullptr));
+}
+
+TEST(ValueCompare, EqualityFollowsEachTypesIdentity) {
+  int target = 0;
+  Held p1, p2, s1, s2, s3, v1, v2, e1, e2;
+  CValue::CreatePointer(&target, &p1);
+  CValue::CreatePointer(&target, &p2);
+  EXPECT_FALSE(*p1.value == *p2.value);
+  CValue::CreateString(L"Text", &s1);
+  CValue::CreateStaticString(L"Text", &s2);
+  CValue::CreateString(L"text", &s3);
+  EXPECT_TRUE(*s1.value == *s2.value);
+  EXPECT_FALSE(*s1.value == *s3.value);
+  CValue::CreateValueVector(&v1);
+  CValue::CreateValueVector(&v2);
+  v1->AsValueVector().PushBack(Orv::tSmartPtr<CValue>(s1.value));
+  v2->AsValueVector().PushBack(Orv::tSmartPtr<CValue>(s2.value));
+  EXPECT_FALSE(*v1.value == *v2.value);  // equal texts, different elements
+  v2->AsValueVector()[0] = s1.value;
+  EXPECT_TRUE(*v1.value == *v2.value);
+  // Extended types are not compared, and each new one is distinct.
+  unsigned long tag = CValue::CreateExtendedType();
+  EXPECT_NE(tag, CValue::CreateExtendedType());
+  CValue::CreateInt(1000, &e1);
+  CValue::CreateInt(1000, &e2);
+  ASSERT_TRUE(e1->SetExtendedType(tag));
+  ASSERT_TRUE(e1->SetExtendedType(2));
+  EXPECT_EQ(tag | 2, e1->GetExtendedType());
+  EXPECT_EQ(CValue::eInt, e1->GetType());
+  EXPECT_TRUE(*e1.value == *e2.value);
+  EXPECT_FALSE(e2->SetExtendedType(0x1000000));
+}
+
+TEST(ValueAccess, OtherTypesReadAsEmptyAndPayloadsAreOwned) {
+  Held text, number, vector;
+  CValue::CreateString(L"12", &text);
+  CValue::CreateInt(5000, &number);
+  CValue::CreateIntVector(&vector);
+  EXPECT_EQ(0, text->AsInt());
+  EXPECT_EQ(nullptr, number->AsString());
+  EXPECT_EQ(nullptr, number->AsObject());
+  EXPECT_TRUE(number->AsStringObj().empty());
+  number->AsIntVector().PushBack(1);
+  EXPECT_EQ(0u, number->AsIntVector().Count());  // a stand-in, not the payload
+  vector->AsIntVector().PushBack(1);
+  EXPECT_EQ(1u, vector->AsIntVector().Count());
+  // An Object value holds a reference on its object; a String value shares the caller's buffer.
+  Orv::tSmartPtr<Orv::ITree> object;
+  ASSERT_TRUE(Orv::CreateTree(object.Receive()));
+  ULONG alone = object->AddRef();
+  object->Release();
+  {
+    Held holder;
+    CValue::CreateObject(object, &holder);
+    EXPECT_EQ(alone + 1, object->AddRef());
+    object->Release();
+  }
+  EXPECT_EQ(alone, object->AddRef());
+  object->Release();
+  Held shared;
+  Orv::tstring buffer(L"shared text");
+  CValue::CreateString(buffer, &shared);
+  EXPECT_EQ(buffer.c_str(), shared->AsString());
+  EXPECT_EQ(buffer.c_str(), shared->AsStringObj().c_str());
+}
+
+// A string resource of a system module: the peer is LoadStringW itself.
+TEST(ValueThreads, ResourceTextLoadsOnceForFourThreads) {
+  HINSTANCE user32 = GetModuleHandleW(L"user32.dll");
+  ASSERT_NE(nullptr, user32);
+  unsigned id = 0;
+  const wchar_t* peer = nullptr;
+  for (unsigned candidate = 1; candidate < 4096 && !id; ++candidate) {
+    if (::LoadStringW(user32, candidate, reinterpret_cast<LPWSTR>(&peer), 0) > 0) id = candidate;
+  }
+  ASSERT_NE(0u, id);
+  std::wstring expected(peer, ::LoadStringW(user32, id, reinterpret_cast<LPWSTR>(&peer), 0));
+  Held value;
+  ASSERT_TRUE(CValue::CreateResString(id, user32, &value));
+  std::vector<std::wstring> seen(4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 2000; ++i) {
+        Held copy, number;
+        value->Convert(CValue::eString, &copy);
+        CValue::CreateInt(1000 + i, &number);
+        if (i % 2) seen[t] = copy->AsString();
+        else seen[t] = copy->AsStringObj().c_str();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const std::wstring& text : seen) EXPECT_EQ(expected, text);
+}
+
+}  // namespace
