@@ -84,6 +84,7 @@ StaticModuleClassInfo s_byteData(GetOrvutilModule(), __uuidof(CPackageByteData),
 StaticModuleClassInfo s_byteDataCreator(GetOrvutilModule(), __uuidof(CPackageByteDataCreator), GUID_NULL, GUID_NULL,
                                         L"Package Byte Data Creator",
                                         CComObject<CPackageByteDataCreator>::CreateInstance);
+StaticModuleCategoryInfo s_byteDataCategory(GetOrvutilModule(), kByteDataCategory, L"Package Byte Data", nullptr);
 StaticModuleObjectCreatorInfo s_bytes(GetOrvutilModule(), L"bytes", __uuidof(CPackageByteDataCreator),
                                       __uuidof(CPackageByteData));
 

@@ -93,7 +93,9 @@ bool CompilePackageText(tstring const& text, wchar_t const* directory, IPackage*
                         tObjVector<tstring> const* includeDirs, tObjVector<tstring>* errors) {
   if (!directory || !out) return false;
   tSmartPtr<IPackage> package;
-  if (!CreatePackage(package.Receive())) return false;
+  GUID id = GUID_NULL;
+  if (FAILED(CoCreateGuid(&id)) || !CreatePackage(package.Receive())) return false;
+  package->SetID(id);  // a compiled package is a new package
   tObjVector<Token> tokens;
   Token error;
   bool tokenized = TokenizePackageText(text, tokens, error);
