@@ -71,10 +71,12 @@ bool CPackageParser::EnterObject() {
 }
 
 // A ".dll" is a plug-in module; anything else a package. A path found beside the source text or on
-// the include directories is used as found, any other as written.
+// the include directories is used as found (made absolute), any other as written.
 bool CPackageParser::Import(tstring const& path) {
   tstring found = FindImportFile(path);
-  tstring const& file = found.empty() ? path : found;
+  wchar_t full[MAX_PATH];
+  DWORD n = found.empty() ? 0 : GetFullPathNameW(found.c_str(), MAX_PATH, full, nullptr);
+  tstring file = n > 0 && n < MAX_PATH ? tstring(full) : path;
   tstring extension = GetPathExtension(path.c_str());
   if (_wcsicmp(extension.c_str(), L"dll") == 0) {
     IComModules* modules = GetComModules();
