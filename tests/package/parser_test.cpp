@@ -185,7 +185,7 @@ TEST(PackageTokenizer, KindsSpellingsAndFailures) {
   } cases[] = {
       {L"", L"E", nullptr},
       {L"a;b,c/d", L"I:a I:b I:c I:d E", nullptr},
-      {L"a//b\nc # d\r e", L"I:a I:c I:e E", nullptr},
+      {L"a//b\nc # d\r e # a comment ends with the text", L"I:a I:c I:e E", nullptr},
       {L"1e5 .5 -x a.b my-name +7 1. nan inf _u", L"F:1e5 F:.5 B:-x B:a.b I:my-name N:+7 F:1. I:nan I:inf I:_u E", nullptr},
       {L"99999999999 2147483647 -2147483648 1e50 1e-50 1-2", L"B:99999999999 N:2147483647 N:-2147483648 B:1e50 B:1e-50 B:1-2 E", nullptr},
       {L"\"it's\" 'say \"hi\"' ''", L"S:it's S:say \"hi\" S: E", nullptr},
