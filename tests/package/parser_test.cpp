@@ -234,6 +234,8 @@ TEST(PackageParser, GrammarDrivesTheCreatorAndFillsThePackage) {
       {L"new probe { obj o { 'probe:missing' } }", nullptr},
       {L"new probe ('a' 'not-a-guid') {}", nullptr},
       {L"new probe ('a' '' 'x') {}", nullptr},
+      {L"new probe ('a' 'CLSID') {}", nullptr},
+      {L"new probe ('a' '{12345678-1234-1234-1234-123456789abcd}') {}", nullptr},
       {L"new probe { string fail { 'x' } }", nullptr},
       {L"new probe {} }", nullptr},
       {L"import 'x'", nullptr},

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -113,8 +114,23 @@ tstring StringFromGUID(GUID const& guid) {
   return tstring(buffer);
 }
 
+namespace {
+
+// "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" with hex digits: CLSIDFromString alone would also take a
+// ProgID registered on the machine.
+bool IsRegistryGuidText(wchar_t const* s) {
+  for (int i = 0; i < 38; ++i) {
+    wchar_t c = s[i];
+    bool ok = i == 0 ? c == L'{' : i == 37 ? c == L'}' : (i == 9 || i == 14 || i == 19 || i == 24) ? c == L'-' : iswxdigit(c) != 0;
+    if (!ok || !c) return false;
+  }
+  return s[38] == 0;
+}
+
+}  // namespace
+
 bool StringToGUID(wchar_t const* s, GUID& guid) {
-  if (s && *s && SUCCEEDED(CLSIDFromString(const_cast<wchar_t*>(s), &guid))) return true;
+  if (s && IsRegistryGuidText(s) && SUCCEEDED(CLSIDFromString(const_cast<wchar_t*>(s), &guid))) return true;
   memset(&guid, 0, sizeof guid);
   return false;
 }

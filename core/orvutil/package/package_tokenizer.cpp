@@ -148,6 +148,8 @@ class CTokenizer {
   }
 
   void Push(unsigned int kind, size_t start, size_t length) {
+    // Doubling: the vector's own growth is linear in steps, too slow for millions of tokens.
+    if (m_tokens.Count() == m_tokens.Capacity()) m_tokens.Reserve(m_tokens.Count() * 2 + 64);
     Token token;
     token.kind = kind;
     token.text = m_text;
