@@ -4,14 +4,17 @@
 
 namespace OrvTest {
 
-// Runs this executable with `arguments` and returns what it wrote to standard output.
 std::string RunSelf(wchar_t const* arguments, DWORD& exitCode) {
+  wchar_t path[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return RunProgram(path, arguments, exitCode);
+}
+
+std::string RunProgram(wchar_t const* path, wchar_t const* arguments, DWORD& exitCode) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "no pipe";
   ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  wchar_t path[MAX_PATH];
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring commandLine = std::wstring(L"\"") + path + L"\" " + arguments;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);

@@ -11,5 +11,7 @@ namespace OrvTest {
 // Runs this executable with `arguments` and returns what it wrote to standard output and standard
 // error, without carriage returns; `exitCode` receives its exit code.
 std::string RunSelf(wchar_t const* arguments, DWORD& exitCode);
+// The same for the program at `path`.
+std::string RunProgram(wchar_t const* path, wchar_t const* arguments, DWORD& exitCode);
 
 }  // namespace OrvTest

@@ -7,3 +7,5 @@
 #include "orvutil/package/persist.h"
 #include "orvutil/package/format.h"
 #include "orvutil/package/dict_node.h"
+#include "orvutil/package/parser.h"
+#include "orvutil/package/byte_data.h"

@@ -1,0 +1,390 @@
+// Package text: tokens, the grammar driven through a recording creator, error messages with their
+// positions, hostile text, imports of packages and plug-ins, and embedded byte data.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orvutil/orvutil.h"
+
+namespace ParserTests {
+
+using Orv::tSmartPtr;
+using Orv::tstring;
+
+// The object a probe creator makes: its payload is the log of what the creator was told.
+class CProbe : public Orv::CPackagePersistAsyncHelper {
+ public:
+  std::wstring log;
+
+ protected:
+  bool InternalLoad(Orv::IDataReader* reader, Orv::PackageNode) override {
+    unsigned n = reader->GetSize();
+    const unsigned char* p = reader->Read(n);
+    if (!p && n) return false;
+    log.assign(reinterpret_cast<const wchar_t*>(p), n / 2);
+    return true;
+  }
+  bool InternalSave(Orv::IDataWriter* writer, Orv::PackageNode) override {
+    return writer->Write(log.data(), static_cast<unsigned>(log.size() * 2));
+  }
+};
+
+// Logs every member as "type name=v,v;" and every child as "child{...};". A string member "fail"
+// fails Complete; an int member "extras" asks for that many extra objects.
+class CProbeCreator : public Orv::CComBase, public Orv::IObjectCreator {
+ public:
+  ORV_INTERFACES(Orv::IObjectCreator)
+  tSmartPtr<Orv::IObjectCreator> parent;
+  std::wstring log;
+  bool fail = false;
+  int extras = 0;
+  Orv::tSmartPtrVector<Orv::IPackageNodePersist> objects;
+
+  bool SetName(tstring const&) override { return true; }
+  bool Complete(Orv::IPackageParser*) override;
+  bool SetObjectValues(tstring const& member, IUnknown* const* values, unsigned count) override {
+    return Log(L"obj", member, count, [&](unsigned i) { return Name(values[i]); });
+  }
+  bool SetStringValues(tstring const& member, tstring const* values, unsigned count) override {
+    fail = fail || member == L"fail";
+    return Log(L"string", member, count, [&](unsigned i) { return values[i]; });
+  }
+  bool SetFloatValues(tstring const& member, float const* values, unsigned count) override {
+    return Log(L"float", member, count, [&](unsigned i) { return tstring(std::to_wstring(values[i]).c_str()); });
+  }
+  bool SetIntValues(tstring const& member, int const* values, unsigned count) override {
+    if (member == L"extras") extras = values[0];
+    return Log(L"int", member, count, [&](unsigned i) { return tstring(std::to_wstring(values[i]).c_str()); });
+  }
+  bool CreateChild(tstring const& className, Orv::IObjectCreator** out) override;
+  IUnknown* GetObject(unsigned index) override {
+    return index < objects.Count() && !parent ? objects[index].Get() : nullptr;
+  }
+
+ private:
+  static tstring Name(IUnknown* object) {
+    tSmartPtr<Orv::IPackageNodePersist> persist;
+    object->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
+    return persist->GetName();
+  }
+  template <class F>
+  bool Log(wchar_t const* type, tstring const& member, unsigned count, F value) {
+    log += std::wstring(type) + L" " + member.c_str() + L"=";
+    for (unsigned i = 0; i < count; ++i) log += std::wstring(i ? L"," : L"") + value(i).c_str();
+    log += L";";
+    return true;
+  }
+};
+
+}  // namespace ParserTests
+
+ORV_CLASS_GUID(ParserTests::CProbe, 0x5e0c7a10, 0x2b9d, 0x4f3e, 0x8a, 0x61, 0x11, 0x70, 0x3c, 0x2d, 0x90, 0x01)
+ORV_CLASS_GUID(ParserTests::CProbeCreator, 0x5e0c7a10, 0x2b9d, 0x4f3e, 0x8a, 0x61, 0x11, 0x70, 0x3c, 0x2d, 0x90, 0x02)
+
+namespace ParserTests {
+
+bool CProbeCreator::Complete(Orv::IPackageParser*) {
+  if (fail) return false;
+  for (int i = 0; i <= extras; ++i) {
+    CProbe* probe = nullptr;
+    Orv::CComObject<CProbe>::CreateObject(nullptr, &probe);
+    probe->log = i == 0 ? log : L"extra";
+    probe->SetName(i == 0 ? L"" : (L"x" + std::to_wstring(i)).c_str());
+    objects.PushBack(tSmartPtr<Orv::IPackageNodePersist>(probe));
+    static_cast<Orv::IPackageNodePersist*>(probe)->Release();
+  }
+  if (parent) static_cast<CProbeCreator*>(parent.Get())->log += L"child{" + log + L"};";
+  return true;
+}
+
+bool CProbeCreator::CreateChild(tstring const& className, Orv::IObjectCreator** out) {
+  if (className != L"probe") return false;
+  CProbeCreator* child = nullptr;
+  Orv::CComObject<CProbeCreator>::CreateObject(nullptr, &child);
+  child->parent = this;
+  *out = child;
+  return true;
+}
+
+namespace {
+
+Orv::StaticModuleClassInfo g_probe(Orv::GetThisModule(), __uuidof(CProbe), GUID_NULL, GUID_NULL, L"Probe",
+                                   Orv::CComObject<CProbe>::CreateInstance);
+Orv::StaticModuleClassInfo g_probeCreator(Orv::GetThisModule(), __uuidof(CProbeCreator), GUID_NULL, GUID_NULL,
+                                          L"Probe Creator", Orv::CComObject<CProbeCreator>::CreateInstance);
+Orv::StaticModuleObjectCreatorInfo g_probeName(Orv::GetThisModule(), L"probe", __uuidof(CProbeCreator),
+                                               __uuidof(CProbe));
+
+// A scratch folder of this test run.
+std::wstring Scratch() {
+  std::wstring dir = std::wstring(Orv::GetTempDirectory().c_str()) + L"\\orv_parser_test";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  return dir;
+}
+
+void PutFile(std::wstring const& path, std::string const& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+struct Compiled {
+  bool ok = false;
+  tSmartPtr<Orv::IPackage> package;
+  std::wstring errors;
+};
+
+Compiled Compile(std::wstring const& text, std::wstring const& dir = Scratch(),
+                 Orv::tObjVector<tstring> const* includes = nullptr) {
+  Compiled result;
+  Orv::tObjVector<tstring> errors;
+  result.ok = Orv::CompilePackageText(tstring(text.data(), static_cast<unsigned>(text.size())), dir.c_str(),
+                                      result.package.Receive(), includes, &errors);
+  for (unsigned i = 0; i < errors.Count(); ++i) result.errors += std::wstring(i ? L"\n" : L"") + std::wstring(errors[i].c_str(), errors[i].size());
+  return result;
+}
+
+// The package's nodes depth first as "name=payload", children in brackets.
+std::wstring Dump(Orv::PackageNode node) {
+  std::wstring out;
+  for (; !!node; node = node->GetNextSibling()) {
+    Orv::ISavedData* saved = node.GetEntry()->GetSavedData();
+    Orv::IData* data = saved ? saved->Load() : nullptr;
+    std::wstring name = node.GetEntry()->GetName().c_str();
+    out += (out.empty() ? L"" : L"|") + (name[0] == L'{' ? L"?" : name) + L"=";
+    if (data) out.append(reinterpret_cast<const wchar_t*>(data->GetPointer()), data->GetSize() / 2);
+    Orv::PackageNode child = node->GetFirstChild();
+    if (!!child) out += L"[" + Dump(child) + L"]";
+  }
+  return out;
+}
+
+std::wstring Tokens(std::wstring const& text, std::wstring* error) {
+  Orv::tObjVector<Orv::Token> tokens;
+  Orv::Token bad;
+  static const wchar_t* kinds[] = {L"0", L"I:", L"S:", L"N:", L"F:", L"{", L"}", L"(", L")", L"/", L",", L";", L"B:", L"E"};
+  bool ok = Orv::TokenizePackageText(tstring(text.c_str()), tokens, bad);
+  *error = ok ? L"" : bad.GetSpelling().c_str();
+  std::wstring out;
+  for (unsigned i = 0; i < tokens.Count(); ++i) {
+    bool spelled = tokens[i].kind <= Orv::eTokenFloat || tokens[i].kind == Orv::eTokenBad;
+    out += std::wstring(i ? L" " : L"") + kinds[tokens[i].kind] + (spelled ? tokens[i].GetSpelling().c_str() : L"");
+  }
+  return out;
+}
+
+TEST(PackageTokenizer, KindsSpellingsAndFailures) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* tokens;  // on success
+    const wchar_t* error;   // spelling of the failing spot, or null
+  } cases[] = {
+      {L"", L"E", nullptr},
+      {L"a;b,c/d", L"I:a I:b I:c I:d E", nullptr},
+      {L"a//b\nc # d\r e # a comment ends with the text", L"I:a I:c I:e E", nullptr},
+      {L"1e5 .5 -x a.b my-name +7 1. nan inf _u", L"F:1e5 F:.5 B:-x B:a.b I:my-name N:+7 F:1. I:nan I:inf I:_u E", nullptr},
+      {L"99999999999 2147483647 -2147483648 1e50 1e-50 1-2", L"B:99999999999 N:2147483647 N:-2147483648 B:1e50 B:1e-50 B:1-2 E", nullptr},
+      {L"\"it's\" 'say \"hi\"' ''", L"S:it's S:say \"hi\" S: E", nullptr},
+      {L"{a}(b)", L"{ I:a } ( I:b ) E", nullptr},
+      {L"\u00f1ame \u65e5\u672c\u3000x 'caf\u00e9'", L"I:\u00f1ame I:\u65e5\u672c I:x S:caf\u00e9 E", nullptr},
+      {L"a * b", nullptr, L"*"},
+      {L"'ab\ncd'", nullptr, L"ab"},
+      {L"x 'open", nullptr, L"open"},
+  };
+  for (auto const& c : cases) {
+    std::wstring error;
+    std::wstring tokens = Tokens(c.text, &error);
+    if (c.error) {
+      EXPECT_EQ(c.error, error) << c.text;
+    } else {
+      EXPECT_EQ(L"", error) << c.text;
+      EXPECT_EQ(c.tokens, tokens) << c.text;
+    }
+  }
+}
+
+TEST(PackageParser, GrammarDrivesTheCreatorAndFillsThePackage) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* dump;  // null: the text fails
+  } cases[] = {
+      {L"", L""},
+      {L"new probe {}", L"?="},
+      {L"new probe (\"a\") { int n { 1 -2 } float f { 1 2.5 } string s { \"x\" 'y\"z' } }",
+       L"a=int n=1,-2;float f=1.000000,2.500000;string s=x,y\"z;"},
+      {L"new probe('a'){ new probe { int k {3} new probe {} } }", L"a=child{int k=3;child{};};"},
+      {L"new unsaved probe('a') {} new probe('b'){}", L"b="},
+      {L"new probe('a') { int extras { 2 } }", L"a=int extras=2;[x1=extra|x2=extra]"},
+      {L"new probe('a') { obj o { new probe('b') {} new unsaved probe('c') {} } }", L"b=|a=obj o=b,c;"},
+      {L"new probe('a') {} new probe('b') { obj o { 'probe:a' } }", L"a=|b=obj o=a;"},
+      {L"new probe('\u00e9') { int \u00f1 { 1 } string s { '\u65e5' } }", L"\u00e9=int \u00f1=1;string s=\u65e5;"},
+      {L"new probe", nullptr},
+      {L"new probe ('a')", nullptr},
+      {L"new probe ('a') new probe {}", nullptr},
+      {L"new probe { int n { 1.5 } }", nullptr},
+      {L"new probe { int n { } }", nullptr},
+      {L"new probe { long n { 1 } }", nullptr},
+      {L"new probe { int n 1 }", nullptr},
+      {L"new probe { new nothing {} }", nullptr},
+      {L"new probe { obj o { 'a' } }", nullptr},
+      {L"new probe { obj o { 'probe:missing' } }", nullptr},
+      {L"new probe ('a' 'not-a-guid') {}", nullptr},
+      {L"new probe ('a' '' 'x') {}", nullptr},
+      {L"new probe ('a' 'CLSID') {}", nullptr},
+      {L"new probe ('a' '{12345678-1234-1234-1234-123456789abcd}') {}", nullptr},
+      {L"new probe { string fail { 'x' } }", nullptr},
+      {L"new probe {} }", nullptr},
+      {L"import 'x'", nullptr},
+  };
+  for (auto const& c : cases) {
+    Compiled result = Compile(c.text);
+    ASSERT_EQ(c.dump != nullptr, result.ok) << c.text << L"\n" << result.errors;
+    EXPECT_EQ(result.ok ? c.dump : L"", result.ok ? Dump(result.package->GetFirstNode()) : L"") << c.text;
+    EXPECT_EQ(result.ok, result.errors.empty()) << c.text;
+  }
+  // A GUID parameter with or without braces names the instance.
+  const GUID expected = {0x12345678, 0x1234, 0x1234, {0x12, 0x34, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc}};
+  for (const wchar_t* id : {L"12345678-1234-1234-1234-123456789abc", L"{12345678-1234-1234-1234-123456789ABC}"}) {
+    Compiled result = Compile(std::wstring(L"new probe ('g' '") + id + L"') {}");
+    ASSERT_TRUE(result.ok) << id;
+    EXPECT_TRUE(IsEqualGUID(expected, result.package->GetFirstNode().GetEntry()->GetInstanceID())) << id;
+  }
+}
+
+TEST(PackageParser, MessagesNameThePosition) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* errors;
+  } cases[] = {
+      {L"new probe", L"Stopped at token at line:1, column:10, text:''"},
+      {L"x\r\n  *", L"Stopped at token at line:2, column:3, text:'*'"},
+      {L"\r\r\nnew probe {\n  int n { 99999999999 } }", L"Stopped at token at line:4, column:11, text:'99999999999'"},
+      {L"new probe {\n float f { 1e99 } }", L"Stopped at token at line:2, column:12, text:'1e99'"},
+      {L"new probe ('a' 'bad-guid') {}", L"Stopped at token at line:1, column:17, text:'bad-guid'"},
+      {L"new nothing ('n') {}", L"Failed to create type:nothing, Name:n\nStopped at token at line:1, column:17, text:')'"},
+      {L"new probe { new nothing {} }", L"Failed to create child type:nothing, Name:\nStopped at token at line:1, column:25, text:'{'"},
+      {L"new probe ('p') { string fail { 'x' } }", L"Failed to create type:probe, Name:p\nStopped at token at line:1, column:39, text:'}'"},
+      {L"new unsaved unsaved {}", L"Failed to create type:unsaved, Name:\nStopped at token at line:1, column:21, text:'{'"},
+      {L"'one\ntwo'", L"Stopped at token at line:1, column:2, text:'one'"},
+  };
+  for (auto const& c : cases) {
+    Compiled result = Compile(c.text);
+    EXPECT_FALSE(result.ok) << c.text;
+    EXPECT_EQ(c.errors, result.errors) << c.text;
+  }
+  EXPECT_EQ(std::wstring(L"Stopped at token at line:1, column:2, text:'") + L'\0' + L"'",
+            Compile(std::wstring(L"a\0b", 3)).errors);
+  tSmartPtr<Orv::IPackage> package;  // no error list
+  EXPECT_FALSE(Orv::CompilePackage(L"*", L".", package.Receive(), nullptr, nullptr));
+  EXPECT_FALSE(Orv::CompilePackage(L"new probe", L".", package.Receive(), nullptr, nullptr));
+  EXPECT_FALSE(Orv::CompilePackage(L"", nullptr, package.Receive(), nullptr, nullptr));
+}
+
+TEST(PackageParser, HostileTextFailsCleanly) {
+  auto nested = [](unsigned depth) {
+    std::wstring text;
+    for (unsigned i = 0; i < depth; ++i) text += L"new probe {";
+    return text + std::wstring(depth, L'}');
+  };
+  EXPECT_TRUE(Compile(nested(Orv::kMaxPackageNesting)).ok);
+  Compiled deep = Compile(nested(100000));
+  EXPECT_FALSE(deep.ok);
+  EXPECT_EQ(L"Stopped at token at line:1, column:" + std::to_wstring(Orv::kMaxPackageNesting * 11 + 1) + L", text:'new'",
+            deep.errors);
+  std::wstring big(1 << 20, L'x');
+  Compiled large = Compile(L"new probe ('a') { string s { '" + big + L"' } }");
+  ASSERT_TRUE(large.ok);
+  EXPECT_TRUE(L"a=string s=" + big + L";" == Dump(large.package->GetFirstNode()));
+  EXPECT_TRUE(L"Stopped at token at line:1, column:2, text:'" + big + L"'" == Compile(L"\"" + big).errors);
+}
+
+std::string FileBytes(unsigned size) {
+  std::string bytes(size, '\0');
+  for (unsigned i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+  return bytes;
+}
+
+// The bytes of the byte-data object made from the entry named `name` of the package.
+std::string StoredBytes(Orv::IPackage* package, const wchar_t* name) {
+  Orv::PackageNode node = package->FindNode(name, Orv::GetPackageByteDataClassID(), GUID_NULL);
+  tSmartPtr<IClassFactory> factory;
+  tSmartPtr<Orv::IPackageByteData> bytes;
+  if (!node || FAILED(node->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(factory.Receive()))) ||
+      FAILED(factory->CreateInstance(nullptr, __uuidof(Orv::IPackageByteData), reinterpret_cast<void**>(bytes.Receive()))))
+    return "<none>";
+  Orv::IData* data = bytes->GetData();
+  return data ? std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize()) : std::string();
+}
+
+TEST(PackageByteData, FilesRoundTripThroughTheBinaryFormat) {
+  std::wstring dir = Scratch(), include = dir + L"\\include";
+  CreateDirectoryW(include.c_str(), nullptr);
+  PutFile(dir + L"\\blob.bin", FileBytes(1001));
+  PutFile(include + L"\\empty.bin", "");
+  Orv::tObjVector<tstring> includes;
+  includes.PushBack(tstring(include.c_str()));
+  Compiled result = Compile(L"new bytes ('blob') { string file { 'blob.bin' } } new bytes ('empty') { string file { 'empty.bin' } }",
+                            dir, &includes);
+  ASSERT_TRUE(result.ok) << result.errors;
+  EXPECT_EQ(8u, result.package->FindNode(L"empty", GUID_NULL, GUID_NULL).GetEntry()->GetSavedData()->GetLoadedSize());
+  std::wstring path = dir + L"\\bytes.pak";
+  ASSERT_TRUE(Orv::SavePackageToFile(result.package, path.c_str()));
+  tSmartPtr<Orv::IDataFile> file;
+  tSmartPtr<Orv::IDataReader> reader;
+  tSmartPtr<Orv::IPackage> loaded;
+  ASSERT_TRUE(Orv::CreateDataFile(path.c_str(), false, file.Receive()) && Orv::CreateDataReader(file, 0, reader.Receive()));
+  ASSERT_TRUE(Orv::LoadPackage(reader, loaded.Receive()));
+  EXPECT_EQ(FileBytes(1001), StoredBytes(loaded, L"blob"));
+  EXPECT_EQ("", StoredBytes(loaded, L"empty"));
+  // Creator failures, and a stored form that does not begin with 0.
+  for (const wchar_t* text : {L"new bytes { }", L"new bytes { string file { 'blob.bin' 'blob.bin' } }",
+                              L"new bytes { string name { 'blob.bin' } }", L"new bytes { int file { 1 } }",
+                              L"new bytes { string file { 'missing.bin' } }", L"new bytes { new bytes {} }"}) {
+    EXPECT_FALSE(Compile(text, dir, &includes).ok) << text;
+  }
+  tSmartPtr<Orv::IData> bad;
+  tSmartPtr<Orv::ISavedData> saved;
+  static const unsigned char kBad[] = {1, 0, 0, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(Orv::CreateDataInStaticMem(kBad, 8, bad.Receive()) && Orv::CreateLoadedDataFromMemory(bad, false, saved.Receive()));
+  result.package->FindNode(L"empty", GUID_NULL, GUID_NULL).GetEntry()->SetSavedData(saved);
+  std::string unread;
+  std::thread([&] { unread = StoredBytes(result.package, L"empty"); }).join();  // loads at once off the main thread
+  EXPECT_EQ("<none>", unread);
+}
+
+TEST(PackageParser, ImportsPackagesAndPlugIns) {
+  std::wstring dir = Scratch();
+  {
+    Compiled library = Compile(L"new probe ('shared') { new probe { } int extras { 1 } }");
+    ASSERT_TRUE(library.ok);
+    library.package->SetID(GUID{0x5e0c7a10, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}});
+    ASSERT_TRUE(Orv::SavePackageToFile(library.package, (dir + L"\\library.pak").c_str()));
+  }
+  const wchar_t* useShared = L"new probe ('user') { obj o { 'probe:shared' 'probe:shared:x1' } }";
+  EXPECT_FALSE(Compile(useShared, dir).ok);  // not live, not imported
+  Compiled imported = Compile(std::wstring(L"import { 'library.pak' } ") + useShared, dir);
+  ASSERT_TRUE(imported.ok) << imported.errors;
+  EXPECT_EQ(L"user=obj o=shared,x1;", Dump(imported.package->GetFirstNode()));
+  Orv::IPackage::GuidInfo record;
+  EXPECT_TRUE(imported.package->FindGuidInfo(__uuidof(CProbe), &record));
+  EXPECT_FALSE(Compile(L"import { 'missing.pak' }", dir).ok);
+  // A plug-in's registration is usable after its import, and the plug-in goes with the parser.
+  tstring exeDir = Orv::GetExecutableDir();
+  Orv::tObjVector<tstring> includes;
+  includes.PushBack(tstring(dir.c_str()));
+  PutFile(dir + L"\\plugged.bin", "plug");
+  const wchar_t* plugged = L"new plugged-bytes ('p') { string file { 'plugged.bin' } }";
+  EXPECT_FALSE(Compile(plugged, exeDir.c_str(), &includes).ok);
+  Compiled withPlugIn = Compile(std::wstring(L"import { 'orv_package_plugin.dll' } ") + plugged, exeDir.c_str(), &includes);
+  ASSERT_TRUE(withPlugIn.ok) << withPlugIn.errors;
+  EXPECT_EQ("plug", StoredBytes(withPlugIn.package, L"p"));
+  HMODULE module = nullptr;
+  EXPECT_FALSE(Orv::GetComModules()->FindModule((std::wstring(exeDir.c_str()) + L"\\orv_package_plugin.dll").c_str(), &module));
+}
+
+}  // namespace
+}  // namespace ParserTests
