@@ -61,8 +61,8 @@ IUnknown* Found(Orv::IServiceCollection* collection, const GUID& sid) {
 
 // Random adds, removes and look-ups over GUIDs that share their 32-bit fold agree with a std::map.
 TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
-  GUID sids[8];
-  for (int i = 0; i < 8; ++i) {
+  GUID sids[64];
+  for (int i = 0; i < 64; ++i) {
     sids[i] = GUID{0x11110000u + (i / 2), 0x2222, 0x3333, {4, 5, 6, 7, 8, 9, 10, 11}};
     if (i % 2) sids[i].Data1 ^= 0x10000, sids[i].Data3 ^= 1;  // the same fold as sids[i - 1]
   }
@@ -70,8 +70,8 @@ TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
   auto collection = MakeCollection();
   std::map<int, IUnknown*> model;
   std::mt19937 random(21);
-  for (int step = 0; step < 400; ++step) {
-    int sid = random() % 8;
+  for (int step = 0; step < 4000; ++step) {
+    int sid = random() % 64;
     IUnknown* service = services[random() % 3];
     int operation = random() % 3;
     bool agree = operation == 0   ? model.emplace(sid, service).second == collection->AddService(sids[sid], service)

@@ -21,7 +21,7 @@ CServiceCollection::CGuard::CGuard(CServiceCollection& owner) {
 }
 
 CServiceCollection::~CServiceCollection() {
-  for (auto it = m_services.begin(); it != m_services.end(); ++it) it->Value()->Release();
+  for (unsigned i = 0; i < m_order.Count(); ++i) m_services.Find(m_order[i])->Release();
   if (m_threadSafe) m_section.ReleaseShare();
 }
 
@@ -34,12 +34,16 @@ void CServiceCollection::MakeThreadSafe() {
 HRESULT CServiceCollection::QueryService(REFGUID sid, REFIID iid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  tSmartPtr<IUnknown> service;
-  {
-    CGuard guard(*this);
-    if (IUnknown** found = m_services.FindValue(sid)) service = *found;
+  if (!m_threadSafe) {
+    if (IUnknown* service = m_services.Find(sid)) return service->QueryInterface(iid, ppv);
+  } else {
+    tSmartPtr<IUnknown> service;
+    {
+      CGuard guard(*this);
+      service = m_services.Find(sid);
+    }
+    if (service) return service->QueryInterface(iid, ppv);
   }
-  if (service) return service->QueryInterface(iid, ppv);
   Providers providers = CopyProviders();
   for (unsigned i = 0; i < providers.Count(); ++i) {
     if (SUCCEEDED(providers[i]->QueryService(sid, iid, ppv)) && *ppv) return S_OK;
@@ -51,11 +55,8 @@ HRESULT CServiceCollection::QueryService(REFGUID sid, REFIID iid, void** ppv) {
 bool CServiceCollection::AddService(GUID const& sid, IUnknown* service) {
   if (!service || ::IsEqualGUID(sid, GUID_NULL)) return false;
   CGuard guard(*this);
-  if (m_services.Find(sid) || !m_order.PushBack(sid)) return false;
-  if (!m_services.Insert(sid, service)) {
-    m_order.Erase(m_order.Count() - 1, 1);
-    return false;
-  }
+  if (m_services.Find(sid) || !m_order.Reserve(m_order.Count() + 1) || !m_services.Insert(sid, service)) return false;
+  m_order.PushBack(sid);
   service->AddRef();
   return true;
 }
@@ -64,10 +65,8 @@ bool CServiceCollection::RemoveService(GUID const& sid) {
   IUnknown* removed = nullptr;
   {
     CGuard guard(*this);
-    IUnknown** found = m_services.FindValue(sid);
-    if (!found) return false;
-    removed = *found;
-    m_services.RemoveKey(sid);
+    removed = m_services.Remove(sid);
+    if (!removed) return false;
     for (unsigned i = 0; i < m_order.Count(); ++i) {
       if (::IsEqualGUID(m_order[i], sid)) {
         m_order.Erase(i, 1);
@@ -131,7 +130,7 @@ void CServiceCollection::DebugDump(IUnknown*, CLog& log, unsigned int indent) {
   Services services;
   {
     CGuard guard(*this);
-    for (unsigned i = 0; i < m_order.Count(); ++i) services.PushBack(*m_services.FindValue(m_order[i]));
+    for (unsigned i = 0; i < m_order.Count(); ++i) services.PushBack(m_services.Find(m_order[i]));
   }
   if (services.IsEmpty()) {
     log.TraceSpaces(indent + 4);

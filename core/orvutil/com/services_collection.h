@@ -5,10 +5,10 @@
 
 #include "orvutil/com/comobject.h"
 #include "orvutil/com/services.h"
-#include "orvutil/foundation/set.h"
 #include "orvutil/foundation/smartptr.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/threads/locks.h"
+#include "services_table.h"
 
 namespace Orv {
 
@@ -47,7 +47,7 @@ class CServiceCollection : public CComBase, public IServiceCollection, public ID
 
   CSharedCriticalSection m_section;
   bool m_threadSafe = false;
-  tMap<GUID, IUnknown*> m_services;  // each holds a reference
+  CServiceTable m_services;  // each service holds a reference
   tVectorPOD<GUID> m_order;          // service GUIDs in the order of adding
   Providers m_providers;
 };
