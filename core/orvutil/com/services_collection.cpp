@@ -83,23 +83,25 @@ CServiceCollection::Providers CServiceCollection::CopyProviders() {
   return m_providers;
 }
 
-bool CServiceCollection::Reaches(IServiceProvider* target, unsigned int depth) {
+bool CServiceCollection::Reaches(CServiceCollection* target, unsigned int depth) {
   if (depth >= kMaxChainDepth) return true;  // too deep to tell: treat as a cycle
   Providers providers = CopyProviders();
   for (unsigned i = 0; i < providers.Count(); ++i) {
-    if (providers[i] == target) return true;
     CServiceCollection* inner = AsCollection(providers[i]);
-    bool reaches = inner && inner->Reaches(target, depth + 1);
-    if (inner) static_cast<IServiceCollection*>(inner)->Release();
+    if (!inner) continue;
+    bool reaches = inner == target || inner->Reaches(target, depth + 1);
+    static_cast<IServiceCollection*>(inner)->Release();
     if (reaches) return true;
   }
   return false;
 }
 
 bool CServiceCollection::AddServiceProvider(IServiceProvider* provider) {
-  if (!provider || provider == static_cast<IServiceProvider*>(this)) return false;
+  if (!provider) return false;
+  // Section 22 keeps two additions from closing a cycle between them.
+  CScopeCriticalSection chains(eGlobalCSServiceCollection);
   if (CServiceCollection* other = AsCollection(provider)) {
-    bool cycle = other == this || other->Reaches(static_cast<IServiceProvider*>(this), 0);
+    bool cycle = other == this || other->Reaches(this, 0);
     static_cast<IServiceCollection*>(other)->Release();
     if (cycle) return false;
   }

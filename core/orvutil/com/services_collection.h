@@ -41,8 +41,8 @@ class CServiceCollection : public CComBase, public IServiceCollection, public ID
     std::optional<CScopeSharedCriticalSection> m_scope;
   };
 
-  // Whether `target` is one of this collection's providers or reachable through collections among them.
-  bool Reaches(IServiceProvider* target, unsigned int depth);
+  // Whether `target` is among the collections that this one's providers lead to.
+  bool Reaches(CServiceCollection* target, unsigned int depth);
   Providers CopyProviders();
 
   CSharedCriticalSection m_section;
