@@ -38,8 +38,8 @@ class IdleMasterTest : public ::testing::Test {
 TEST_F(IdleMasterTest, RunsQueuedItemsAfterTheDelayInOrder) {
   ASSERT_NE(nullptr, m_master);
   EXPECT_EQ(200u, m_master->GetIdleDelay());
-  m_master->SetIdleDelay(0);
   m_master->SetIdleDelay(100);
+  m_master->SetIdleDelay(0);
   EXPECT_EQ(100u, m_master->GetIdleDelay());
   ThreadsTest::CRunLog log;
   std::vector<Orv::tSmartPtr<ThreadsTest::CTestItem>> items;
@@ -56,9 +56,8 @@ TEST_F(IdleMasterTest, RunsQueuedItemsAfterTheDelayInOrder) {
   EXPECT_GE(::GetTickCount() - start, 80u);
   EXPECT_EQ(expected, log.Tags());
   for (auto& item : items) {
-    EXPECT_EQ(1, item->runsBeforeComplete);
-    EXPECT_EQ(::GetCurrentThreadId(), item->runThread);
-    EXPECT_EQ(::GetCurrentThreadId(), item->completeThread);
+    EXPECT_TRUE(item->runsBeforeComplete == 1 && item->runThread == ::GetCurrentThreadId() &&
+                item->completeThread == ::GetCurrentThreadId());
   }
 }
 
@@ -89,7 +88,6 @@ TEST_F(IdleMasterTest, CancelAndAddFromAnotherThread) {
   EXPECT_FALSE(m_master->CancelIdleItem(cancelled));
   std::thread([&] { m_master->AddIdleItem(kept); }).join();
   ASSERT_TRUE(PumpUntil([&] { return kept->completions == 1; }, 10000));
-  EXPECT_EQ(::GetCurrentThreadId(), kept->runThread);
-  EXPECT_EQ(1, cancelled->cancels);
+  EXPECT_TRUE(kept->runThread == ::GetCurrentThreadId() && cancelled->cancels == 1);
   EXPECT_EQ(0, cancelled->runs + cancelled->completions);
 }
