@@ -145,8 +145,8 @@ TEST(StrutilConvert, Utf8EmptyNullAndOversizedLengths) {
   EXPECT_EQ(Orv::StringFromUTF8("", kNpos), L"");
   EXPECT_EQ(Orv::StringFromUTF8("abc", 0), L"");
   EXPECT_EQ(Orv::StringFromUTF8("abc", 0x80000000u), L"");  // does not fit the converter
-  // An embedded zero ends the result.
-  EXPECT_EQ(Orv::StringFromUTF8("ab\0cd", 5), L"ab");
+  // An embedded zero is kept when the length says so.
+  EXPECT_EQ(Orv::StringFromUTF8("ab\0cd", 5), tstring(L"ab\0cd", 5));
 }
 
 // ---- ANSI code page --------------------------------------------------------------------------

@@ -33,6 +33,64 @@ int MultiByteCount(char const* s, unsigned int length) {
   return length > static_cast<unsigned int>(INT_MAX) ? 0 : static_cast<int>(length);
 }
 
+// `length` bytes at `s` (npos: up to the terminating zero) converted from `codePage`; every
+// converted character is kept, zeros included.
+tstring FromMultiByte(UINT codePage, char const* s, unsigned int length) {
+  if (!s || length == 0) return tstring();
+  int bytes = MultiByteCount(s, length);
+  if (bytes == 0) return tstring();
+  int needed = MultiByteToWideChar(codePage, 0, s, bytes, nullptr, 0);
+  if (needed <= 0) return tstring();
+  tstring result(static_cast<unsigned int>(needed), L' ');
+  if (result.size() != static_cast<unsigned int>(needed)) return tstring();
+  int written = MultiByteToWideChar(codePage, 0, s, bytes, result.begin(), needed);
+  if (written <= 0) return tstring();
+  if (written < needed) result.resize(static_cast<unsigned int>(written));
+  return result;
+}
+
+bool HexDigitValue(wchar_t c, unsigned& value) {
+  if (c >= L'0' && c <= L'9') {
+    value = c - L'0';
+  } else if (c >= L'a' && c <= L'f') {
+    value = c - L'a' + 10;
+  } else if (c >= L'A' && c <= L'F') {
+    value = c - L'A' + 10;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Reads `digits` hex digits at `s` into `value`; false at any other character.
+template <class T>
+bool ReadHex(wchar_t const* s, unsigned digits, T& value) {
+  value = 0;
+  for (unsigned i = 0; i < digits; ++i) {
+    unsigned digit;
+    if (!HexDigitValue(s[i], digit)) return false;
+    value = static_cast<T>((value << 4) | digit);
+  }
+  return true;
+}
+
+// The registry form and nothing else: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, either case. Read by
+// its syntax alone, so no program name is ever looked up.
+bool ParseBracedGuid(wchar_t const* s, GUID& guid) {
+  if (wcsnlen(s, 39) != 38 || s[0] != L'{' || s[9] != L'-' || s[14] != L'-' || s[19] != L'-' || s[24] != L'-' ||
+      s[37] != L'}') {
+    return false;
+  }
+  if (!ReadHex(s + 1, 8, guid.Data1) || !ReadHex(s + 10, 4, guid.Data2) || !ReadHex(s + 15, 4, guid.Data3)) {
+    return false;
+  }
+  for (unsigned i = 0; i < 8; ++i) {
+    unsigned at = i < 2 ? 20 + 2 * i : 25 + 2 * (i - 2);
+    if (!ReadHex(s + at, 2, guid.Data4[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 CSysString::CSysString(wchar_t const* s) : m_bstr(s ? SysAllocString(s) : nullptr) {}
@@ -47,7 +105,7 @@ tstring StringFromBSTR(wchar_t* bstr) {
 }
 
 tstring StringFromUnicode(wchar_t const* s, unsigned int length) {
-  if (!s || !*s || length == 0) return tstring();
+  if (!s || length == 0) return tstring();
   return tstring(s, BoundedLength(s, length));
 }
 
@@ -56,31 +114,11 @@ tstring StringToUnicode(wchar_t const* s, unsigned int length) {
 }
 
 tstring StringFromACP(char const* s, unsigned int length) {
-  if (!s || !*s || length == 0) return tstring();
-  int bytes = MultiByteCount(s, length);
-  if (bytes == 0) return tstring();
-  int needed = MultiByteToWideChar(CP_ACP, 0, s, bytes, nullptr, 0);
-  if (needed <= 0) return tstring();
-  tstring result(static_cast<unsigned int>(needed), L' ');
-  if (result.size() != static_cast<unsigned int>(needed)) return tstring();
-  int written = MultiByteToWideChar(CP_ACP, 0, s, bytes, result.begin(), needed);
-  if (written <= 0) return tstring();
-  if (written < needed) result.resize(static_cast<unsigned int>(written));
-  return result;
+  return FromMultiByte(CP_ACP, s, length);
 }
 
 tstring StringFromUTF8(char const* s, unsigned int length) {
-  if (!s || !*s || length == 0) return tstring();
-  int bytes = MultiByteCount(s, length);
-  if (bytes == 0) return tstring();
-  int needed = MultiByteToWideChar(CP_UTF8, 0, s, bytes, nullptr, 0);
-  if (needed <= 0 || needed == INT_MAX) return tstring();
-  tVectorPOD<wchar_t, 256> scratch;
-  if (!scratch.Resize(static_cast<unsigned int>(needed) + 1, L'\0')) return tstring();
-  int written = MultiByteToWideChar(CP_UTF8, 0, s, bytes, scratch.Data(), needed);
-  if (written <= 0) return tstring();
-  scratch[static_cast<unsigned int>(written)] = L'\0';
-  return tstring(scratch.Data());  // up to the first zero character
+  return FromMultiByte(CP_UTF8, s, length);
 }
 
 wchar_t* StringToBSTR(wchar_t const* s, unsigned int length) {
@@ -114,7 +152,7 @@ tstring StringFromGUID(GUID const& guid) {
 }
 
 bool StringToGUID(wchar_t const* s, GUID& guid) {
-  if (s && *s && SUCCEEDED(CLSIDFromString(const_cast<wchar_t*>(s), &guid))) return true;
+  if (s && ParseBracedGuid(s, guid)) return true;
   memset(&guid, 0, sizeof guid);
   return false;
 }

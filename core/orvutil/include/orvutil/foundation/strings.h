@@ -78,8 +78,11 @@ ORV_API tObjVector<tstring> SplitString(wchar_t const* text, wchar_t const* deli
 ORV_API tstring GetDateAsString();
 ORV_API tstring GetTimeAsString();
 
-// Conversions to the library string. Invalid input never makes them read past the given length
-// (or the terminator when the length is 0xFFFFFFFF).
+// Conversions to the library string. They never read past the given length (nor past the
+// terminator when the length is 0xFFFFFFFF), and a length of 0 reads nothing. The byte converters
+// (ACP, UTF-8) keep what the length says: every byte given is converted, zero bytes included, and
+// invalid input is replaced (U+FFFD, '?'). The UTF-16 copies (BSTR, Unicode) stop at the first
+// zero within the length.
 ORV_API tstring StringFromBSTR(wchar_t* bstr);
 ORV_API tstring StringFromUnicode(wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
 ORV_API tstring StringFromACP(char const* s, unsigned int length = 0xFFFFFFFFu);
@@ -92,8 +95,9 @@ ORV_API wchar_t* StringToBSTR(wchar_t const* s, unsigned int length = 0xFFFFFFFF
 ORV_API tstring StringToUnicode(wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
 ORV_API bool StringToACP(tVectorPOD<char>& out, wchar_t const* s, unsigned int length = 0xFFFFFFFFu);
 
-// GUID text in registry form with braces; StringToGUID zeroes `guid` and returns false on
-// malformed text.
+// GUID text in registry form with braces. StringToGUID reads exactly that form, in either case,
+// and nothing else (no program names, no registry look-up); otherwise it zeroes `guid` and returns
+// false.
 ORV_API tstring StringFromGUID(GUID const& guid);
 ORV_API bool StringToGUID(wchar_t const* s, GUID& guid);
 
