@@ -72,7 +72,7 @@ TEST_F(RegistryTest, UnfitValuesYieldTheDefault) {
                  {L"noNul", REG_SZ, L"xyz", 4, false, L"xy"},         {L"inner", REG_SZ, L"ab\0cd", 12, false, L"ab"},
                  {L"empty", REG_SZ, L"", 0, false, nullptr},          {L"three", REG_DWORD, &number, 3, false, nullptr},
                  {L"binary", REG_BINARY, &number, 4, false, nullptr}, {L"number", REG_DWORD, &number, 4, true, nullptr},
-                 {L"textnum", REG_SZ, L"42", 6, false, L"42"}};
+                 {L"textnum", REG_SZ, L"42", 6, false, L"42"},       {L"progid", REG_SZ, L"CLSID", 12, false, L"CLSID"}};
   for (const auto& c : cases) {
     if (c.data) {
       ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(m_key, c.name, 0, c.type, static_cast<const BYTE*>(c.data), c.bytes));
