@@ -13,3 +13,4 @@
 #include "orvutil/values.h"
 #include "orvutil/package.h"
 #include "orvutil/diag/log.h"
+#include "orvutil/com/services.h"

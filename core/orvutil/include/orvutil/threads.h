@@ -1,4 +1,4 @@
-// Threads: locks, main-thread dispatch, work items and thread pools.
+// Threads: locks, main-thread dispatch, work items, thread pools, timers and idle processing.
 #pragma once
 
 #include "orvutil/threads/locks.h"
@@ -6,3 +6,5 @@
 #include "orvutil/threads/once.h"
 #include "orvutil/threads/workitem.h"
 #include "orvutil/threads/threadpool.h"
+#include "orvutil/threads/timer.h"
+#include "orvutil/threads/idle.h"

@@ -1,5 +1,5 @@
 // User interface: window and dialog objects, the message pump with its filters and modeless-dialog
-// routing, the wait cursor, and geometry, window and scrolling helpers.
+// routing, the wait cursor, geometry, window and scrolling helpers, and the rich edit control.
 #pragma once
 
 #include "orvutil/ui/coords.h"
@@ -10,3 +10,4 @@
 #include "orvutil/ui/waitcursor.h"
 #include "orvutil/ui/windowhelpers.h"
 #include "orvutil/ui/scrolling.h"
+#include "orvutil/ui/richedit.h"

@@ -1,0 +1,158 @@
+// Service collections against a std::map model, provider chains, and object dumps.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "orvutil/orvutil.h"
+#include "test_objects.h"
+
+namespace {
+
+using Orv::tSmartPtr;
+
+// A provider outside the library: counts its questions and answers every one with `answer`.
+struct CPlainProvider : public IServiceProvider {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
+    bool known = ::IsEqualGUID(iid, IID_IUnknown) || ::IsEqualGUID(iid, IID_IServiceProvider);
+    *ppv = known ? (AddRef(), this) : nullptr;
+    return known ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  HRESULT STDMETHODCALLTYPE QueryService(REFGUID, REFIID iid, void** ppv) override {
+    ++questions;
+    return answer ? answer->QueryInterface(iid, ppv) : (*ppv = nullptr, E_NOINTERFACE);
+  }
+  ULONG refs = 1;
+  int questions = 0;
+  IUnknown* answer = nullptr;
+};
+
+// A library object's identity.
+tSmartPtr<IUnknown> MakeService() {
+  ComTest::CCounter* counter = nullptr;
+  Orv::CComObject<ComTest::CCounter>::CreateObject(nullptr, &counter);
+  tSmartPtr<IUnknown> identity;
+  counter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
+  static_cast<ComTest::ICounter*>(counter)->Release();
+  return identity;
+}
+
+tSmartPtr<Orv::IServiceCollection> MakeCollection(bool threadSafe = false) {
+  tSmartPtr<Orv::IServiceCollection> collection;
+  EXPECT_TRUE(Orv::CreateServiceCollection(threadSafe, collection.Receive()));
+  return collection;
+}
+
+// The identity the collection hands out for `sid`, or null.
+IUnknown* Found(Orv::IServiceCollection* collection, const GUID& sid) {
+  IUnknown* found = nullptr;
+  if (FAILED(collection->QueryService(sid, IID_IUnknown, reinterpret_cast<void**>(&found)))) return nullptr;
+  found->Release();
+  return found;
+}
+
+}  // namespace
+
+// Random adds, removes and look-ups over GUIDs that share their 32-bit fold agree with a std::map.
+TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
+  GUID sids[64];
+  for (int i = 0; i < 64; ++i) {
+    sids[i] = GUID{0x11110000u + (i / 2), 0x2222, 0x3333, {4, 5, 6, 7, 8, 9, 10, 11}};
+    if (i % 2) sids[i].Data1 ^= 0x10000, sids[i].Data3 ^= 1;  // the same fold as sids[i - 1]
+  }
+  tSmartPtr<IUnknown> services[3] = {MakeService(), MakeService(), MakeService()};
+  auto collection = MakeCollection();
+  std::map<int, IUnknown*> model;
+  std::mt19937 random(21);
+  for (int step = 0; step < 4000; ++step) {
+    int sid = random() % 64;
+    IUnknown* service = services[random() % 3];
+    int operation = random() % 3;
+    bool agree = operation == 0   ? model.emplace(sid, service).second == collection->AddService(sids[sid], service)
+                 : operation == 1 ? (model.erase(sid) == 1) == collection->RemoveService(sids[sid])
+                                  : (model.count(sid) ? model[sid] : nullptr) == Found(collection, sids[sid]);
+    ASSERT_TRUE(agree) << "step " << step << ", operation " << operation;
+  }
+  EXPECT_FALSE(collection->AddService(GUID_NULL, services[0]) || collection->AddService(sids[0], nullptr));
+  EXPECT_EQ(E_POINTER, collection->QueryService(sids[0], IID_IUnknown, nullptr));
+}
+
+// Providers are asked in order, and only when no own service matches; nulls, duplicates, the
+// collection itself and cycles are refused.
+TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNot) {
+  auto own = MakeService(), provided = MakeService();
+  const GUID sid = {1, 2, 3, {4}}, other = {5, 6, 7, {8}};
+  auto a = MakeCollection(true), b = MakeCollection(), c = MakeCollection(true);
+  CPlainProvider silent, answering;
+  answering.answer = provided;
+  ASSERT_TRUE(a->AddService(sid, own));
+  EXPECT_EQ(nullptr, Found(a, other));
+  ASSERT_TRUE(a->AddServiceProvider(&silent) && a->AddServiceProvider(&answering));
+  EXPECT_EQ(own.Get(), Found(a, sid));
+  EXPECT_EQ(0, silent.questions + answering.questions);
+  EXPECT_EQ(provided.Get(), Found(a, other));
+  EXPECT_EQ(2, silent.questions + answering.questions);
+  struct { Orv::IServiceCollection* to; IServiceProvider* provider; bool added; } const steps[] = {
+      {a, nullptr, false}, {a, a, false}, {a, &silent, false}, {a, b, true},
+      {b, c, true},        {c, a, false}, {c, b, false},       {b, a, false}};
+  for (const auto& s : steps) EXPECT_EQ(s.added, s.to->AddServiceProvider(s.provider)) << &s - steps;
+  EXPECT_EQ(nullptr, Found(c, other));
+  EXPECT_TRUE(a->RemoveServiceProvider(&answering));
+  EXPECT_FALSE(a->RemoveServiceProvider(&answering) || a->RemoveServiceProvider(nullptr));
+  EXPECT_EQ(nullptr, Found(a, other));
+  a->RemoveServiceProvider(&silent);
+  EXPECT_EQ(2u, silent.refs + answering.refs);
+}
+
+// A dump writes the collection's name line, then its services and providers 4 blanks deeper.
+TEST(ServiceCollection, DumpsItsServicesAndProviders) {
+  auto outer = MakeCollection(), inner = MakeCollection();
+  auto service = MakeService();
+  CPlainProvider plain;
+  auto line = [](IUnknown* object, unsigned indent) {
+    tSmartPtr<IUnknown> id;
+    tSmartPtr<Orv::IComObject> named;
+    object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(id.Receive()));
+    object->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(named.Receive()));
+    wchar_t text[200];
+    swprintf(text, 200, L"%*ls%ls (0x%llx)\n", indent, L"", named ? named->GetClassName().c_str() : L"IUnknown",
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(id.Get())));
+    return std::wstring(text);
+  };
+  ASSERT_TRUE(outer->AddService(GUID{9, 0, 0, {}}, service));
+  ASSERT_TRUE(outer->AddServiceProvider(inner) && outer->AddServiceProvider(&plain));
+  tSmartPtr<Orv::IDataVector> vector;
+  tSmartPtr<Orv::IDataWriter> writer;
+  Orv::CLog log;
+  ASSERT_TRUE(Orv::CreateDataWriter(vector.Receive(), writer.Receive()) && log.AddWriter(writer));
+  Orv::DebugDumpObject(outer, nullptr, log, 2);
+  Orv::DebugDumpObject(nullptr, nullptr, log, 2);
+  auto& bytes = vector->GetVector();
+  EXPECT_EQ(line(outer, 2) + line(service, 6) + line(inner, 6) + L"          <no services>\n" + line(&plain, 6),
+            std::wstring(reinterpret_cast<const wchar_t*>(bytes.Data()), bytes.Count() / 2));
+}
+
+// The global collection is one thread-safe collection shared by concurrent users.
+TEST(ServiceCollection, GlobalCollectionUnderConcurrentUse) {
+  Orv::IServiceCollection* global = Orv::GetGlobalServiceCollection();
+  ASSERT_TRUE(global && global == Orv::GetGlobalServiceCollection());
+  auto service = MakeService();
+  int mismatches[2] = {};
+  auto work = [&](int t) {
+    for (int i = 0; i < 300; ++i) {
+      GUID sid = Orv::CreateGuid();
+      mismatches[t] += !global->AddService(sid, service) || Found(global, sid) != service.Get() ||
+                       !global->RemoveService(sid) || Found(global, sid) != nullptr;
+    }
+  };
+  std::thread first(work, 0), second(work, 1);
+  first.join(), second.join();
+  EXPECT_EQ(0, mismatches[0] + mismatches[1]);
+  EXPECT_FALSE(::IsEqualGUID(Orv::CreateGuid(), Orv::CreateGuid()));
+}

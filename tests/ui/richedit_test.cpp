@@ -1,0 +1,79 @@
+// The rich edit control, compared with a std::wstring that receives the same appends.
+#include <windows.h>
+
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "orvutil/ui.h"
+#include "ui_test_support.h"
+
+namespace {
+
+std::wstring Text(const Orv::tstring& s) { return std::wstring(s.c_str(), s.size()); }
+
+LRESULT FirstVisibleLine(HWND edit) { return ::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0); }
+
+}  // namespace
+
+// Appends follow the end while the caret is there; a selection elsewhere stays put, unscrolled.
+TEST(RichEdit, AppendsFollowTheEndOnlyFromTheEnd) {
+  UiTests::CPlainWindow parent(0, 0, 320, 200, WS_POPUP | WS_VISIBLE);
+  Orv::CRichEditControl edit;
+  ASSERT_TRUE(edit.Create(parent, L"", WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 0, RECT{0, 0, 300, 120}, 7));
+  EXPECT_EQ(7, ::GetDlgCtrlID(edit));
+  std::wstring model;
+  for (int i = 0; i < 40; ++i) {
+    std::wstring line = L"line " + std::to_wstring(i) + L"\r";
+    edit.AppendText(line.c_str());
+    model += line;
+    ASSERT_TRUE(model == Text(edit.GetText()) && edit.IsSelectionAtEnd()) << i;
+  }
+  EXPECT_GT(FirstVisibleLine(edit), 0);
+  EXPECT_LE(FirstVisibleLine(edit), ::SendMessageW(edit, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(model.size())));
+  ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
+  edit.SetSelection(5, 9);
+  for (const wchar_t* more : {L"tail\r", L"x", L"", static_cast<const wchar_t*>(nullptr)}) {
+    edit.AppendText(more);
+    model += more ? more : L"";
+    unsigned int start = 0, end = 0;
+    edit.GetSelection(start, end);
+    EXPECT_TRUE(start == 5 && end == 9);
+    EXPECT_EQ(model.substr(5, 4), Text(edit.GetSelectionText()));
+    EXPECT_EQ(0, FirstVisibleLine(edit));
+    EXPECT_EQ(model, Text(edit.GetText()));
+  }
+}
+
+// Selections out of order or beyond the limit change nothing; the text document is cached and
+// dropped with the window; a second control shares the module loaded once.
+TEST(RichEdit, SelectionRulesAndTextDocument) {
+  UiTests::CPlainWindow parent(0, 0, 200, 100);
+  Orv::CRichEditControl edit, second;
+  ASSERT_TRUE(edit.Create(parent, L"0123456789", ES_MULTILINE, 0, RECT{0, 0, 100, 50}, 1));
+  HMODULE module = Orv::CRichEditControl::GetRichEditModule();
+  ASSERT_TRUE(second.Create(parent, L"", 0, 0, RECT{0, 0, 10, 10}, 2));
+  EXPECT_EQ(::GetModuleHandleW(L"msftedit.dll"), module);
+  EXPECT_EQ(module, Orv::CRichEditControl::GetRichEditModule());
+  edit.SetSelection(3, 6);
+  struct { unsigned int start, end; } const ignored[] = {{5, 2}, {0x80000000u, 0x80000001u}, {1, 0xFFFFFFFFu}};
+  for (const auto& s : ignored) {
+    edit.SetSelection(s.start, s.end);
+    EXPECT_EQ(L"345", Text(edit.GetSelectionText())) << s.start;
+  }
+  edit.SetSelectionText(L"ab");
+  EXPECT_EQ(L"012ab6789", Text(edit.GetText()));
+  EXPECT_FALSE(edit.IsSelectionAtEnd());
+  ITextDocument* document = edit.GetTextDocument();
+  ASSERT_NE(nullptr, document);
+  EXPECT_EQ(document, edit.GetTextDocument());
+  ITextSelection* selection = nullptr;
+  ASSERT_TRUE(edit.GetSelection(&selection));
+  reinterpret_cast<IUnknown*>(selection)->Release();
+  ::DestroyWindow(edit);
+  EXPECT_EQ(nullptr, edit.GetTextDocument());
+  EXPECT_FALSE(edit.GetSelection(&selection));
+  EXPECT_TRUE(Text(edit.GetText()).empty());
+}
