@@ -54,7 +54,7 @@ set(ORV_LAYER_6
   data/ data
   values/ values
   tree/ tree
-  diag/log com/services)
+  diag/log com/services com/services_collection com/services_dump com/services_global com/services_table)
 
 # 7: packages.
 set(ORV_LAYER_7

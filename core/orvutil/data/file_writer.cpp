@@ -17,16 +17,27 @@ class CFileDataWriter : public CComBase, public CFileStreamBase<IDataWriter> {
     return file->OpenWrite(&handle, !truncate) && Attach(file, handle, truncate ? 0 : pos);
   }
 
+  // The position is kept here: only this writer moves its handle, and asking the system for it on
+  // every write would cost a call each.
+  unsigned int GetPos() override { return m_pos; }
+  bool SetPos(unsigned int pos) override {
+    if (!CFileStreamBase<IDataWriter>::SetPos(pos)) return false;
+    m_pos = pos;
+    return true;
+  }
+
   bool Write(const void* p, unsigned int size) override {
     if (!p || !Handle()) return false;
     if (size == 0) return true;
-    unsigned pos = GetPos();
-    if (pos == 0xFFFFFFFFu || size > 0xFFFFFFFFu - pos) return false;  // positions stay 32-bit
-    return Orv::WriteFile(Handle(), p, size);
+    if (m_pos == 0xFFFFFFFFu || size > 0xFFFFFFFFu - m_pos) return false;  // positions stay 32-bit
+    if (!Orv::WriteFile(Handle(), p, size)) return false;
+    m_pos += size;
+    return true;
   }
 
  private:
   static constexpr unsigned kTruncate = 0xFFFFFFFFu;
+  unsigned m_pos = 0xFFFFFFFFu;  // unknown until the first SetPos
 };
 
 }  // namespace Orv
