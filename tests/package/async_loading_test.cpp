@@ -123,20 +123,6 @@ TEST_F(AsyncLoading, CancelledWorkLeavesTheDataAsItWas) {
   EXPECT_FALSE(loader->LoadAsync(nullptr, 0, listener));
 }
 
-TEST_F(AsyncLoading, RequestsFromWorkersCompleteOnTheMainThread) {
-  std::vector<tSmartPtr<Orv::ISavedData>> data;
-  for (int i = 0; i < 8; ++i) data.push_back(Compressed(std::string(2000 + i, 'a' + i)));
-  auto listener = NewCounter();
-  std::atomic<int> accepted{0};
-  std::thread worker([&] {
-    for (auto& d : data) accepted += loader->LoadAsync(d, 0, listener);
-  });
-  while (accepted < 8 || loader->IsBusy()) loader->WaitForAll();
-  worker.join();
-  EXPECT_EQ(8, listener->completed);
-  EXPECT_EQ(0, listener->offMainThread);
-}
-
 // Four threads queue random work over shared saved data while the main thread cancels at random:
 // every request hears exactly one completion or cancellation, and the bytes survive every round.
 TEST_F(AsyncLoading, StressEveryRequestHearsOnceAndBytesSurvive) {
