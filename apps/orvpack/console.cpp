@@ -32,6 +32,4 @@ void Diagnose(std::wstring const& file, unsigned line, unsigned column, std::wst
   std::fwrite(bytes.data(), 1, bytes.size(), stderr);
 }
 
-std::wstring Text(Orv::tstring const& text) { return std::wstring(text.c_str(), text.size()); }
-
 }  // namespace OrvPack

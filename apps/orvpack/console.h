@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "orvutil/orvutil.h"
+#include "package_file.h"
 
 namespace OrvPack {
 
@@ -15,6 +15,6 @@ void Out(std::wstring const& line);  // one line on stdout
 int Fail(std::wstring const& message);
 // "file:line:column: error: message" (or "file: error: message" without a position) on stderr.
 void Diagnose(std::wstring const& file, unsigned line, unsigned column, std::wstring const& message);
-std::wstring Text(Orv::tstring const& text);
+using OrvApps::Text;
 
 }  // namespace OrvPack
