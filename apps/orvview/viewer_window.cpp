@@ -43,7 +43,7 @@ bool CViewerWindow::Create() {
   }
   HMENU menu = MakeMenu();
   if (!CCustomWindow::Create(kClassName, kTitle, nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 960, 640, instance, menu)) {
+                             CW_USEDEFAULT, 1000, 680, instance, menu)) {
     DestroyMenu(menu);
     return false;
   }
@@ -116,7 +116,7 @@ void CViewerWindow::ShowNode(LPARAM index) {
 void CViewerWindow::Layout() {
   RECT client;
   if (!GetClientRect(m_hwnd, &client)) return;
-  int treeWidth = std::max(160L, client.right / 3);
+  int treeWidth = std::max(180L, client.right / 4);
   MoveWindow(m_tree, 0, 0, treeWidth, client.bottom, TRUE);
   MoveWindow(m_pane, treeWidth, 0, std::max(0L, client.right - treeWidth), client.bottom, TRUE);
 }
@@ -139,6 +139,9 @@ LRESULT CViewerWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   switch (msg) {
     case WM_SIZE:
       Layout();
+      return 0;
+    case WM_SETFOCUS:
+      SetFocus(m_tree);
       return 0;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
