@@ -43,7 +43,8 @@ int Dump(Args const& args) {
   Out(L"guid records " + std::to_wstring(package->GetGuidInfoCount()));
   Orv::IPackage::GuidInfo info;
   for (unsigned i = 0; package->GetGuidInfo(i, &info); ++i) {
-    Out(L"  " + GuidText(info.id) + L" " + GuidKindName(info.kind) + L" \"" + Text(info.name) + L"\" " + GuidText(info.secondId));
+    Out(L"  " + GuidText(info.id) + L" " + GuidKindName(info.kind) + L" \"" + Text(info.name) + L"\" " +
+        GuidText(info.secondId));
   }
   return eExitOk;
 }

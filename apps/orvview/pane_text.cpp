@@ -29,14 +29,12 @@ std::wstring Properties(Orv::PackageNode const& node) {
   Orv::IPackageEntry* entry = node.GetEntry();
   Orv::IPackage* package = node.GetPackage();
   Orv::IData* inlineData = entry->GetInlineData();
-  return Text(entry->GetName()) + L"\n\n" +
-         L"class       " + Described(package, entry->GetObjectClassID()) + L"\n" +
-         L"category    " + Described(package, entry->GetObjectCategoryID()) + L"\n" +
-         L"instance    " + Described(package, entry->GetInstanceID()) + L"\n" +
-         L"value64     " + std::to_wstring(entry->GetValue64()) + L"\n" +
-         L"value32     " + std::to_wstring(entry->GetValue32()) + L"\n" +
-         L"inline      " + std::to_wstring(inlineData ? inlineData->GetSize() : 0) + L" bytes\n" +
-         L"payload     " + OrvApps::PayloadText(entry->GetSavedData()) + L" (saved/loaded bytes)\n";
+  return Text(entry->GetName()) + L"\n\n" + L"class       " + Described(package, entry->GetObjectClassID()) + L"\n" +
+         L"category    " + Described(package, entry->GetObjectCategoryID()) + L"\n" + L"instance    " +
+         Described(package, entry->GetInstanceID()) + L"\n" + L"value64     " + std::to_wstring(entry->GetValue64()) +
+         L"\n" + L"value32     " + std::to_wstring(entry->GetValue32()) + L"\n" + L"inline      " +
+         std::to_wstring(inlineData ? inlineData->GetSize() : 0) + L" bytes\n" + L"payload     " +
+         OrvApps::PayloadText(entry->GetSavedData()) + L" (saved/loaded bytes)\n";
 }
 
 // The value as text where it converts to text, else its type number.
@@ -63,7 +61,7 @@ std::wstring DictionaryText(Orv::PackageNode const& node) {
   return out;
 }
 
-// The stored bytes: those of byte data, else the node's loaded payload.
+// The stored bytes, as text or hex: those of byte data, else the node's loaded payload.
 std::wstring Preview(Orv::PackageNode const& node) {
   Orv::tSmartPtr<Orv::IPackageByteData> bytes;
   Orv::ISavedData* saved = node.GetEntry()->GetSavedData();
@@ -82,7 +80,9 @@ std::wstring Preview(Orv::PackageNode const& node) {
          HexDump(data->GetPointer(), shown);
 }
 
-bool IsTextChar(wchar_t c) { return c >= 0x20 ? c != 0x7F && (c < 0xD800 || c > 0xDFFF) : c == L'\t' || c == L'\r' || c == L'\n'; }
+bool IsTextChar(wchar_t c) {
+  return c >= 0x20 ? c != 0x7F : c == L'\t' || c == L'\r' || c == L'\n';
+}
 
 bool AllTextChars(std::wstring const& text) {
   for (wchar_t c : text) {

@@ -38,7 +38,8 @@ CViewerWindow::~CViewerWindow() {
 
 bool CViewerWindow::Create() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!CreateClass(kClassName, 0, instance, LoadCursorW(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
+  if (!CreateClass(kClassName, 0, instance, LoadCursorW(nullptr, IDC_ARROW),
+                   reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
     return false;
   }
   HMENU menu = MakeMenu();
@@ -47,8 +48,8 @@ bool CViewerWindow::Create() {
     DestroyMenu(menu);
     return false;
   }
-  DWORD treeStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                    TVS_SHOWSELALWAYS;
+  DWORD treeStyle =
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
   DWORD paneStyle = WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY;
   if (!m_tree.Create(WC_TREEVIEWW, L"", m_hwnd, treeStyle, WS_EX_CLIENTEDGE, 0, 0, 0, 0, instance,
                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(eTreeId))) ||
@@ -106,7 +107,9 @@ bool CViewerWindow::SelectPath(std::wstring const& path) {
   return found != m_paths.end() && SelectNode(static_cast<unsigned>(found - m_paths.begin()));
 }
 
-std::wstring CViewerWindow::PaneText() { return OrvApps::Text(m_pane.GetText()); }
+std::wstring CViewerWindow::PaneText() {
+  return OrvApps::Text(m_pane.GetText());
+}
 
 void CViewerWindow::ShowNode(LPARAM index) {
   bool known = index >= 0 && static_cast<size_t>(index) < m_nodes.size();

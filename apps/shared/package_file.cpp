@@ -3,7 +3,9 @@
 
 namespace OrvApps {
 
-std::wstring Text(Orv::tstring const& text) { return std::wstring(text.c_str(), text.size()); }
+std::wstring Text(Orv::tstring const& text) {
+  return std::wstring(text.c_str(), text.size());
+}
 
 bool OpenPackageFile(std::wstring const& path, Orv::tSmartPtr<Orv::IPackage>& package) {
   Orv::tSmartPtr<Orv::IDataFile> file;
@@ -12,16 +14,24 @@ bool OpenPackageFile(std::wstring const& path, Orv::tSmartPtr<Orv::IPackage>& pa
          Orv::CreateDataReader(file, 0, reader.Receive()) && Orv::LoadPackage(reader, package.Receive());
 }
 
-std::wstring GuidText(GUID const& id) { return Text(Orv::StringFromGUID(id)); }
+std::wstring GuidText(GUID const& id) {
+  return Text(Orv::StringFromGUID(id));
+}
 
 std::wstring GuidKindName(unsigned kind) {
   switch (kind) {
-    case Orv::IPackage::GuidInfo::eModule: return L"module";
-    case Orv::IPackage::GuidInfo::ePackage: return L"package";
-    case Orv::IPackage::GuidInfo::eClass: return L"class";
-    case Orv::IPackage::GuidInfo::eForeignObject: return L"foreign-object";
-    case Orv::IPackage::GuidInfo::eCategory: return L"category";
-    default: return L"kind-" + std::to_wstring(kind);
+    case Orv::IPackage::GuidInfo::eModule:
+      return L"module";
+    case Orv::IPackage::GuidInfo::ePackage:
+      return L"package";
+    case Orv::IPackage::GuidInfo::eClass:
+      return L"class";
+    case Orv::IPackage::GuidInfo::eForeignObject:
+      return L"foreign-object";
+    case Orv::IPackage::GuidInfo::eCategory:
+      return L"category";
+    default:
+      return L"kind-" + std::to_wstring(kind);
   }
 }
 

@@ -102,7 +102,8 @@ TEST_F(Viewer, DictionaryValuesAndBinaryBytes) {
   ASSERT_TRUE(Orv::CreatePackageByteData(bytes.Receive()));
   bytes->SetData(block);
   Orv::tSmartPtr<Orv::IPackageNodePersist> persist;
-  ASSERT_TRUE(SUCCEEDED(bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()))));
+  ASSERT_TRUE(SUCCEEDED(
+      bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()))));
   ASSERT_FALSE(!persist->Save(Orv::PackageNode(package)));
   ASSERT_TRUE(window.Open(Save(package, L"orvview_api.pak")));
   ASSERT_TRUE(window.SelectNode(0));
