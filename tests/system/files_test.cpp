@@ -1,5 +1,5 @@
-// Files: existence, copying, moving, deleting, placing, attributes, CFile and the handle helpers
-// against a std::string model, times, whole-file text, mapped views and GDI handles.
+// Files: existence, copying, moving, deleting, placing, attributes, CFile, the handle helpers and
+// mapped views against a std::string model, times, whole-file text and GDI handles.
 #include <random>
 
 #include "orvutil/system.h"
@@ -96,7 +96,8 @@ TEST_F(FileTest, CopiesMovesDeletesPlacesAndSetsAttributes) {
   EXPECT_TRUE((attributes & FILE_ATTRIBUTE_READONLY) && Orv::SetFileAttributesW(c.c_str(), FILE_ATTRIBUTE_NORMAL));
 }
 
-// Random writes and reads through every overload; a read past the end fails (no short reads).
+// Random writes and reads through every overload against a string model; a read past the end fails
+// (no short reads). Mapped views show the same bytes.
 TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
   tstring path = Path(L"data.bin");
   std::string model;
@@ -124,13 +125,20 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
   EXPECT_TRUE(Orv::WriteFile(file, nullptr, 0) && !Orv::WriteFile(file, nullptr, 2));
   ASSERT_TRUE(file.Open(path.c_str(), false, true));  // appending
   EXPECT_TRUE(Orv::GetFilePointer(file) == model.size() && Orv::WriteUnicodeBOMToFile(file));
+  Orv::CMemMappedFile view;  // a writable view grows the file, and outlives the handle
+  ASSERT_TRUE(view.OpenWrite(file, unsigned(model.size()) + 6));
   file.Close();
-  EXPECT_EQ(model + "\xFF\xFE", Contents(path));
-  ASSERT_TRUE(file.Open(path.c_str(), true));
-  EXPECT_EQ(model.size() + 2, Orv::GetFileSize(file.GetHandle()));
-  EXPECT_FALSE(!Orv::SetFilePointerToEnd(file) || Orv::ReadFile(file, 1, &model[0]) || Orv::WriteFile(file, "x", 1));
+  view.GetMem()[0] = 'A';
+  model = "A" + model.substr(1) + "\xFF\xFE" + std::string(4, '\0');
+  view.Close();
+  EXPECT_EQ(model, Contents(path));
+  ASSERT_TRUE(file.Open(path.c_str(), true) && view.Open(file, true));
+  EXPECT_TRUE(model == Bytes(view.GetMem(), view.GetSize()) && model.size() == Orv::GetFileSize(file.GetHandle()));
+  EXPECT_FALSE(!Orv::SetFilePointerToEnd(file) || Orv::ReadFile(file, 1, &model[0]) || Orv::WriteFile(file, "x", 1) ||
+               view.OpenWrite(file, 0xFFFFFFFFu) || view.GetMem());  // a reading handle; the old view goes
   ASSERT_TRUE(file.OpenWrite(path.c_str(), false));
-  EXPECT_EQ(0u, Orv::GetFileSize(path.c_str()));
+  EXPECT_FALSE(Orv::GetFileSize(path.c_str()) || view.OpenRead(file) || view.OpenWrite(file, 0) ||
+               view.OpenRead(INVALID_HANDLE_VALUE) || view.OpenWrite(nullptr, 16) || view.GetSize());
   char buffer[4];
   Orv::tVectorPOD<unsigned char> bytes;
   for (HANDLE handle : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE}) {
@@ -167,24 +175,6 @@ TEST_F(FileTest, TimesAndWholeFileText) {
   }
   ASSERT_TRUE(WriteRaw(path, ""));
   EXPECT_FALSE(Orv::ReadWholeFile(path.c_str(), text) || Orv::ReadWholeFile(Dir().c_str(), text) || !text.empty());
-}
-
-TEST_F(FileTest, MapsFilesForReadingAndForWritingWithGrowth) {
-  tstring path = Path(L"mapped.bin"), empty = Path(L"empty.txt");
-  ASSERT_TRUE(WriteRaw(path, "abc") && WriteRaw(empty, ""));
-  Orv::CMemMappedFile view;
-  CFile file;
-  ASSERT_TRUE(file.OpenWrite(path.c_str(), true) && view.OpenWrite(file, 16));
-  ASSERT_EQ("abc" + std::string(13, '\0'), Bytes(view.GetMem(), view.GetSize()));
-  file.Close();  // the view outlives the handle
-  view.GetMem()[0] = 'A';
-  view.Close();
-  ASSERT_TRUE(file.OpenRead(path.c_str()) && view.Open(file, true));
-  EXPECT_EQ("Abc" + std::string(13, '\0'), Bytes(view.GetMem(), view.GetSize()));
-  EXPECT_FALSE(view.OpenWrite(file, 0xFFFFFFFFu) || view.GetMem());  // a reading handle; the old view goes
-  ASSERT_TRUE(file.OpenWrite(empty.c_str(), true));
-  EXPECT_FALSE(view.OpenRead(file) || view.OpenWrite(file, 0) || view.OpenRead(INVALID_HANDLE_VALUE) ||
-               view.OpenWrite(nullptr, 16) || view.GetSize());
 }
 
 TEST(GdiHandles, DeletedWithTheirOwner) {
