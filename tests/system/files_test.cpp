@@ -17,7 +17,7 @@ class FileTest : public ScratchFiles::ScratchTest {
  protected:
   std::pair<DWORD, DWORD> NamesAndIndex(const tstring& path) {
     BY_HANDLE_FILE_INFORMATION info = {};
-    HANDLE file = ::CreateFileW(ScratchFiles::Long(path).c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileW(ScratchFiles::Long(path).c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ::GetFileInformationByHandle(file, &info);
     ::CloseHandle(file);
     return {info.nNumberOfLinks, info.nFileIndexLow};
@@ -38,8 +38,9 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
   tstring climbing = Path(L"sub\\..\\FILE.TXT"), root = tstring(1, Dir()[0]) + L":\\", missing = Path(L"missing"),
           inFile = file + L"\\inner", tooLong = Path(tstring(300, L'x').c_str()), noDirectory = Path(L"no\\file");
   struct { const wchar_t* path; int kind; } const cases[] = {  // 1 file, 2 directory, 0 nothing
-      {file.c_str(), 1}, {slashed.c_str(), 1}, {climbing.c_str(), 1}, {directory.c_str(), 2}, {root.c_str(), 2},
-      {nullptr, 0}, {L"", 0}, {missing.c_str(), 0}, {inFile.c_str(), 0}, {tooLong.c_str(), 0}, {noDirectory.c_str(), 0}};
+      {file.c_str(), 1},   {slashed.c_str(), 1}, {climbing.c_str(), 1}, {directory.c_str(), 2},
+      {root.c_str(), 2},   {nullptr, 0},         {L"", 0},              {missing.c_str(), 0},
+      {inFile.c_str(), 0}, {tooLong.c_str(), 0}, {noDirectory.c_str(), 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(c.kind == 1, Orv::FileExists(c.path) && Orv::FileReadable(c.path)) << Show(c.path);
     EXPECT_EQ(c.kind == 2, Orv::DirectoryExists(c.path)) << Show(c.path);
@@ -50,9 +51,11 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
     CFile opened;
     EXPECT_FALSE(Orv::DeleteFileW(c.path) || Orv::CopyFileW(c.path, b.c_str(), true) ||
                  Orv::MoveFileW(c.path, b.c_str(), true) || Orv::PlaceFile(c.path, b.c_str()) ||
-                 Orv::GetFileAttributesW(c.path, attributes) || Orv::SetFileAttributesW(c.path, FILE_ATTRIBUTE_NORMAL) ||
+                 Orv::GetFileAttributesW(c.path, attributes) ||
+                 Orv::SetFileAttributesW(c.path, FILE_ATTRIBUTE_NORMAL) ||
                  Orv::GetFileModifiedTime(c.path, time) || Orv::GetFileCreatedTime(c.path, time) ||
-                 Orv::GetFileAccessedTime(c.path, time) || Orv::ReadWholeFile(c.path, text) || opened.Open(c.path, true))
+                 Orv::GetFileAccessedTime(c.path, time) || Orv::ReadWholeFile(c.path, text) ||
+                 opened.Open(c.path, true))
         << Show(c.path);
     EXPECT_TRUE(attributes == INVALID_FILE_ATTRIBUTES && !TimeValue(time) && text.empty() && !Orv::GetFileSize(c.path));
     bool creatable = c.path == missing.c_str();
@@ -91,7 +94,8 @@ TEST_F(FileTest, CopiesMovesDeletesPlacesAndSetsAttributes) {
   EXPECT_FALSE(Orv::PlaceFile(Dir().c_str(), target.c_str()) || Orv::PlaceFile(a.c_str(), occupied.c_str()));
   EXPECT_TRUE(Orv::DirectoryExists(occupied.c_str()) && Contents(target) == "gamma");
   DWORD attributes = 0;
-  ASSERT_TRUE(Orv::SetFileAttributesW(c.c_str(), FILE_ATTRIBUTE_READONLY) && Orv::GetFileAttributesW(c.c_str(), attributes));
+  ASSERT_TRUE(Orv::SetFileAttributesW(c.c_str(), FILE_ATTRIBUTE_READONLY) &&
+              Orv::GetFileAttributesW(c.c_str(), attributes));
   EXPECT_EQ(::GetFileAttributesW(ScratchFiles::Long(c).c_str()), attributes);
   EXPECT_TRUE((attributes & FILE_ATTRIBUTE_READONLY) && Orv::SetFileAttributesW(c.c_str(), FILE_ATTRIBUTE_NORMAL));
 }
@@ -106,7 +110,8 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
   ASSERT_TRUE(file.OpenWrite(path.c_str()));  // reads too
   for (int i = 0; i < 200; ++i) {
     unsigned at = random() % (model.size() + 3), size = 1 + random() % 9;
-    std::string bytes(size, static_cast<char>('a' + i % 26)), expected = model.substr(std::min<size_t>(at, model.size()), size);
+    std::string bytes(size, static_cast<char>('a' + i % 26));
+    std::string expected = model.substr(std::min<size_t>(at, model.size()), size);
     ASSERT_TRUE(Orv::SetFilePointer(file, at));
     if (i % 2) {
       model.resize(std::max<size_t>(model.size(), at + size));  // a gap reads back as zeros
@@ -143,9 +148,9 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
   Orv::tVectorPOD<unsigned char> bytes;
   for (HANDLE handle : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE}) {
     EXPECT_EQ(0xFFFFFFFFu, Orv::GetFilePointer(handle));
-    EXPECT_FALSE(Orv::SetFilePointer(handle, 0) || Orv::SetFilePointerToEnd(handle) || Orv::ReadFile(handle, 4, buffer) ||
-                 Orv::ReadFile(handle, 0, 4, bytes) || Orv::WriteFile(handle, "x", 1) ||
-                 Orv::WriteUnicodeBOMToFile(handle) || Orv::GetFileSize(handle));
+    EXPECT_FALSE(Orv::SetFilePointer(handle, 0) || Orv::SetFilePointerToEnd(handle) ||
+                 Orv::ReadFile(handle, 4, buffer) || Orv::ReadFile(handle, 0, 4, bytes) ||
+                 Orv::WriteFile(handle, "x", 1) || Orv::WriteUnicodeBOMToFile(handle) || Orv::GetFileSize(handle));
   }
 }
 
@@ -168,7 +173,8 @@ TEST_F(FileTest, TimesAndWholeFileText) {
   struct { std::string bytes; tstring text; } const cases[] = {
       {"\xEF\xBB\xBFh\xC3\xA9!", L"h\u00E9!"}, {"\xEF\xBB\xBF", L""}, {"h\xC3\xA9!", ansi("h\xC3\xA9!")},
       {"caf\xE9\r\n", ansi("caf\xE9\r\n")}, {std::string("\xFF\xFEh\0i\0\0\0x\0", 10), L"hi"},
-      {std::string("\xFF\xFEh\0i", 5), L"h"}, {"\xFF\xFE", L""}, {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), L"\U0001F600"}};
+      {std::string("\xFF\xFEh\0i", 5), L"h"}, {"\xFF\xFE", L""},
+      {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), L"\U0001F600"}};
   for (const auto& c : cases) {
     ASSERT_TRUE(WriteRaw(path, c.bytes));
     EXPECT_TRUE(Orv::ReadWholeFile(path.c_str(), text = L"stale") && c.text == text) << c.bytes;

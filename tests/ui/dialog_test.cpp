@@ -56,8 +56,8 @@ TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
     EXPECT_TRUE(dialog.heldAtInit && !dialog.GetHwnd() && dialog.postNcDestroyCount == 1);
     EXPECT_FALSE(Orv::IsModelessDialog(dialog.initHwnd));
     Orv::tRect<int> rect = dialog.rectAtInit;
-    EXPECT_EQ(Orv::tPoint<int>(work.left + (work.Width() - rect.Width()) / 2, work.top + (work.Height() - rect.Height()) / 2),
-              rect.TopLeft());
+    EXPECT_EQ(work.left + (work.Width() - rect.Width()) / 2, rect.left);
+    EXPECT_EQ(work.top + (work.Height() - rect.Height()) / 2, rect.top);
   }
 }
 

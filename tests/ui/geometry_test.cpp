@@ -35,7 +35,8 @@ TEST(Geometry, RectanglesAndConversionsInEachCoordinateSpace) {
     ::GetWindowRect(hwnd, &window);
     ::GetClientRect(hwnd, &client);
     HWND up = ::GetParent(hwnd);
-    Rect onScreen = Mapped(hwnd, nullptr, Orv::ToRect(client)), onParentClient = Mapped(nullptr, up, Orv::ToRect(window));
+    Rect onScreen = Mapped(hwnd, nullptr, Orv::ToRect(client));
+    Rect onParentClient = Mapped(nullptr, up, Orv::ToRect(window));
     EXPECT_EQ(Orv::ToRect(window), Orv::GetWindowRect(hwnd));
     EXPECT_EQ(Orv::ToRect(client), Orv::GetClientRect(hwnd));
     EXPECT_EQ(onScreen, Orv::GetClientOnScreen(hwnd));
@@ -98,25 +99,22 @@ TEST(Geometry, CenterWindowCentresAndKeepsInsideThePrimaryWorkArea) {
   EXPECT_EQ(w + Point(120, 105), Orv::GetWindowRect(child).TopLeft());  // on the parent's window rectangle
 }
 
+// Moves now and deferred; the cursor, the window under it and the position a message recorded.
 TEST(Geometry, MovesCursorAndTheWindowUnderIt) {
-  Rect work = Orv::GetWorkArea(static_cast<HWND>(nullptr));
+  Point w = Orv::GetWorkArea(static_cast<HWND>(nullptr)).TopLeft(), inside = w + Point(50, 40);
+  Rect placed(w + Point(10, 10), w + Point(90, 70));
   CPlainWindow first(0, 0, 10, 10, WS_POPUP | SS_NOTIFY), second(0, 0, 10, 10);  // a hit-testable static
-  EXPECT_TRUE(Orv::MoveWindow(first, Rect(5, 6, 55, 46), false) && !Orv::MoveWindow(nullptr, Rect(), false));
-  EXPECT_EQ(Rect(5, 6, 55, 46), Orv::GetWindowRect(first));
+  EXPECT_TRUE(Orv::MoveWindow(second, Rect(5, 6, 55, 46), false) && !Orv::MoveWindow(nullptr, Rect(), false));
   HDWP batch = Orv::DeferMoveWindow(::BeginDeferWindowPos(2), second, Rect(10, 20, 30, 40), false);
-  Rect placed(work.TopLeft() + Point(10, 10), work.TopLeft() + Point(90, 70));
-  batch = Orv::DeferMoveWindow(batch, first, placed, true);
-  ASSERT_TRUE(batch && ::EndDeferWindowPos(batch));
+  ASSERT_TRUE(Rect(5, 6, 55, 46) == Orv::GetWindowRect(second) &&
+              ::EndDeferWindowPos(Orv::DeferMoveWindow(batch, first, placed, true)));
   EXPECT_TRUE(Rect(10, 20, 30, 40) == Orv::GetWindowRect(second) && placed == Orv::GetWindowRect(first));
   ::SetWindowPos(first, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  Point inside = work.TopLeft() + Point(50, 40);
-  ASSERT_TRUE(::SetCursorPos(inside.x, inside.y));
-  EXPECT_TRUE(Orv::WindowFromPoint(inside) == first && Orv::WindowFromCursor() == first);
-  EXPECT_EQ(inside, Orv::GetCursorPos());
-  ::PostMessageW(first, WM_NULL, 0, 0);  // the position recorded with a message is the cursor's then
   MSG msg;
-  ASSERT_TRUE(::PeekMessageW(&msg, first, WM_NULL, WM_NULL, PM_REMOVE));
-  EXPECT_EQ(inside, Orv::GetMessageCursorPos());
+  ASSERT_TRUE(::SetCursorPos(inside.x, inside.y) && ::PostMessageW(first, WM_NULL, 0, 0) &&
+              ::PeekMessageW(&msg, first, WM_NULL, WM_NULL, PM_REMOVE));
+  EXPECT_TRUE(Orv::WindowFromPoint(inside) == first && Orv::WindowFromCursor() == first);
+  EXPECT_TRUE(inside == Orv::GetCursorPos() && inside == Orv::GetMessageCursorPos());
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ class MessageFilters : public ::testing::Test {
 // (by another filter or by itself) is skipped and stays gone; a nested pump keeps the outer walk.
 TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
   EXPECT_EQ("!", Probe());
-  for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)}) AddMessageFilter(filter, nullptr);
+  for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)})
+    AddMessageFilter(filter, nullptr);
   EXPECT_EQ("ABC!", Probe());
   g_consumer = 'B';
   EXPECT_EQ("AB", Probe());

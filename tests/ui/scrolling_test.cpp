@@ -41,7 +41,8 @@ TEST_F(Scrolling, EveryCodeMovesAndClampsToMinimumAndMaximumMinusPage) {
   EXPECT_EQ(track, Orv::HandleVScroll(m_window, SB_THUMBPOSITION, 1, 1, false));
   Orv::SetScrollArea(m_window, Rect(3, 5, 40, 50), Point(100, 100), false);  // a page larger than the range
   for (int code : {SB_LINEDOWN, SB_PAGEDOWN, SB_BOTTOM, SB_LINEUP})
-    EXPECT_EQ(Point(3, 5), Point(Orv::HandleHScroll(m_window, code, 10, 10, false), Orv::HandleVScroll(m_window, code, 10, 10, false)));
+    EXPECT_EQ(Point(3, 5), Point(Orv::HandleHScroll(m_window, code, 10, 10, false),
+                                 Orv::HandleVScroll(m_window, code, 10, 10, false)));
   EXPECT_TRUE(Orv::GetScrollPos(nullptr) == Point() && Orv::GetThumbPos(nullptr) == Point());
   EXPECT_EQ(0, Orv::HandleVScroll(nullptr, SB_LINEDOWN, 1, 1, true));
 }
@@ -56,7 +57,8 @@ TEST_F(Scrolling, KeepBarsAndInvalidation) {
   }
   for (bool keepBars : {false, true}) {
     Orv::SetScrollArea(m_window, Rect(0, 0, 10, 10), Point(50, 50), keepBars);
-    EXPECT_EQ(LONG_PTR(keepBars ? 0 : WS_VSCROLL | WS_HSCROLL), ::GetWindowLongPtrW(m_window, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL));
+    LONG_PTR bars = WS_VSCROLL | WS_HSCROLL;
+    EXPECT_EQ(keepBars ? 0 : bars, ::GetWindowLongPtrW(m_window, GWL_STYLE) & bars);
   }
 }
 

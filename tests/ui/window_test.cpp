@@ -95,7 +95,7 @@ TEST(ListenedWindow, ListenerAnswersFirstAndTheRestGoesToTheDefault) {
   window.SetListener(&listener);
   EXPECT_EQ(42, ::SendMessageW(window, CAnsweringListener::kAnswered, 0, 0));
   EXPECT_EQ(0, ::SendMessageW(window, CAnsweringListener::kSilent, 0, 0));
-  EXPECT_TRUE(::SetWindowTextW(window, L"kept by the default") && Orv::GetWindowTextW(window) == L"kept by the default");
+  EXPECT_TRUE(::SetWindowTextW(window, L"default text") && Orv::GetWindowTextW(window) == L"default text");
 }
 
 TEST(StdWindow, SubclassesForwardsAndRestoresThePreviousProcedure) {
