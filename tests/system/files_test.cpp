@@ -29,8 +29,8 @@ std::string Bytes(const void* data, size_t size) { return std::string(static_cas
 
 }  // namespace
 
-// Files and directories are told apart; every path function fails on a path that names no file,
-// those that write also on a bad target.
+// Files and directories are told apart; every path function fails on a path that names no file (or
+// no directory), those that write also on a bad target.
 TEST_F(FileTest, ExistenceAndBadPaths) {
   tstring file = Path(L"file.txt"), directory = Path(L"sub"), slashed = file, b = Path(L"b.txt");
   ASSERT_TRUE(WriteRaw(file, "12345") && ScratchFiles::MakeDirectoryRaw(directory));
@@ -44,6 +44,12 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
   for (const auto& c : cases) {
     EXPECT_EQ(c.kind == 1, Orv::FileExists(c.path) && Orv::FileReadable(c.path)) << Show(c.path);
     EXPECT_EQ(c.kind == 2, Orv::DirectoryExists(c.path)) << Show(c.path);
+    if (c.kind == 2) continue;
+    Orv::tObjVector<tstring> files, directories;
+    EXPECT_FALSE(Orv::DeleteDirectory(c.path, false) || Orv::DeleteDirectory(c.path, true) ||
+                 Orv::GetDirectoryContents(c.path, files, directories) || files.Count() || directories.Count() ||
+                 Orv::SetCurrentDirectoryW(c.path) || (c.kind && Orv::CreateDirectoryW(c.path)))
+        << Show(c.path);
     if (c.kind) continue;
     DWORD attributes = 0;
     FILETIME time = {1, 1};
@@ -55,15 +61,16 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
                  Orv::SetFileAttributesW(c.path, FILE_ATTRIBUTE_NORMAL) ||
                  Orv::GetFileModifiedTime(c.path, time) || Orv::GetFileCreatedTime(c.path, time) ||
                  Orv::GetFileAccessedTime(c.path, time) || Orv::ReadWholeFile(c.path, text) ||
-                 opened.Open(c.path, true))
+                 opened.Open(c.path, true) || !Orv::GetShortPath(c.path).empty())
         << Show(c.path);
     EXPECT_TRUE(attributes == INVALID_FILE_ATTRIBUTES && !TimeValue(time) && text.empty() && !Orv::GetFileSize(c.path));
     bool creatable = c.path == missing.c_str();
     EXPECT_EQ(creatable, opened.Open(c.path, false) && opened.IsOpen()) << Show(c.path);
     opened.Close();
-    if (c.path == noDirectory.c_str()) continue;  // placing makes the directories
+    if (c.path == noDirectory.c_str()) continue;  // placing and directory creation make the directories
     EXPECT_EQ(creatable, Orv::CopyFileW(file.c_str(), c.path, true) || Orv::MoveFileW(file.c_str(), c.path, true) ||
-                             Orv::PlaceFile(file.c_str(), c.path)) << Show(c.path);
+                             Orv::PlaceFile(file.c_str(), c.path) || Orv::CreateDirectoryW(c.path))
+        << Show(c.path);
   }
   WIN32_FIND_DATAW data = {};
   EXPECT_TRUE(Orv::FileExists(file.c_str(), &data) && tstring(L"file.txt") == data.cFileName && data.nFileSizeLow == 5);
@@ -72,7 +79,8 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
   EXPECT_FALSE(Orv::FileExists(directory.c_str(), &data) || data.cFileName[0] != L'?');  // left alone on failure
   CFile opened;
   EXPECT_FALSE(opened.Open(Dir().c_str(), true) || opened.Open(Dir().c_str(), false) ||
-               Orv::DeleteFileW(Dir().c_str()) || Orv::GetFileSize(Dir().c_str()) || Contents(file) != "12345");
+               Orv::DeleteFileW(Dir().c_str()) || Orv::GetFileSize(Dir().c_str()) || Contents(file) != "12345" ||
+               Orv::DeleteDirectory(L".", false) || Orv::DeleteDirectory(L".", true));
 }
 
 TEST_F(FileTest, CopiesMovesDeletesPlacesAndSetsAttributes) {
