@@ -197,7 +197,8 @@ TEST(GdiHandles, DeletedWithTheirOwner) {
   {
     Orv::tHandle<void*, void*, Orv::MyDestroyGdiHandle> ownedBrush(brush);
     Orv::tHandle<void*, void*, Orv::MyDestroyDcHandle> ownedDc(dc);
-    EXPECT_EQ(DWORD(OBJ_BRUSH * 100 + OBJ_MEMDC), ::GetObjectType(brush) * 100 + ::GetObjectType(dc));
+    EXPECT_EQ(DWORD(OBJ_BRUSH), ::GetObjectType(brush));
+    EXPECT_EQ(DWORD(OBJ_MEMDC), ::GetObjectType(dc));
   }
   EXPECT_EQ(0u, ::GetObjectType(brush) + ::GetObjectType(dc));
 }
