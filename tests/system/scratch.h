@@ -1,47 +1,4 @@
-// The scratch area of a test run and raw file helpers that do not go through the code under test.
-//
-// The run's directory is made under the user's temporary directory when the run starts; TMP and
-// TEMP point into it (so the library's temporary-file area lives there too) until the run ends,
-// when it is deleted with everything in it. Each test of a ScratchTest fixture gets a fresh
-// directory of its own inside it.
+// The scratch area of the file tests lives in tests/support; the data tests include it by this name.
 #pragma once
 
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "orvutil/foundation.h"
-#include "../foundation/tstring_print.h"
-
-namespace ScratchFiles {
-
-using Orv::tstring;
-
-// The run's directory and the directory the run's TMP and TEMP name (absolute, no long prefix).
-const tstring& RunDirectory();
-const tstring& RunTempDirectory();
-
-// `path` (absolute) in the long form, for the raw Win32 calls of the tests.
-tstring Long(const tstring& path);
-
-// Raw file access: whole-file writes and reads, existence, directory creation.
-bool WriteRaw(const tstring& path, const std::string& bytes);
-bool ReadRaw(const tstring& path, std::string& bytes);
-bool ExistsRaw(const tstring& path);
-bool MakeDirectoryRaw(const tstring& path);
-
-// A test with a fresh directory of its own under the run's directory.
-class ScratchTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-  const tstring& Dir() const { return m_dir; }
-  // Dir() joined with `relative`.
-  tstring Path(const wchar_t* relative) const;
-
- private:
-  tstring m_dir;
-};
-
-}  // namespace ScratchFiles
+#include "../support/scratch.h"

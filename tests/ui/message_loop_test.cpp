@@ -1,14 +1,9 @@
 // The message pump: filters, removal during a pump, module references, the modeless list,
 // application message numbers, PostMessageOnce, waiting, APCs and WM_QUIT.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <string>
 
 #include "orvutil/com.h"
-#include "orvutil/ui.h"
 #include "ui_test_support.h"
 
 namespace UiTests {
@@ -19,26 +14,19 @@ using Orv::RemoveMessageFilter;
 
 constexpr UINT kProbe = WM_APP + 300;
 
-// Each filter appends its letter to the trace when it sees kProbe; the consuming one returns true.
+// Each filter appends its letter to the trace when it sees kProbe; the consumer's returns true.
+// A removes B and itself, or pumps a nested loop, when asked to.
 std::string g_trace;
 char g_consumer = 0;
+bool g_aRemovesB = false, g_aRemovesItself = false, g_aPumpsNested = false;
 
 bool Trace(char letter, MSG& msg) {
   if (msg.message != kProbe) return false;
   g_trace += letter;
   return g_consumer == letter;
 }
-bool FilterA(MSG& msg);
-bool FilterB(MSG& msg) {
-  return Trace('B', msg);
-}
-bool FilterC(MSG& msg) {
-  return Trace('C', msg);
-}
-// A removes B, and itself when asked to, before B's turn.
-bool g_aRemovesB = false;
-bool g_aRemovesItself = false;
-bool g_aPumpsNested = false;
+bool FilterB(MSG& msg) { return Trace('B', msg); }
+bool FilterC(MSG& msg) { return Trace('C', msg); }
 bool FilterA(MSG& msg) {
   if (msg.message == kProbe && g_aRemovesB) RemoveMessageFilter(FilterB);
   if (msg.message == kProbe && g_aRemovesItself) RemoveMessageFilter(FilterA);
@@ -52,7 +40,6 @@ bool FilterA(MSG& msg) {
 class MessageFilters : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_trace.clear();
     g_consumer = 0;
     g_aRemovesB = g_aRemovesItself = g_aPumpsNested = false;
     ASSERT_TRUE(m_window.CreateMessageWindow());
@@ -60,15 +47,15 @@ class MessageFilters : public ::testing::Test {
   void TearDown() override {
     for (auto filter : {FilterA, FilterB, FilterC}) RemoveMessageFilter(filter);
   }
-  // Posts one probe to the window and pumps; the trace of the filters, then '!' when the window got it.
-  std::string Probe() {
+  // Posts `count` probes to the window and pumps; the trace of the filters, then '!' when the window
+  // got a probe.
+  std::string Probe(int count = 1) {
     g_trace.clear();
     size_t before = m_window.CountOf(kProbe);
-    ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
+    for (int i = 0; i < count; ++i) ::PostMessageW(m_window, kProbe, 0, 0);
     Pump();
     return g_trace + (m_window.CountOf(kProbe) > before ? "!" : "");
   }
-
   CRecordingWindow m_window;
 };
 
@@ -76,7 +63,8 @@ class MessageFilters : public ::testing::Test {
 // (by another filter or by itself) is skipped and stays gone; a nested pump keeps the outer walk.
 TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
   EXPECT_EQ("!", Probe());
-  for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)}) AddMessageFilter(filter, nullptr);
+  for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)})
+    AddMessageFilter(filter, nullptr);
   EXPECT_EQ("ABC!", Probe());
   g_consumer = 'B';
   EXPECT_EQ("AB", Probe());
@@ -90,11 +78,7 @@ TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
   AddMessageFilter(FilterB, nullptr);
   AddMessageFilter(FilterA, nullptr);
   g_aPumpsNested = true;  // A removes B (already passed) and pumps the second probe inside its call
-  g_trace.clear();
-  ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
-  ::PostMessageW(m_window.GetHwnd(), kProbe, 0, 0);
-  Pump();
-  EXPECT_EQ("CBCAA", g_trace);  // C, B, then the nested walk (C, A), then A itself
+  EXPECT_EQ("CBCAA!", Probe(2));  // C, B, then the nested walk (C, A), then A itself
 }
 
 TEST_F(MessageFilters, RemovalRemovesEveryEntryAndReleasesModules) {
@@ -112,60 +96,43 @@ TEST_F(MessageFilters, RemovalRemovesEveryEntryAndReleasesModules) {
 
 TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
   HWND first = reinterpret_cast<HWND>(0x1230), second = reinterpret_cast<HWND>(0x4560);
-  Orv::AddModelessDialog(nullptr);
-  Orv::AddModelessDialog(first);
-  Orv::AddModelessDialog(first);
-  Orv::AddModelessDialog(second);
+  for (HWND hwnd : {static_cast<HWND>(nullptr), first, first, second}) Orv::AddModelessDialog(hwnd);
   Orv::RemoveModelessDialog(first);  // one entry per dialog
-  EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr));
-  EXPECT_TRUE(Orv::IsModelessDialog(second));
+  EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr) || !Orv::IsModelessDialog(second));
   Orv::RemoveModelessDialog(second);
   EXPECT_EQ(static_cast<UINT>(WM_APP), g_firstAppMessage);
   UINT next = Orv::CreateAppMessage();
-  EXPECT_GT(next, g_firstAppMessage);
-  EXPECT_EQ(next + 1, Orv::CreateAppMessage());
-
+  EXPECT_TRUE(next > g_firstAppMessage && Orv::CreateAppMessage() == next + 1);
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
-  HWND hwnd = window.GetHwnd();
-  EXPECT_TRUE(Orv::PostMessageOnce(hwnd, kProbe, 1, 0));
-  EXPECT_FALSE(Orv::PostMessageOnce(hwnd, kProbe, 2, 0));
-  EXPECT_TRUE(Orv::PostMessageOnce(hwnd, kProbe + 1, 0, 0));
+  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0));
+  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
   EXPECT_TRUE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));  // the thread's own queue is another target
   EXPECT_FALSE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
   std::vector<WPARAM> wParams;
-  EXPECT_EQ(1, RemoveQueued(hwnd, kProbe, &wParams));
+  EXPECT_EQ(1, RemoveQueued(window, kProbe, &wParams));
   EXPECT_EQ(std::vector<WPARAM>{1}, wParams);
-  EXPECT_EQ(1, RemoveQueued(hwnd, kProbe + 1));
-  EXPECT_EQ(1, RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
-  EXPECT_TRUE(Orv::PostMessageOnce(hwnd, kProbe, 3, 0));  // nothing waiting any more
-  EXPECT_EQ(1, RemoveQueued(hwnd, kProbe));
+  EXPECT_EQ(2, RemoveQueued(window, kProbe + 1) + RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
+  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 3, 0));  // nothing waiting any more
+  EXPECT_EQ(1, RemoveQueued(window, kProbe));
 }
 
 bool g_guardFired = false;
-void CALLBACK GuardTimer(HWND, UINT, UINT_PTR, DWORD) {
-  g_guardFired = true;
-}
+void CALLBACK GuardTimer(HWND, UINT, UINT_PTR, DWORD) { g_guardFired = true; }
+void CALLBACK CountApc(ULONG_PTR counter) { ++*reinterpret_cast<int*>(counter); }
 
+// PostMessageOnce peeks at the queue; the message it posts must still end the wait. The guard timer
+// only keeps a faulty wait from hanging the run: it must not be what ended it.
 TEST(MessageLoop, WaitForMessageWakesForAMessageAlreadySeenInTheQueue) {
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
   Pump();
-  // PostMessageOnce peeks at the queue; the message it posts must still end the wait. The guard
-  // timer only keeps a faulty wait from hanging the run: it must not be what ended it.
-  g_guardFired = false;
   UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, GuardTimer);
-  ASSERT_TRUE(Orv::PostMessageOnce(window.GetHwnd(), kProbe, 0, 0));
   MSG seen;
-  ASSERT_TRUE(::PeekMessageW(&seen, window.GetHwnd(), kProbe, kProbe, PM_NOREMOVE));
+  ASSERT_TRUE(Orv::PostMessageOnce(window, kProbe, 0, 0) && ::PeekMessageW(&seen, window, kProbe, kProbe, PM_NOREMOVE));
   EXPECT_TRUE(Orv::WaitForMessage());
   ::KillTimer(nullptr, guard);
-  EXPECT_FALSE(g_guardFired);
-  EXPECT_EQ(1u, window.CountOf(kProbe));
-}
-
-void CALLBACK CountApc(ULONG_PTR counter) {
-  ++*reinterpret_cast<int*>(counter);
+  EXPECT_TRUE(!g_guardFired && window.CountOf(kProbe) == 1);
 }
 
 // Also while input is waiting, which satisfies the pump's zero wait before any APC runs.
@@ -175,25 +142,22 @@ TEST(MessageLoop, HandleMessagesRunsQueuedApcs) {
     if (inputWaiting) ::PostThreadMessageW(::GetCurrentThreadId(), kProbe, 0, 0);
     int runs = 0;
     ASSERT_TRUE(::QueueUserAPC(CountApc, ::GetCurrentThread(), reinterpret_cast<ULONG_PTR>(&runs)));
-    EXPECT_TRUE(Orv::HandleMessages());
-    EXPECT_EQ(1, runs) << inputWaiting;
+    EXPECT_TRUE(Orv::HandleMessages() && runs == 1) << inputWaiting;
     ::SleepEx(0, TRUE);  // a missed APC must not touch `runs` after it is gone
   }
 }
 
-// WM_QUIT is remembered for the rest of the process, so it is tried in a child process.
+// WM_QUIT is remembered for the rest of the process, so it is tried in a child process: it is not
+// dispatched, stops the pump, and a wait returns at once.
 TEST(MessageLoopDeathTest, QuitIsNotDispatchedAndStopsThePump) {
   auto run = [] {
     CRecordingWindow window;
     window.CreateMessageWindow();
     bool before = Orv::GotQuitMessage();
     ::PostQuitMessage(3);
-    ::PostMessageW(window.GetHwnd(), kProbe, 0, 0);
-    bool pumped = Orv::HandleMessages();
-    // Returns at once instead of waiting once the quit flag is set.
-    bool waited = Orv::WaitForMessage();
-    bool ok = !before && !pumped && !waited && Orv::GotQuitMessage() && window.CountOf(kProbe) == 1;
-    std::_Exit(ok ? 0 : 1);
+    ::PostMessageW(window, kProbe, 0, 0);
+    bool pumped = Orv::HandleMessages(), waited = Orv::WaitForMessage();
+    std::_Exit(!before && !pumped && !waited && Orv::GotQuitMessage() && window.CountOf(kProbe) == 1 ? 0 : 1);
   };
   EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
 }

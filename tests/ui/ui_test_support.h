@@ -1,11 +1,13 @@
-// Helpers shared by the ui tests: a window object that records what it receives, plain windows
-// made with raw Win32 calls, and queue helpers.
+// Helpers shared by the ui tests: window objects that record what they receive, plain windows
+// made with raw Win32 calls, and a queue helper.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "orvutil/ui.h"
@@ -13,9 +15,7 @@
 
 namespace Orv {
 // Readable points and rectangles in failure messages.
-inline void PrintTo(tPoint<int> const& p, std::ostream* os) {
-  *os << '(' << p.x << ", " << p.y << ')';
-}
+inline void PrintTo(tPoint<int> const& p, std::ostream* os) { *os << '(' << p.x << ", " << p.y << ')'; }
 inline void PrintTo(tRect<int> const& r, std::ostream* os) {
   *os << '(' << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ')';
 }
@@ -26,24 +26,40 @@ namespace UiTests {
 // The first application message number of the process, taken by main before the library started.
 extern UINT g_firstAppMessage;
 
-// A custom window that records the messages it sees and how often PostNcDestroy ran.
-class CRecordingWindow : public Orv::CCustomWindow {
+// A window object that records the messages it sees (and the class WM_CREATE names), how often
+// PostNcDestroy ran and the window's procedure and user data by then. It refuses WM_CREATE when
+// told to, and deletes itself in PostNcDestroy, as heap objects do, when it has a destruction count.
+template <class TBase>
+class tRecordingWindow : public TBase {
  public:
+  ~tRecordingWindow() override {
+    if (destructions) ++*destructions;
+  }
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
     messages.push_back(msg);
-    return CCustomWindow::WindowProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_CREATE && lParam) createClass = reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszClass;
+    if (msg == WM_NCDESTROY) lastHwnd = hwnd;
+    LRESULT result = TBase::WindowProc(hwnd, msg, wParam, lParam);
+    return msg == WM_CREATE && refuseCreate ? -1 : result;
   }
-  void PostNcDestroy() override { ++postNcDestroyCount; }
-
-  size_t CountOf(UINT msg) const {
-    size_t count = 0;
-    for (UINT seen : messages) count += seen == msg;
-    return count;
+  void PostNcDestroy() override {
+    ++postNcDestroyCount;
+    procAfterDetach = ::GetWindowLongPtrW(lastHwnd, GWLP_WNDPROC);
+    userDataAfterDetach = ::GetWindowLongPtrW(lastHwnd, GWLP_USERDATA);
+    if (destructions) delete this;
   }
+  size_t CountOf(UINT msg) const { return std::count(messages.begin(), messages.end(), msg); }
 
   std::vector<UINT> messages;
+  std::wstring createClass;
+  HWND lastHwnd = nullptr;
+  bool refuseCreate = false;
   int postNcDestroyCount = 0;
+  int* destructions = nullptr;
+  LONG_PTR procAfterDetach = 0, userDataAfterDetach = -1;
 };
+using CRecordingWindow = tRecordingWindow<Orv::CCustomWindow>;
+using CRecordingStdWindow = tRecordingWindow<Orv::CStdWindow>;
 
 // A hidden top-level popup (or a child of `parent`) of the system "STATIC" class, made without the
 // code under test; destroyed with the object.
@@ -52,9 +68,7 @@ class CPlainWindow {
   CPlainWindow(int x, int y, int width, int height, DWORD style = WS_POPUP, HWND parent = nullptr)
       : m_hwnd(::CreateWindowExW(0, L"STATIC", L"", style | (parent ? WS_CHILD : 0), x, y, width, height, parent,
                                  nullptr, nullptr, nullptr)) {}
-  ~CPlainWindow() {
-    if (::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
-  }
+  ~CPlainWindow() { if (::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd); }
   CPlainWindow(const CPlainWindow&) = delete;
   CPlainWindow& operator=(const CPlainWindow&) = delete;
   operator HWND() const { return m_hwnd; }
@@ -66,17 +80,12 @@ class CPlainWindow {
 // Removes the messages with this window and number from the calling thread's queue; how many.
 inline int RemoveQueued(HWND hwnd, UINT msg, std::vector<WPARAM>* wParams = nullptr) {
   int count = 0;
-  MSG queued;
-  while (::PeekMessageW(&queued, hwnd, msg, msg, PM_REMOVE)) {
+  for (MSG queued; ::PeekMessageW(&queued, hwnd, msg, msg, PM_REMOVE); ++count)
     if (wParams) wParams->push_back(queued.wParam);
-    ++count;
-  }
   return count;
 }
 
 // Handles everything queued for the calling thread through the pump.
-inline void Pump() {
-  Orv::HandleMessages();
-}
+inline void Pump() { Orv::HandleMessages(); }
 
 }  // namespace UiTests

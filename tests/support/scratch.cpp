@@ -1,4 +1,4 @@
-// The scratch area of the system tests: made when the run starts, deleted when it ends.
+// The scratch area of the file tests: made when the run starts, deleted when it ends.
 #include "scratch.h"
 
 #include "orvutil/system.h"
@@ -82,6 +82,11 @@ bool ReadRaw(const tstring& path, std::string& bytes) {
   while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read) bytes.append(buffer, read);
   ::CloseHandle(file);
   return true;
+}
+
+std::string Contents(const tstring& path) {
+  std::string bytes;
+  return ReadRaw(path, bytes) ? bytes : "<none>";
 }
 
 bool ExistsRaw(const tstring& path) {
