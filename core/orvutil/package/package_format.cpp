@@ -109,7 +109,7 @@ bool WriteEntryRecord(IDataWriter* out, SEntryRecord const& record) {
   fields.classId = entry->GetObjectClassID();
   fields.categoryId = entry->GetObjectCategoryID();
   fields.instanceId = entry->GetInstanceID();
-  if (saved) {
+  if (saved && saved->GetSavedSize()) {  // an empty payload loads as none: store it as none
     fields.payloadOffset = record.payloadOffset;
     fields.payloadStoredSize = saved->GetSavedSize();
     fields.payloadLoadedSize = saved->GetLoadedSize();
