@@ -127,7 +127,8 @@ tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name, Bytes const& payload, b
 }
 
 std::vector<Bytes> PackageSeeds() {
-  tSmartPtr<Orv::IPackage> wide, deep;
+  tSmartPtr<Orv::IPackage> wide, deep, empty;
+  Orv::CreatePackage(empty.Receive());
   Orv::CreatePackage(wide.Receive());
   wide->SetName(L"seed");
   PackageNode top = PackageNode(wide.Get()).AddChild(Entry(L"top", "payload bytes", true, GUID_NULL));
@@ -141,7 +142,7 @@ std::vector<Bytes> PackageSeeds() {
   Orv::CreatePackage(deep.Receive());
   PackageNode node(deep.Get());
   for (int i = 0; i < 400; ++i) node = node.AddChild(Entry(L"n", i % 100 ? "" : "x", false, GUID_NULL));
-  return {SavedPackage(wide), SavedPackage(deep)};
+  return {SavedPackage(wide), SavedPackage(deep), SavedPackage(empty)};
 }
 
 // The record table's fields by its records' tags: child counts, payload fields, name counts.
@@ -342,10 +343,10 @@ void RegisterTextTargets(std::vector<Target>& targets);
 
 std::vector<Target> const& Targets() {
   static std::vector<Target> targets = [] {
-    std::vector<Target> t = {{"package", PackageSeeds, MutatePackage, RunPackage, 300},
-                             {"dict", DictSeeds, MutateDict, RunDict, 600},
-                             {"zlib", ZlibSeeds, MutateZlib, RunZlib, 300},
-                             {"records", RecordSeeds, MutateRecords, RunRecords, 600}};
+    std::vector<Target> t = {{"package", PackageSeeds, MutatePackage, RunPackage, 800},
+                             {"dict", DictSeeds, MutateDict, RunDict, 4000},
+                             {"zlib", ZlibSeeds, MutateZlib, RunZlib, 500},
+                             {"records", RecordSeeds, MutateRecords, RunRecords, 4000}};
     RegisterTextTargets(t);
     return t;
   }();

@@ -166,8 +166,8 @@ void RunRegistry(Bytes const& in) {
 }  // namespace
 
 void RegisterTextTargets(std::vector<Target>& targets) {
-  targets.push_back({"text", TextSeeds, MutateText, RunText, 300});
-  targets.push_back({"registry", RegistrySeeds, MutateRegistry, RunRegistry, 300});
+  targets.push_back({"text", TextSeeds, MutateText, RunText, 1500});
+  targets.push_back({"registry", RegistrySeeds, MutateRegistry, RunRegistry, 1000});
 }
 
 }  // namespace Fuzz
