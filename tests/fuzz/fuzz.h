@@ -51,5 +51,7 @@ Bytes Inflate(Bytes const& in, bool& ok);
 tSmartPtr<Orv::IDataReader> ReaderOver(Bytes const& b);
 Bytes BytesOf(Orv::IData* data);
 Bytes SavedPackage(Orv::IPackage* package);  // empty when saving fails
+// The class of the objects the package text's "node" makes (targets_text.cpp).
+extern const GUID kNodeClass;
 
 }  // namespace Fuzz

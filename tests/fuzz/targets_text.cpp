@@ -61,6 +61,8 @@ ORV_CLASS_GUID(Fuzz::CNodeCreator, 0x2f6a9c51, 0x7d1e, 0x4b83, 0x9a, 0x04, 0x6e,
 
 namespace Fuzz {
 
+const GUID kNodeClass = __uuidof(CNode);
+
 namespace {
 
 Orv::StaticModuleClassInfo g_node(Orv::GetThisModule(), __uuidof(CNode), GUID_NULL, GUID_NULL, L"Fuzz Node",
