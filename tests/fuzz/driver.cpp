@@ -16,6 +16,9 @@
 ORV_DEFINE_MODULE(Orv::CModule)
 
 namespace Fuzz {
+unsigned g_loaded = 0;  // inputs of the current target that loaded
+void CountLoaded() { ++g_loaded; }
+
 namespace {
 
 struct Options {
@@ -117,14 +120,15 @@ TEST_P(FuzzTarget, RefusesBadInputCleanly) {
   Rng rng(g_options.seed + static_cast<unsigned>(std::hash<std::string>()(target.name)));
   long long end = Now() + g_options.seconds / Targets().size();
   unsigned cases = 0;
+  g_loaded = 0;
   while (g_options.seconds ? Now() < end : cases < target.ciCases) {
     Bytes input = corpus[Pick(rng, static_cast<unsigned>(corpus.size()))];
     for (unsigned i = 0, k = 1 + Pick(rng, 3); i < k; ++i) input = target.mutate(input, rng);
     ++cases;
     if (!RunCase(target, input)) break;
   }
-  printf("[fuzz] %s: %u regression seeds, %u generated cases (seed %u)\n", target.name,
-         static_cast<unsigned>(regressions.size()), cases, g_options.seed);
+  printf("[fuzz] %s: %u regression seeds, %u generated cases of which %u loaded (seed %u)\n", target.name,
+         static_cast<unsigned>(regressions.size()), cases, g_loaded, g_options.seed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loaders, FuzzTarget, testing::ValuesIn(Targets()),

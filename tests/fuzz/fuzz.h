@@ -28,6 +28,9 @@ struct Target {
 
 inline void PrintTo(Target const& target, std::ostream* os) { *os << target.name; }
 
+// Called by a target whose input loaded: the driver reports how many did.
+void CountLoaded();
+
 // The table of every target.
 std::vector<Target> const& Targets();
 

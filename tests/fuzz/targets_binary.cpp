@@ -103,6 +103,7 @@ void RunDict(Bytes const& in) {
   }
   Bytes once = ok ? SavedDict(dict) : Bytes();
   if (ok) {
+    CountLoaded();
     Orv::CDict again;
     EXPECT_TRUE(Orv::LoadDict(SavedFrom(once, static_cast<unsigned>(once.size()), false), again));
     EXPECT_EQ(once, SavedDict(again));
@@ -183,7 +184,14 @@ Bytes MutatePackage(Bytes const& in, Rng& rng) {
   bool ok = false;
   Bytes table = offset >= 40 && uint64_t(offset) + stored <= in.size() ? Inflate(in.substr(offset, stored), ok) : "";
   if (!ok || Pick(rng, 3) == 0) return MutateBytes(in, rng, kHeaderFields);
-  Bytes packed = Deflate(MutateBytes(table, rng, TableFields(table)));
+  std::vector<size_t> fields = TableFields(table);
+  Bytes changed = table;
+  if (Pick(rng, 2) && !fields.empty()) {
+    Put32(changed, fields[Pick(rng, static_cast<unsigned>(fields.size()))], Boundary(rng, table.size()));
+  } else {
+    changed = MutateBytes(table, rng, fields);
+  }
+  Bytes packed = Deflate(changed);
   Bytes out = in.substr(0, offset) + packed + Bytes((4 - packed.size() % 4) % 4, '\0');
   Put32(out, 28, static_cast<uint32_t>(packed.size()));
   Put32(out, 32, Pick(rng, 8) ? static_cast<uint32_t>(Inflate(packed, ok).size()) : Boundary(rng, table.size()));
@@ -240,6 +248,7 @@ void RunPackage(Bytes const& in) {
   }
   if (in.size() % 8 == 0) ExpectSameFromFile(in, id, once);
   if (!ok) return;
+  CountLoaded();
   TouchPayloads(package);
   tSmartPtr<Orv::IPackage> again;
   ASSERT_TRUE(Orv::LoadPackage(ReaderOver(once), again.Receive()));
@@ -287,6 +296,7 @@ void RunZlib(Bytes const& in) {
   ok = Orv::UncompressData(reader, static_cast<unsigned>(stream.size()), writer, nullptr);
   EXPECT_EQ(peerOk, ok);
   if (!ok) return;
+  CountLoaded();
   EXPECT_EQ(peer, BytesOf(vector));
   if (peer.empty()) return;  // compressing nothing stores nothing
   tSmartPtr<Orv::IData> packed, back;
@@ -358,6 +368,7 @@ void RunRecords(Bytes const& in) {
   }
   // A byte block whose length is the first word, in each form.
   if (in.size() < 4) return;
+  if (ReadModel(in, 0).ok) CountLoaded();
   uint64_t n = Get32(in, 0), left = in.size() - 4;
   bool fits = (n + 3) / 4 * 4 <= left;
   tSmartPtr<Orv::IDataReader> r = ReaderOver(in);

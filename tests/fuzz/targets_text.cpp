@@ -106,6 +106,7 @@ void RunText(Bytes const& in) {
   EXPECT_EQ(ok, !!package);
   EXPECT_EQ(ok, errors.Count() == 0);
   if (!ok) return;
+  CountLoaded();
   Bytes once = SavedPackage(package);
   tSmartPtr<Orv::IPackage> again;
   ASSERT_FALSE(once.empty());
@@ -158,6 +159,7 @@ void RunRegistry(Bytes const& in) {
   if (!model.empty()) memcpy(&model[0], data.data(), model.size() * 2);
   model = isString ? model.substr(0, model.find(L'\0')) : L"default";
   EXPECT_EQ(isString, Orv::RegGetValueW(key, L"v", text, L"default"));
+  if (isDword || isString) CountLoaded();
   EXPECT_EQ(model, std::wstring(text.c_str(), text.size()));
   GUID id = GUID_NULL, peer = GUID_NULL;
   bool isGuid = isString && model.size() == 38 && SUCCEEDED(IIDFromString(model.c_str(), &peer));
