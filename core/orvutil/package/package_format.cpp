@@ -109,7 +109,7 @@ bool WriteEntryRecord(IDataWriter* out, SEntryRecord const& record) {
   fields.classId = entry->GetObjectClassID();
   fields.categoryId = entry->GetObjectCategoryID();
   fields.instanceId = entry->GetInstanceID();
-  if (saved) {
+  if (saved && saved->GetSavedSize()) {  // an empty payload loads as none: store it as none
     fields.payloadOffset = record.payloadOffset;
     fields.payloadStoredSize = saved->GetSavedSize();
     fields.payloadLoadedSize = saved->GetLoadedSize();
@@ -278,9 +278,10 @@ class CRecordReader {
 bool OpenTable(IDataReader* stream, unsigned start, SHeader const& header, tSmartPtr<ISavedData>& saved,
                tSmartPtr<IDataReader>& table) {
   static const unsigned char kNothing[1] = {0};
+  // Checked for an empty table too: the header then holds exactly when GetPackageID accepts it.
+  if (!RegionFits(start, header.tableOffset, header.tableStoredSize, stream->GetSize())) return false;
   if (!header.tableStoredSize && !header.tableLoadedSize) return CreateDataReader(kNothing, 0, 0, table.Receive());
-  if (!RegionFits(start, header.tableOffset, header.tableStoredSize, stream->GetSize()) ||
-      !stream->CreateSavedData(start + header.tableOffset, header.tableStoredSize, header.tableLoadedSize,
+  if (!stream->CreateSavedData(start + header.tableOffset, header.tableStoredSize, header.tableLoadedSize,
                                header.tableCompressed == 1, saved.Receive()))
     return false;
   IData* loaded = saved->Load();

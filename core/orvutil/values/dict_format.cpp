@@ -69,11 +69,11 @@ bool WritePayload(IDataWriter* out, CValue* value, GUID const& objectId) {
     }
     case CValue::eIntVector: {
       CValue::IntVector& v = value->AsIntVector();
-      return Put(out, v.Count()) && out->Write(v.Data(), v.Count() * 4);
+      return Put(out, v.Count()) && (!v.Count() || out->Write(v.Data(), v.Count() * 4));
     }
     case CValue::eFloatVector: {
       CValue::FloatVector& v = value->AsFloatVector();
-      return Put(out, v.Count()) && out->Write(v.Data(), v.Count() * 4);
+      return Put(out, v.Count()) && (!v.Count() || out->Write(v.Data(), v.Count() * 4));
     }
     case CValue::eDataVector: {
       CValue::DataVector& v = value->AsDataVector();

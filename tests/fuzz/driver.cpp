@@ -1,0 +1,165 @@
+// Runs every target: its regression seeds (seeds/<target>/*), then generated cases mutated from
+// valid inputs with a fixed-seed generator, a bounded count per target or, given a time budget,
+// as many as fit. A failing, crashing or hanging case saves its input to the failure folder.
+//   fuzz_tests [--fuzz-seconds=N] [--fuzz-seed=N] [--fuzz-seeds=DIR] [--fuzz-failures=DIR]
+//              [--fuzz-timeout=SECONDS]
+// The same settings come from ORV_FUZZ_SECONDS, ORV_FUZZ_SEED, ORV_FUZZ_TIMEOUT.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <thread>
+
+#include "fuzz.h"
+
+ORV_DEFINE_MODULE(Orv::CModule)
+
+namespace Fuzz {
+unsigned g_loaded = 0;  // inputs of the current target that loaded
+void CountLoaded() { ++g_loaded; }
+
+namespace {
+
+struct Options {
+  unsigned seconds = 0;  // 0: the bounded run
+  unsigned seed = 20261207;
+  unsigned timeout = 60;  // per case
+  std::wstring seeds = ORV_FUZZ_SEEDS, failures = ORV_FUZZ_FAILURES;
+} g_options;
+
+// The case being run, for the watchdog and the crash handlers.
+const Target* volatile g_target = nullptr;
+const Bytes* volatile g_input = nullptr;
+std::atomic<long long> g_started{0};
+
+long long Now() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+std::wstring Widen(std::string const& s) { return std::wstring(s.begin(), s.end()); }
+
+// Writes the input under failures/<target>/<hash>.bin and names it on stderr.
+std::wstring SaveFailure(Target const& target, Bytes const& input, const char* why) {
+  uint32_t hash = 2166136261u;
+  for (char c : input) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  std::wstring dir = g_options.failures + L"/" + Widen(target.name);
+  CreateDirectoryW(g_options.failures.c_str(), nullptr);
+  CreateDirectoryW(dir.c_str(), nullptr);
+  wchar_t name[16];
+  swprintf(name, 16, L"/%08x.bin", hash);
+  HANDLE file = CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+  CloseHandle(file);
+  fwprintf(stderr, L"[fuzz] %hs: %hs; input saved as %ls%ls\n", target.name, why, dir.c_str(), name);
+  fflush(stderr);
+  return dir + name;
+}
+
+void SaveCurrentAndExit(const char* why) {
+  if (g_target && g_input) SaveFailure(*g_target, *g_input, why);
+  TerminateProcess(GetCurrentProcess(), 3);
+}
+
+LONG WINAPI OnCrash(EXCEPTION_POINTERS*) {
+  SaveCurrentAndExit("crashed");
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void Watchdog() {
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    long long started = g_started.load();
+    if (started && Now() - started > g_options.timeout) SaveCurrentAndExit("hung");
+  }
+}
+
+std::vector<Bytes> ReadSeedFiles(const char* target) {
+  std::vector<Bytes> seeds;
+  std::wstring dir = g_options.seeds + L"/" + Widen(target);
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((dir + L"/*").c_str(), &found);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    tSmartPtr<Orv::IDataFile> file;
+    tSmartPtr<Orv::IDataReader> reader;
+    std::wstring path = dir + L"/" + found.cFileName;
+    if (!Orv::CreateDataFile(path.c_str(), false, file.Receive()) || !Orv::CreateDataReader(file, 0, reader.Receive()))
+      continue;
+    const unsigned char* p = reader->Read(reader->GetSize());
+    seeds.push_back(p ? Bytes(reinterpret_cast<const char*>(p), reader->GetSize()) : Bytes());
+  }
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  return seeds;
+}
+
+// One case; false (with the input saved) when it broke an expectation.
+bool RunCase(Target const& target, Bytes const& input) {
+  g_target = &target;
+  g_input = &input;
+  g_started = Now();
+  target.run(input);
+  g_started = 0;
+  if (!testing::Test::HasFailure()) return true;
+  std::wstring path = SaveFailure(target, input, "failed");
+  ADD_FAILURE() << "failing input saved as " << std::string(path.begin(), path.end());
+  return false;
+}
+
+class FuzzTarget : public testing::TestWithParam<Target> {};
+
+TEST_P(FuzzTarget, RefusesBadInputCleanly) {
+  Target const& target = GetParam();
+  std::vector<Bytes> corpus = target.seeds();
+  std::vector<Bytes> regressions = ReadSeedFiles(target.name);
+  for (Bytes const& seed : corpus) ASSERT_TRUE(RunCase(target, seed)) << "a valid input";
+  for (Bytes const& seed : regressions) ASSERT_TRUE(RunCase(target, seed)) << "a regression seed";
+  corpus.insert(corpus.end(), regressions.begin(), regressions.end());
+  Rng rng(g_options.seed + static_cast<unsigned>(std::hash<std::string>()(target.name)));
+  long long end = Now() + g_options.seconds / Targets().size();
+  unsigned cases = 0;
+  g_loaded = 0;
+  while (g_options.seconds ? Now() < end : cases < target.ciCases) {
+    Bytes input = corpus[Pick(rng, static_cast<unsigned>(corpus.size()))];
+    for (unsigned i = 0, k = 1 + Pick(rng, 3); i < k; ++i) input = target.mutate(input, rng);
+    ++cases;
+    if (!RunCase(target, input)) break;
+  }
+  printf("[fuzz] %s: %u regression seeds, %u generated cases of which %u loaded (seed %u)\n", target.name,
+         static_cast<unsigned>(regressions.size()), cases, g_loaded, g_options.seed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loaders, FuzzTarget, testing::ValuesIn(Targets()),
+                         [](testing::TestParamInfo<Target> const& info) { return std::string(info.param.name); });
+
+unsigned Number(const char* text, unsigned fallback) { return text && *text ? strtoul(text, nullptr, 0) : fallback; }
+
+void ReadOptions(int argc, char** argv) {
+  g_options.seconds = Number(getenv("ORV_FUZZ_SECONDS"), 0);
+  g_options.seed = Number(getenv("ORV_FUZZ_SEED"), g_options.seed);
+  g_options.timeout = Number(getenv("ORV_FUZZ_TIMEOUT"), g_options.timeout);
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](const char* flag) { return arg.rfind(flag, 0) == 0 ? arg.c_str() + strlen(flag) : nullptr; };
+    if (const char* v = value("--fuzz-seconds=")) g_options.seconds = Number(v, 0);
+    if (const char* v = value("--fuzz-seed=")) g_options.seed = Number(v, g_options.seed);
+    if (const char* v = value("--fuzz-timeout=")) g_options.timeout = Number(v, g_options.timeout);
+    if (const char* v = value("--fuzz-seeds=")) g_options.seeds = Widen(v);
+    if (const char* v = value("--fuzz-failures=")) g_options.failures = Widen(v);
+  }
+}
+
+}  // namespace
+}  // namespace Fuzz
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  Fuzz::ReadOptions(argc, argv);
+  Orv::CWinMainInit init(0);
+  SetUnhandledExceptionFilter(Fuzz::OnCrash);
+  std::set_terminate([] { Fuzz::SaveCurrentAndExit("terminated"); });
+  std::thread(Fuzz::Watchdog).detach();
+  return RUN_ALL_TESTS();
+}

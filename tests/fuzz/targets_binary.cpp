@@ -1,0 +1,408 @@
+// Binary targets: package streams, persisted dictionaries, zlib streams and the record encodings.
+#include <cstring>
+
+#include "fuzz.h"
+
+namespace Fuzz {
+
+using Orv::PackageNode;
+
+tSmartPtr<Orv::IDataReader> ReaderOver(Bytes const& b) {
+  tSmartPtr<Orv::IDataReader> reader;
+  Orv::CreateDataReader(reinterpret_cast<const unsigned char*>(b.data()), static_cast<unsigned>(b.size()), 0,
+                        reader.Receive());
+  return reader;
+}
+
+Bytes BytesOf(Orv::IData* data) {
+  return data ? Bytes(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize()) : Bytes();
+}
+
+tSmartPtr<Orv::IData> DataOf(Bytes const& b) {
+  tSmartPtr<Orv::IDataVector> vector;
+  tSmartPtr<Orv::IDataWriter> writer;
+  Orv::CreateDataWriter(vector.Receive(), writer.Receive());
+  writer->Write(b.data(), static_cast<unsigned>(b.size()));
+  return tSmartPtr<Orv::IData>(vector.Get());
+}
+
+Bytes SavedPackage(Orv::IPackage* package) {
+  tSmartPtr<Orv::IDataVector> vector;
+  tSmartPtr<Orv::IDataWriter> writer;
+  Orv::CreateDataWriter(vector.Receive(), writer.Receive());
+  return Orv::SavePackage(writer, package) ? BytesOf(vector) : Bytes();
+}
+
+namespace {
+
+// --- dictionaries ---
+Bytes SavedDict(Orv::CDict const& dict) {
+  tSmartPtr<Orv::ISavedData> saved;
+  return Orv::SaveDict(dict, false, saved.Receive()) ? BytesOf(saved->Load()) : Bytes();
+}
+
+tSmartPtr<Orv::ISavedData> SavedFrom(Bytes const& stored, unsigned loadedSize, bool compressed) {
+  tSmartPtr<Orv::ISavedData> saved;
+  Orv::CreateSavedDataFromMemory(DataOf(stored), loadedSize, compressed, saved.Receive());
+  return saved;
+}
+
+Orv::CDict SampleDict() {
+  Orv::CDict d;
+  auto put = [&](const wchar_t* name, bool (*create)(Orv::CValue**), auto fill) {
+    Orv::CValue* v = nullptr;
+    create(&v);
+    fill(v);
+    d.SetValue(name, v);
+    v->Release();
+  };
+  d.SetInt(d.GetAtom(L"int", false), -7);
+  d.SetBool(d.GetAtom(L"bool", false), true);
+  d.SetFloat(d.GetAtom(L"float", false), 1.5f);
+  d.SetDouble(d.GetAtom(L"double", false), -2.25);
+  d.SetPoint(d.GetAtom(L"point", false), Orv::tPoint<int>(3, 4));
+  d.SetRect(d.GetAtom(L"rect", false), Orv::tRect<int>(1, 2, 3, 4));
+  d.SetString(d.GetAtom(L"string", false), L"text \u00e9");
+  d.SetGuid(d.GetAtom(L"guid", false), Orv::GetCategoryDict());
+  d.SetData(d.GetAtom(L"data", false), DataOf("abcde"));
+  put(L"strings", Orv::CValue::CreateStringVector, [](Orv::CValue* v) {
+    v->AsStringVector().PushBack(L"a");
+    v->AsStringVector().PushBack(L"");
+  });
+  put(L"ints", Orv::CValue::CreateIntVector, [](Orv::CValue* v) { v->AsIntVector().PushBack(5); });
+  put(L"floats", Orv::CValue::CreateFloatVector, [](Orv::CValue* v) { v->AsFloatVector().PushBack(0.5f); });
+  put(L"datas", Orv::CValue::CreateDataVector, [](Orv::CValue* v) { v->AsDataVector().PushBack(DataOf("xy")); });
+  put(L"nothing", Orv::CValue::CreateNothing, [](Orv::CValue*) {});
+  return d;
+}
+
+// The instance GUID of an object node beside the dictionary's node.
+const GUID kObjectNode = {0x2f6a9c51, 0x7d1e, 0x4b83, {0x9a, 0x04, 0x6e, 0x31, 0xc8, 0x5b, 0x12, 0x10}};
+
+// Object entries (written here: only a package's dictionaries save them) naming that node, nothing,
+// and maybe the dictionary's own node.
+Bytes ObjectDict(bool self) {
+  Bytes b(8, '\0');
+  Put32(b, 4, self ? 3 : 2);
+  for (GUID const& id : {kObjectNode, GUID_NULL, Orv::GetCategoryDict()}) {
+    if (!self && IsEqualGUID(id, Orv::GetCategoryDict())) break;
+    b += Bytes("\x08\0\0\0\x04\0\0\0o\0\0\0", 12) + Bytes(reinterpret_cast<const char*>(&id), 16);
+    b[b.size() - 20] = char('a' + b.size() / 28);
+  }
+  return b;
+}
+
+std::vector<Bytes> DictSeeds() { return {SavedDict(SampleDict()), SavedDict(Orv::CDict()), ObjectDict(false), ObjectDict(true)}; }
+
+// The plain form, the compressed form under a loaded size that may be wrong, and the node form.
+void RunDict(Bytes const& in) {
+  Orv::CDict dict;
+  bool ok = Orv::LoadDict(SavedFrom(in, static_cast<unsigned>(in.size()), false), dict);
+  if (!ok) {
+    EXPECT_EQ(0u, dict.GetCount());
+  }
+  Bytes once = ok ? SavedDict(dict) : Bytes();
+  if (ok) {
+    CountLoaded();
+    Orv::CDict again;
+    EXPECT_TRUE(Orv::LoadDict(SavedFrom(once, static_cast<unsigned>(once.size()), false), again));
+    EXPECT_EQ(once, SavedDict(again));
+  }
+  const unsigned sizes[] = {static_cast<unsigned>(in.size()), static_cast<unsigned>(in.size()) - 1,
+                            static_cast<unsigned>(in.size()) + 1, 0xFFFFFFFFu};
+  unsigned loadedSize = sizes[in.size() % 4];
+  Orv::CDict packed;
+  EXPECT_EQ(ok && loadedSize == in.size(), Orv::LoadDict(SavedFrom(Deflate(in), loadedSize, true), packed));
+  tSmartPtr<Orv::IPackage> package;
+  tSmartPtr<Orv::IPackageEntry> entry, object;
+  Orv::CreatePackage(package.Receive());
+  Orv::CreatePackageEntry(L"object", kNodeClass, GUID_NULL, kObjectNode, nullptr, object.Receive());
+  PackageNode(package.Get()).AddChild(object);
+  Orv::CreatePackageEntry(L"CDict", GUID_NULL, Orv::GetCategoryDict(), Orv::GetCategoryDict(),
+                          SavedFrom(in, static_cast<unsigned>(in.size()), false), entry.Receive());
+  Orv::CDict fromNode;
+  bool nodeOk = Orv::LoadDict(PackageNode(package.Get()).AddChild(entry), fromNode);
+  EXPECT_TRUE(nodeOk || !ok) << "a package only adds objects";
+  if (ok && nodeOk) {
+    EXPECT_EQ(once, SavedDict(fromNode));
+  }
+}
+
+Bytes MutateDict(Bytes const& in, Rng& rng) { return MutateBytes(in, rng, {0, 4, 8, 12}); }
+
+// --- package streams ---
+// Header fields: count, table offset, stored and loaded size, compressed flag, name count.
+const std::vector<size_t> kHeaderFields = {20, 24, 28, 32, 36, 40};
+
+tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name, Bytes const& payload, bool compressed, GUID const& category) {
+  tSmartPtr<Orv::IPackageEntry> entry;
+  tSmartPtr<Orv::ISavedData> saved;
+  if (!payload.empty()) Orv::CreateLoadedDataFromMemory(DataOf(payload), compressed, saved.Receive());
+  GUID id;
+  CoCreateGuid(&id);
+  Orv::CreatePackageEntry(name, id, category, id, saved, entry.Receive());
+  entry->SetValue64(0x0123456789ABCDEFull);
+  entry->SetValue32(42);
+  if (compressed) entry->SetInlineData(DataOf("inline"));
+  return entry;
+}
+
+std::vector<Bytes> PackageSeeds() {
+  tSmartPtr<Orv::IPackage> wide, deep, empty;
+  Orv::CreatePackage(empty.Receive());
+  Orv::CreatePackage(wide.Receive());
+  wide->SetName(L"seed");
+  PackageNode top = PackageNode(wide.Get()).AddChild(Entry(L"top", "payload bytes", true, GUID_NULL));
+  top.AddChild(Entry(L"plain", "plain", false, GUID_NULL)).AddChild(Entry(L"leaf", "", false, GUID_NULL));
+  top.AddChild(Entry(L"dict", SavedDict(SampleDict()), true, Orv::GetCategoryDict()));
+  Orv::IPackage::GuidInfo info;
+  info.id = Orv::GetCategoryDict();
+  info.name = L"info";
+  wide->AddGuidInfo(info);
+  // A long chain of nodes: nesting that recursion over the tree would feel.
+  Orv::CreatePackage(deep.Receive());
+  PackageNode node(deep.Get());
+  for (int i = 0; i < 400; ++i) node = node.AddChild(Entry(L"n", i % 100 ? "" : "x", false, GUID_NULL));
+  return {SavedPackage(wide), SavedPackage(deep), SavedPackage(empty)};
+}
+
+// The record table's fields by its records' tags: child counts, payload fields, name counts.
+std::vector<size_t> TableFields(Bytes const& table) {
+  std::vector<size_t> fields;
+  for (size_t at = 0; at + 88 <= table.size(); at += 4) {
+    uint32_t tag = Get32(table, at);
+    if (tag == 0x50414B01) fields.insert(fields.end(), {at, at + 4, at + 56, at + 60, at + 64, at + 68, at + 84});
+    if (tag == 0x50414B02) fields.insert(fields.end(), {at, at + 36, at + 40});
+  }
+  return fields;
+}
+
+// Either the stream's bytes, or its record table inflated, changed and deflated again (a valid
+// zlib stream of hostile records) with the header's sizes made to match.
+Bytes MutatePackage(Bytes const& in, Rng& rng) {
+  uint32_t offset = Get32(in, 24), stored = Get32(in, 28);
+  bool ok = false;
+  Bytes table = offset >= 40 && uint64_t(offset) + stored <= in.size() ? Inflate(in.substr(offset, stored), ok) : "";
+  if (!ok || Pick(rng, 3) == 0) return MutateBytes(in, rng, kHeaderFields);
+  std::vector<size_t> fields = TableFields(table);
+  Bytes changed = table;
+  if (Pick(rng, 2) && !fields.empty()) {
+    Put32(changed, fields[Pick(rng, static_cast<unsigned>(fields.size()))], Boundary(rng, table.size()));
+  } else {
+    changed = MutateBytes(table, rng, fields);
+  }
+  Bytes packed = Deflate(changed);
+  Bytes out = in.substr(0, offset) + packed + Bytes((4 - packed.size() % 4) % 4, '\0');
+  Put32(out, 28, static_cast<uint32_t>(packed.size()));
+  Put32(out, 32, Pick(rng, 8) ? static_cast<uint32_t>(Inflate(packed, ok).size()) : Boundary(rng, table.size()));
+  return out;
+}
+
+// Loads every payload (and reads dictionaries from their nodes), without recursion.
+void TouchPayloads(Orv::IPackage* package) {
+  std::vector<PackageNode> pending;
+  for (PackageNode n = package->GetFirstNode(); !!n; n = n->GetNextSibling()) pending.push_back(n);
+  while (!pending.empty()) {
+    PackageNode node = pending.back();
+    pending.pop_back();
+    Orv::ISavedData* saved = node.GetEntry()->GetSavedData();
+    if (Orv::IData* data = saved ? saved->Load() : nullptr) {
+      EXPECT_EQ(saved->GetLoadedSize(), data->GetSize());
+    }
+    Orv::CDict dict;
+    if (IsEqualGUID(node.GetEntry()->GetObjectCategoryID(), Orv::GetCategoryDict())) Orv::LoadDict(node, dict);
+    for (PackageNode c = node->GetFirstChild(); !!c; c = c->GetNextSibling()) pending.push_back(c);
+  }
+}
+
+// The same stream from a file: file readers and payloads over file ranges give the same answers.
+void ExpectSameFromFile(Bytes const& in, GUID const& id, Bytes const& once) {
+  std::wstring path = std::wstring(Orv::GetTempDirectory().c_str()) + L"\\orv_fuzz_package.bin";
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(handle, in.data(), static_cast<DWORD>(in.size()), &written, nullptr));
+  CloseHandle(handle);
+  EXPECT_TRUE(IsEqualGUID(id, Orv::GetPackageID(path.c_str())));
+  tSmartPtr<Orv::IDataFile> file;
+  tSmartPtr<Orv::IDataReader> reader;
+  tSmartPtr<Orv::IPackage> package;
+  ASSERT_TRUE(Orv::CreateDataFile(path.c_str(), true, file.Receive()) && Orv::CreateDataReader(file, 0, reader.Receive()));
+  ASSERT_EQ(!once.empty(), Orv::LoadPackage(reader, package.Receive()));
+  if (!package) return;
+  EXPECT_EQ(once.size(), SavedPackage(package).size());  // entries without an instance GUID get new ones
+  TouchPayloads(package);
+}
+
+// Loaded from memory, and every eighth input also from a file.
+void RunPackage(Bytes const& in) {
+  tSmartPtr<Orv::IDataReader> reader = ReaderOver(in);
+  GUID id = Orv::GetPackageID(reader);
+  EXPECT_EQ(0u, reader->GetPos());
+  tSmartPtr<Orv::IPackage> package;
+  bool ok = Orv::LoadPackage(reader, package.Receive());
+  EXPECT_EQ(ok, !!package);
+  Bytes once = ok ? SavedPackage(package) : Bytes();
+  if (ok) {
+    EXPECT_TRUE(IsEqualGUID(id, package->GetID())) << "an identified package loads, an unidentified one does not";
+    EXPECT_FALSE(once.empty());
+  }
+  if (in.size() % 8 == 0) ExpectSameFromFile(in, id, once);
+  if (!ok) return;
+  CountLoaded();
+  TouchPayloads(package);
+  tSmartPtr<Orv::IPackage> again;
+  ASSERT_TRUE(Orv::LoadPackage(ReaderOver(once), again.Receive()));
+  EXPECT_EQ(once, SavedPackage(again));
+}
+
+// --- zlib streams: a 32-bit expected size, then the stream; zlib's inflate is the peer ---
+std::vector<Bytes> ZlibSeeds() {
+  Bytes text;
+  for (int i = 0; i < 2000; ++i) text += static_cast<char>(i * i % 251);
+  std::vector<Bytes> seeds;
+  for (Bytes const& plain : {Bytes("hello hello hello"), text, Bytes(300000, 'z'), Bytes("")}) {
+    Bytes s(4, '\0');
+    Put32(s, 0, static_cast<uint32_t>(plain.size()));
+    seeds.push_back(s + Deflate(plain));
+  }
+  return seeds;
+}
+
+Bytes MutateZlib(Bytes const& in, Rng& rng) {
+  bool ok = false;
+  Bytes plain = in.size() >= 4 ? Inflate(in.substr(4), ok) : "";
+  if (!ok || Pick(rng, 2)) return MutateBytes(in, rng, {0});
+  Bytes out = in.substr(0, 4) + Deflate(MutateBytes(plain, rng));
+  if (Pick(rng, 2)) Put32(out, 0, Boundary(rng, plain.size()));
+  return out;
+}
+
+void RunZlib(Bytes const& in) {
+  if (in.size() < 4) return;
+  uint32_t expected = Get32(in, 0);
+  Bytes stream = in.substr(4);
+  bool peerOk = false;
+  Bytes peer = Inflate(stream, peerOk);
+  tSmartPtr<Orv::IData> block;
+  bool ok = Orv::UncompressData(DataOf(stream), expected, block.Receive(), nullptr);
+  EXPECT_EQ(peerOk && (expected == 0xFFFFFFFFu || expected == peer.size()), ok);
+  if (ok) {
+    EXPECT_EQ(peer, BytesOf(block));
+  }
+  tSmartPtr<Orv::IDataVector> vector;
+  tSmartPtr<Orv::IDataWriter> writer;
+  Orv::CreateDataWriter(vector.Receive(), writer.Receive());
+  tSmartPtr<Orv::IDataReader> reader = ReaderOver(stream);
+  ok = Orv::UncompressData(reader, static_cast<unsigned>(stream.size()), writer, nullptr);
+  EXPECT_EQ(peerOk, ok);
+  if (!ok) return;
+  CountLoaded();
+  EXPECT_EQ(peer, BytesOf(vector));
+  if (peer.empty()) return;  // compressing nothing stores nothing
+  tSmartPtr<Orv::IData> packed, back;
+  ASSERT_TRUE(Orv::CompressData(vector, packed.Receive(), nullptr));
+  ASSERT_TRUE(Orv::UncompressData(packed, static_cast<unsigned>(peer.size()), back.Receive(), nullptr));
+  EXPECT_EQ(peer, BytesOf(back));
+}
+
+// --- records: strings and byte blocks against a model of the record format ---
+struct ModelString {
+  bool ok = false, terminated = false;
+  std::wstring text;  // up to the first 0
+  size_t next = 0;
+};
+
+ModelString ReadModel(Bytes const& b, size_t pos) {
+  ModelString m;
+  uint64_t count = Get32(b, pos), padded = (count + 3) / 4 * 4;
+  if (pos + 4 > b.size() || count == 0 || count % 2 || pos + 4 + padded > b.size()) return m;
+  std::wstring units(count / 2, L'\0');
+  memcpy(&units[0], b.data() + pos + 4, count);
+  m.ok = true;
+  m.terminated = units.find(L'\0') != std::wstring::npos;
+  m.text = units.substr(0, units.find(L'\0'));
+  m.next = pos + 4 + padded;
+  return m;
+}
+
+std::vector<Bytes> RecordSeeds() {
+  tSmartPtr<Orv::IDataVector> vector;
+  tSmartPtr<Orv::IDataWriter> writer;
+  Orv::CreateDataWriter(vector.Receive(), writer.Receive());
+  uint32_t n = 5;
+  writer->Write(&n, 4);
+  Orv::SaveBytes(writer, "bytes", 5);
+  Orv::SaveData(writer, Orv::tstring(L"text"));
+  Orv::SaveRawString(writer, L"");
+  Orv::SaveData(writer, Orv::tstring(L"\u65e5\u672c"));
+  return {BytesOf(vector)};
+}
+
+void RunRecords(Bytes const& in) {
+  // Strings from every aligned position; a refusal leaves the position where it was.
+  for (size_t pos = 0; pos < in.size(); pos += 4) {
+    ModelString m = ReadModel(in, pos);
+    tSmartPtr<Orv::IDataReader> r = ReaderOver(in);
+    r->SetPos(static_cast<unsigned>(pos));
+    Orv::tstring text;
+    ASSERT_EQ(m.ok, Orv::LoadData(r.Get(), text)) << "string at " << pos;
+    EXPECT_EQ(m.ok ? m.next : pos, r->GetPos());
+    if (m.ok) {
+      EXPECT_EQ(m.text, std::wstring(text.c_str(), text.size()));
+    }
+    r->SetPos(static_cast<unsigned>(pos));
+    const wchar_t* raw = nullptr;
+    ASSERT_EQ(m.ok && m.terminated, Orv::LoadRawString(r, raw)) << "raw string at " << pos;
+    EXPECT_EQ(m.ok && m.terminated ? m.next : pos, r->GetPos());
+    if (raw) {
+      EXPECT_EQ(m.text, std::wstring(raw));
+    }
+    if (!m.ok) continue;
+    tSmartPtr<Orv::IDataVector> vector;
+    tSmartPtr<Orv::IDataWriter> writer;
+    Orv::CreateDataWriter(vector.Receive(), writer.Receive());
+    Orv::tstring back;
+    ASSERT_TRUE(Orv::SaveData(writer.Get(), text));
+    EXPECT_TRUE(Orv::LoadData(ReaderOver(BytesOf(vector)).Get(), back));
+    EXPECT_TRUE(back == text);
+  }
+  // A byte block whose length is the first word, in each form.
+  if (in.size() < 4) return;
+  if (ReadModel(in, 0).ok) CountLoaded();
+  uint64_t n = Get32(in, 0), left = in.size() - 4;
+  bool fits = (n + 3) / 4 * 4 <= left;
+  tSmartPtr<Orv::IDataReader> r = ReaderOver(in);
+  r->SetPos(4);
+  const unsigned char* p = Orv::LoadBytes(r, static_cast<unsigned>(n));
+  EXPECT_EQ(fits, p != nullptr);
+  r->SetPos(4);
+  tSmartPtr<Orv::IData> block;
+  EXPECT_EQ(fits, Orv::LoadBytes(r, static_cast<unsigned>(n), block.Receive()));
+  if (block) {
+    EXPECT_EQ(in.substr(4, n), BytesOf(block));
+  }
+  EXPECT_EQ(fits ? 4 + (n + 3) / 4 * 4 : 4, r->GetPos());
+  r->SetPos(4);
+  std::vector<char> dst(left + 1);  // a block that does not fit must not be copied
+  EXPECT_EQ(fits, Orv::LoadBytes(r, dst.data(), static_cast<unsigned>(n)));
+}
+
+Bytes MutateRecords(Bytes const& in, Rng& rng) { return MutateBytes(in, rng, {0, 12, 20, 32}); }
+
+}  // namespace
+
+void RegisterTextTargets(std::vector<Target>& targets);
+
+std::vector<Target> const& Targets() {
+  static std::vector<Target> targets = [] {
+    std::vector<Target> t = {{"package", PackageSeeds, MutatePackage, RunPackage, 800},
+                             {"dict", DictSeeds, MutateDict, RunDict, 4000},
+                             {"zlib", ZlibSeeds, MutateZlib, RunZlib, 500},
+                             {"records", RecordSeeds, MutateRecords, RunRecords, 4000}};
+    RegisterTextTargets(t);
+    return t;
+  }();
+  return targets;
+}
+
+}  // namespace Fuzz

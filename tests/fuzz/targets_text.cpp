@@ -1,0 +1,177 @@
+// Text targets: the package compiler over mutated package text, and the registry's typed reads of
+// hostile values of every type.
+#include <cwchar>
+
+#include "fuzz.h"
+
+namespace Fuzz {
+
+// The object a "node" creator makes; its payload is its members' names.
+class CNode : public Orv::CPackagePersistAsyncHelper {
+ public:
+  std::wstring members;
+
+ protected:
+  bool InternalLoad(Orv::IDataReader* reader, Orv::PackageNode) override {
+    unsigned n = reader->GetSize();
+    const unsigned char* p = reader->Read(n);
+    members.assign(reinterpret_cast<const wchar_t*>(p ? p : reinterpret_cast<const unsigned char*>(L"")), n / 2);
+    return p || !n;
+  }
+  bool InternalSave(Orv::IDataWriter* writer, Orv::PackageNode) override {
+    return writer->Write(members.data(), static_cast<unsigned>(members.size() * 2));
+  }
+};
+
+// Takes every member and nested "node" object.
+class CNodeCreator : public Orv::CComBase, public Orv::IObjectCreator {
+ public:
+  ORV_INTERFACES(Orv::IObjectCreator)
+  bool SetName(Orv::tstring const& name) override { return object->SetName(name.c_str()), true; }
+  bool Complete(Orv::IPackageParser*) override { return true; }
+  bool SetObjectValues(Orv::tstring const& m, IUnknown* const*, unsigned) override { return Add(m); }
+  bool SetStringValues(Orv::tstring const& m, Orv::tstring const*, unsigned) override { return Add(m); }
+  bool SetFloatValues(Orv::tstring const& m, float const*, unsigned) override { return Add(m); }
+  bool SetIntValues(Orv::tstring const& m, int const*, unsigned) override { return Add(m); }
+  bool CreateChild(Orv::tstring const& className, Orv::IObjectCreator** out) override {
+    CNodeCreator* child = nullptr;
+    if (className != L"node" || FAILED(Orv::CComObject<CNodeCreator>::CreateObject(nullptr, &child))) return false;
+    *out = child;
+    return true;
+  }
+  IUnknown* GetObject(unsigned index) override {
+    return index ? nullptr : static_cast<Orv::IPackageNodePersist*>(object.Get());
+  }
+
+ private:
+  bool Add(Orv::tstring const& member) { return object->members += member.c_str(), true; }
+  tSmartPtr<CNode, Orv::IPackageNodePersist> object = [] {
+    CNode* made = nullptr;
+    Orv::CComObject<CNode>::CreateObject(nullptr, &made);
+    tSmartPtr<CNode, Orv::IPackageNodePersist> held;
+    held.Attach(made);
+    return held;
+  }();
+};
+
+}  // namespace Fuzz
+
+ORV_CLASS_GUID(Fuzz::CNode, 0x2f6a9c51, 0x7d1e, 0x4b83, 0x9a, 0x04, 0x6e, 0x31, 0xc8, 0x5b, 0x12, 0x01)
+ORV_CLASS_GUID(Fuzz::CNodeCreator, 0x2f6a9c51, 0x7d1e, 0x4b83, 0x9a, 0x04, 0x6e, 0x31, 0xc8, 0x5b, 0x12, 0x02)
+
+namespace Fuzz {
+
+const GUID kNodeClass = __uuidof(CNode);
+
+namespace {
+
+Orv::StaticModuleClassInfo g_node(Orv::GetThisModule(), __uuidof(CNode), GUID_NULL, GUID_NULL, L"Fuzz Node",
+                                  Orv::CComObject<CNode>::CreateInstance);
+Orv::StaticModuleClassInfo g_creator(Orv::GetThisModule(), __uuidof(CNodeCreator), GUID_NULL, GUID_NULL,
+                                     L"Fuzz Node Creator", Orv::CComObject<CNodeCreator>::CreateInstance);
+Orv::StaticModuleObjectCreatorInfo g_nodeName(Orv::GetThisModule(), L"node", __uuidof(CNodeCreator),
+                                              __uuidof(CNode));
+
+// A folder holding a small file for `bytes` objects to embed.
+std::wstring Scratch() {
+  static std::wstring dir = [] {
+    std::wstring d = std::wstring(Orv::GetTempDirectory().c_str()) + L"\\orv_fuzz";
+    CreateDirectoryW(d.c_str(), nullptr);
+    HANDLE file = CreateFileW((d + L"\\blob.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "blob", 4, &written, nullptr);
+    CloseHandle(file);
+    return d;
+  }();
+  return dir;
+}
+
+std::vector<Bytes> TextSeeds() {
+  return {"new node ('a') { int n { 1 -2 2147483647 } float f { 1.5 -0.25 } string s { \"x\" 'y' } }\n"
+          "new unsaved node ('b' '{12345678-1234-1234-1234-123456789ABC}') { new node { new node ('c') {} } }\n"
+          "new node ('d') { obj o { 'node:a' } } # comment\n// another\n",
+          "import { \"missing.pkg\" }\nnew bytes ('blob') { string file { 'blob.bin' } }\n"
+          "new node ('\xC3\xA9') { obj o { new node {} new unsaved node ('x') {} } }"};
+}
+
+void RunText(Bytes const& in) {
+  std::wstring text(in.size(), L'\0');
+  int n = MultiByteToWideChar(CP_UTF8, 0, in.data(), static_cast<int>(in.size()), &text[0],
+                              static_cast<int>(text.size()));
+  text.resize(n > 0 ? n : 0);
+  tSmartPtr<Orv::IPackage> package;
+  Orv::tObjVector<Orv::tstring> errors;
+  bool ok = Orv::CompilePackageText(Orv::tstring(text.data(), static_cast<unsigned>(text.size())), Scratch().c_str(),
+                                    package.Receive(), nullptr, &errors);
+  EXPECT_EQ(ok, !!package);
+  EXPECT_EQ(ok, errors.Count() == 0);
+  if (!ok) return;
+  CountLoaded();
+  Bytes once = SavedPackage(package);
+  tSmartPtr<Orv::IPackage> again;
+  ASSERT_FALSE(once.empty());
+  ASSERT_TRUE(Orv::LoadPackage(ReaderOver(once), again.Receive()));
+  EXPECT_EQ(once, SavedPackage(again));
+}
+
+// --- registry values: a type selector byte, then the value's bytes ---
+const DWORD kTypes[] = {REG_NONE,  REG_SZ,       REG_EXPAND_SZ, REG_BINARY,
+                        REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_MULTI_SZ, REG_QWORD};
+
+Bytes Value(DWORD type, Bytes const& data) {
+  unsigned index = 0;
+  while (kTypes[index] != type) ++index;
+  return Bytes(1, char(index)) + data;
+}
+
+Bytes Wide(const wchar_t* text, size_t units) { return Bytes(reinterpret_cast<const char*>(text), units * 2); }
+
+std::vector<Bytes> RegistrySeeds() {
+  const wchar_t* id = L"{1AE9073C-5FA6-450F-9982-1C8E87A7BA91}";
+  return {Value(REG_SZ, Wide(L"text", 5)), Value(REG_SZ, Wide(id, 39)),  Value(REG_SZ, Wide(id, 38)),
+          Value(REG_DWORD, "\x01\x02\x03\x04"), Value(REG_BINARY, "\x05\x06\x07\x08"),
+          Value(REG_QWORD, Bytes(8, '\x7F')), Value(REG_MULTI_SZ, Wide(L"a\0b\0", 5)),
+          Value(REG_EXPAND_SZ, Wide(L"%TEMP%", 7))};
+}
+
+Bytes MutateRegistry(Bytes const& in, Rng& rng) {
+  Bytes out = MutateBytes(in, rng);
+  if (!out.empty() && Pick(rng, 4) == 0) out[0] = char(Pick(rng, sizeof(kTypes) / sizeof(kTypes[0])));
+  return out;
+}
+
+// Each typed read against what the stored type and bytes allow.
+void RunRegistry(Bytes const& in) {
+  if (in.empty()) return;
+  DWORD type = kTypes[static_cast<unsigned char>(in[0]) % (sizeof(kTypes) / sizeof(kTypes[0]))];
+  Bytes data = in.substr(1);
+  Orv::CRegKey key;
+  ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, L"Software\\orvutil-fuzz"));
+  ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key, L"v", 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                            static_cast<DWORD>(data.size())));
+  unsigned long number = 0;
+  bool isDword = type == REG_DWORD && data.size() == 4;
+  EXPECT_EQ(isDword, Orv::RegGetValueW(key, L"v", number, 0xDEADBEEFul));
+  EXPECT_EQ(isDword ? Get32(data, 0) : 0xDEADBEEFu, number);
+  Orv::tstring text;
+  bool isString = type == REG_SZ && data.size() && data.size() % 2 == 0;
+  std::wstring model(data.size() / 2, L'\0');
+  if (!model.empty()) memcpy(&model[0], data.data(), model.size() * 2);
+  model = isString ? model.substr(0, model.find(L'\0')) : L"default";
+  EXPECT_EQ(isString, Orv::RegGetValueW(key, L"v", text, L"default"));
+  if (isDword || isString) CountLoaded();
+  EXPECT_EQ(model, std::wstring(text.c_str(), text.size()));
+  GUID id = GUID_NULL, peer = GUID_NULL;
+  bool isGuid = isString && model.size() == 38 && SUCCEEDED(IIDFromString(model.c_str(), &peer));
+  EXPECT_EQ(isGuid, Orv::RegGetValueW(key, L"v", id, Orv::GetCategoryDict()));
+  EXPECT_TRUE(IsEqualGUID(isGuid ? peer : Orv::GetCategoryDict(), id));
+}
+
+}  // namespace
+
+void RegisterTextTargets(std::vector<Target>& targets) {
+  targets.push_back({"text", TextSeeds, MutateText, RunText, 1500});
+  targets.push_back({"registry", RegistrySeeds, MutateRegistry, RunRegistry, 1000});
+}
+
+}  // namespace Fuzz
