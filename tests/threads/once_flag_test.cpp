@@ -7,40 +7,29 @@
 
 #include "orvutil/threads.h"
 
-namespace {
-
-struct SLazy {
-  Orv::COnceFlag flag;
-  Orv::CCriticalSection lock;
-  int calls = 0;
-  int values[64] = {};
-};
-
-}  // namespace
-
 TEST(OnceFlag, RacingThreadsSetUpOnceAndAllSeeTheData) {
   for (int round = 0; round < 20; ++round) {
-    SLazy lazy;
+    Orv::COnceFlag flag;
+    Orv::CCriticalSection lock;
+    int calls = 0, values[64] = {};
     std::atomic<int> waiting{4}, complete{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
       threads.emplace_back([&] {
-        waiting.fetch_sub(1);
-        while (waiting.load() != 0) {
+        for (waiting.fetch_sub(1); waiting.load() != 0;) {
         }
-        bool done = lazy.flag.Run(lazy.lock, [&] {
-          ++lazy.calls;
-          for (int i = 0; i < 64; ++i) lazy.values[i] = i + 1;
+        bool done = flag.Run(lock, [&] {
+          ++calls;
+          for (int i = 0; i < 64; ++i) values[i] = i + 1;
           return true;
         });
         int seen = 0;
-        for (int i = 0; i < 64; ++i) seen += lazy.values[i] == i + 1;
+        for (int i = 0; i < 64; ++i) seen += values[i] == i + 1;
         complete.fetch_add(done && seen == 64);
       });
     }
     for (std::thread& t : threads) t.join();
-    EXPECT_EQ(1, lazy.calls);
-    EXPECT_EQ(4, complete.load());
+    EXPECT_TRUE(calls == 1 && complete == 4) << round;
   }
 }
 
@@ -51,6 +40,5 @@ TEST(OnceFlag, FailedSetUpIsTriedAgainUntilItSucceeds) {
   EXPECT_FALSE(flag.IsDone());
   EXPECT_TRUE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls == 4; }));
   EXPECT_TRUE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls > 0; }));
-  EXPECT_EQ(4, calls);
-  EXPECT_TRUE(flag.IsDone());
+  EXPECT_TRUE(calls == 4 && flag.IsDone());
 }
