@@ -112,27 +112,6 @@ TEST(ModuleTables, LaterStaticRecordWinsAndFlushHappensOnce) {
   EXPECT_EQ(nullptr, module.GetObjectCreatorInfo(L"maker"));
 }
 
-// The factory GetClassObject wraps around the creator; its server locks count as module objects.
-TEST(ModuleTables, GetClassObjectWrapsTheCreatorInAFactory) {
-  Orv::CModule module;
-  GUID const clsid = __uuidof(ComTest::CCounter);
-  IClassFactory* factory = nullptr;
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
-            module.GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  ASSERT_TRUE(module.SetClassInfo(clsid, GUID_NULL, GUID_NULL, L"Counter", kCreator));
-  ASSERT_EQ(S_OK, module.GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  ComTest::ICounter* counter = nullptr;
-  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(ComTest::ICounter), reinterpret_cast<void**>(&counter)));
-  EXPECT_EQ(3, counter->Value());
-  counter->Release();
-  long objects = module.GetObjectCount();
-  EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-  EXPECT_TRUE(objects + 1 == module.GetObjectCount() && !module.CanUnload());
-  EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-  EXPECT_TRUE(module.CanUnload());
-  factory->Release();
-}
-
 // orvutil.dll records its instance; every lookup finds the library's and the program's modules;
 // missing ones give null.
 TEST(ModuleIdentity, LookupsFindTheLibraryAndTheProgram) {
