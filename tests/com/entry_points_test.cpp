@@ -13,11 +13,9 @@ namespace {
 using ComTest::CCounter;
 using PluginApi::GetProc;
 
-typedef HRESULT(STDAPICALLTYPE* NoArgumentEntry)();
-
-HRESULT CallLibraryEntry(char const* name) {
-  auto entry = GetProc<NoArgumentEntry>(Orv::GetOrvutilInstance(), name);
-  return entry ? entry() : E_POINTER;
+template <class F = HRESULT(STDAPICALLTYPE*)()>
+F LibraryEntry(char const* name) {
+  return GetProc<F>(Orv::GetOrvutilInstance(), name);
 }
 
 int g_creations = 0;
@@ -27,41 +25,28 @@ long __cdecl CountingCreator(IUnknown* outer, GUID const& clsid, GUID const& iid
   return Orv::CComObject<CCounter>::CreateInstance(outer, clsid, iid, ppv);
 }
 
-// A factory of orvutil.dll itself (its objects count against the library's module).
-IClassFactory* LibraryFactory() {
-  IClassFactory* factory = nullptr;
-  EXPECT_TRUE(Orv::CreateClassFactory(__uuidof(CCounter), &Orv::GetOrvutilModule(), &CountingCreator, &factory));
-  return factory;
-}
-
-// The library cannot unload while one of its objects lives or a server lock outlives its factory.
-TEST(LibraryEntryPoints, CannotUnloadWhileALibraryObjectOrServerLockLives) {
+// The library cannot unload while one of its objects (a factory of orvutil.dll itself) lives or a
+// server lock outlives its factory. Registration is refused and the library serves no class.
+TEST(LibraryEntryPoints, UnloadRegistrationAndLookupResults) {
   Orv::CModule& library = Orv::GetOrvutilModule();
   long const before = library.GetObjectCount();
-  IClassFactory* factory = LibraryFactory();
-  ASSERT_NE(nullptr, factory);
-  EXPECT_EQ(before + 1, library.GetObjectCount());
-  EXPECT_EQ(S_FALSE, CallLibraryEntry("DllCanUnloadNow"));
-  EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-  factory->Release();
-  EXPECT_EQ(before + 1, library.GetObjectCount());
-  EXPECT_EQ(S_FALSE, CallLibraryEntry("DllCanUnloadNow"));
-  factory = LibraryFactory();
-  EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-  factory->Release();
-  EXPECT_EQ(before, library.GetObjectCount());
-}
-
-TEST(LibraryEntryPoints, RegistrationAndLookupResults) {
-  EXPECT_EQ(SELFREG_E_CLASS, CallLibraryEntry("DllRegisterServer"));
-  EXPECT_EQ(S_FALSE, CallLibraryEntry("DllUnregisterServer"));
-  auto getClassObject = GetProc<decltype(&DllGetClassObject)>(Orv::GetOrvutilInstance(), "DllGetClassObject");
-  ASSERT_NE(nullptr, getClassObject);
+  auto canUnload = LibraryEntry("DllCanUnloadNow");
+  ASSERT_NE(nullptr, canUnload);
+  for (BOOL lock : {TRUE, FALSE}) {
+    IClassFactory* factory = nullptr;
+    ASSERT_TRUE(Orv::CreateClassFactory(__uuidof(CCounter), &library, &CountingCreator, &factory));
+    EXPECT_EQ(before + (lock ? 1 : 2), library.GetObjectCount());  // the second round: the first's lock too
+    EXPECT_EQ(S_FALSE, canUnload());
+    EXPECT_EQ(S_OK, factory->LockServer(lock));
+    factory->Release();
+    EXPECT_EQ(lock ? before + 1 : before, library.GetObjectCount());
+  }
+  EXPECT_EQ(SELFREG_E_CLASS, LibraryEntry("DllRegisterServer")());
+  EXPECT_EQ(S_FALSE, LibraryEntry("DllUnregisterServer")());
   void* out = nullptr;
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(__uuidof(CCounter), IID_IClassFactory, &out));
-  auto getModule = GetProc<Orv::CModule& (*)()>(Orv::GetOrvutilInstance(), "DllGetModule");
-  ASSERT_NE(nullptr, getModule);
-  EXPECT_EQ(&Orv::GetOrvutilModule(), &getModule());
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, LibraryEntry<decltype(&DllGetClassObject)>("DllGetClassObject")(
+                                           __uuidof(CCounter), IID_IClassFactory, &out));
+  EXPECT_EQ(&library, &LibraryEntry<Orv::CModule& (*)()>("DllGetModule")());
 }
 
 // Creates through `factory` and returns the object's identity (one reference held by the caller).
@@ -71,26 +56,23 @@ IUnknown* Create(IClassFactory* factory) {
   return object;
 }
 
+// The factory holds no reference: the instance ends with its clients' last release.
 TEST(ClassFactories, SingletonIsSharedWhileHeldAndRenewedAfterItEnds) {
   IClassFactory* factory = nullptr;
   ASSERT_TRUE(Orv::CreateSingletonClassFactory(__uuidof(CCounter), &Orv::GetThisModule(), &CountingCreator, &factory));
-  g_creations = 0;
-  CCounter::s_destructs = 0;
+  g_creations = CCounter::s_destructs = 0;
   IUnknown* first = Create(factory);
   ComTest::ICounter* counter = nullptr;
   ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(ComTest::ICounter), reinterpret_cast<void**>(&counter)));
   IUnknown* again = Create(factory);
-  EXPECT_EQ(first, again);
-  EXPECT_EQ(1, g_creations);
-  // The factory holds no reference: the instance ends with its clients' last release.
+  EXPECT_TRUE(first == again && g_creations == 1);
   first->Release();
   again->Release();
   EXPECT_EQ(0, CCounter::s_destructs);
   counter->Release();
   EXPECT_EQ(1, CCounter::s_destructs);
-  IUnknown* renewed = Create(factory);
+  Create(factory)->Release();
   EXPECT_EQ(2, g_creations);
-  renewed->Release();
   factory->Release();
 }
 

@@ -1,5 +1,5 @@
 // com_tests runs with the library started, as a host program would. With --lifecycle it instead
-// plays the start-up and shut-down scenario that lifecycle_test.cpp watches from outside.
+// plays the start-up and shut-down scenario that the test in lifecycle_test.cpp watches from outside.
 #include <string.h>
 
 #include <gtest/gtest.h>

@@ -2,7 +2,10 @@
 // single-instance mutex, and a plug-in DLL built on the library.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "orvutil/com.h"
 #include "orvutil/version.h"
@@ -21,11 +24,29 @@ std::wstring GuidText(GUID const& guid) {
   return Orv::StringFromGUID(guid).c_str();
 }
 
+// Calls `read` on `threads` threads released together; returns what each got.
+template <class R, class F>
+std::vector<R> RaceFirstUse(unsigned threads, F read) {
+  std::vector<R> results(threads);
+  std::atomic<unsigned> waiting{threads};
+  std::vector<std::thread> runners;
+  for (unsigned i = 0; i < threads; ++i) {
+    runners.emplace_back([&, i] {
+      waiting.fetch_sub(1);
+      while (waiting.load() != 0) {
+      }
+      results[i] = read();
+    });
+  }
+  for (std::thread& t : runners) t.join();
+  return results;
+}
+
 Orv::ComCreatorFunction const kCreator = &Orv::CComObject<ComTest::CCounter>::CreateInstance;
 
-TEST(ModuleTables, ClassRegistrationRules) {
+TEST(ModuleTables, ClassCategoryViewerAndObjectCreatorRules) {
   Orv::CModule module;
-  GUID const clsid = MakeGuid(1), other = MakeGuid(2), iid = MakeGuid(3);
+  GUID const clsid = MakeGuid(1), other = MakeGuid(2), iid = MakeGuid(3), category = MakeGuid(4), viewer = MakeGuid(6);
   EXPECT_FALSE(module.SetClassInfo(GUID_NULL, GUID_NULL, GUID_NULL, L"null", kCreator));
   ASSERT_TRUE(module.SetClassInfo(clsid, MakeGuid(9), iid, L"First", kCreator));
   EXPECT_FALSE(module.SetClassInfo(clsid, GUID_NULL, GUID_NULL, L"Again", kCreator));
@@ -35,7 +56,6 @@ TEST(ModuleTables, ClassRegistrationRules) {
   EXPECT_EQ(module.GetClassInfoW(clsid), module.GetClassInfoW(L"First"));
   EXPECT_EQ(nullptr, module.GetClassInfoW(L"Again"));
   EXPECT_EQ(GuidText(clsid), GuidText(module.GetClassForInterface(iid)));
-
   // Without a creator the class and its interface mapping go.
   EXPECT_TRUE(module.SetClassInfo(clsid, GUID_NULL, iid, L"", nullptr));
   EXPECT_EQ(nullptr, module.GetClassInfoW(clsid));
@@ -45,26 +65,26 @@ TEST(ModuleTables, ClassRegistrationRules) {
   module.GetClasses(classes);
   ASSERT_EQ(1u, classes.Count());
   EXPECT_EQ(GuidText(other), GuidText(classes[0]));
-}
 
-TEST(ModuleTables, CategoryViewerAndObjectCreatorRules) {
-  Orv::CModule module;
-  GUID const category = MakeGuid(4), clsid = MakeGuid(5), viewer = MakeGuid(6);
   EXPECT_FALSE(module.SetCategoryInfo(GUID_NULL, L"null", nullptr));
   EXPECT_TRUE(module.SetCategoryInfo(category, L"Things", nullptr));
   EXPECT_FALSE(module.SetCategoryInfo(category, L"Again", kCreator));
   EXPECT_EQ(std::wstring(L"Things"), module.GetCategoryInfo(category)->name.c_str());
-
-  EXPECT_FALSE(module.SetViewerClass(GUID_NULL, viewer));
-  EXPECT_FALSE(module.SetViewerClass(clsid, GUID_NULL));  // nothing to remove
-  EXPECT_TRUE(module.SetViewerClass(clsid, viewer));
-  EXPECT_FALSE(module.SetViewerClass(clsid, MakeGuid(7)));
-  EXPECT_EQ(GuidText(viewer), GuidText(module.GetViewerClass(clsid)));
-  EXPECT_TRUE(module.SetViewerClass(clsid, GUID_NULL));
-  EXPECT_EQ(GuidText(GUID_NULL), GuidText(module.GetViewerClass(clsid)));
-
-  EXPECT_FALSE(module.SetObjectCreator(nullptr, clsid, clsid));
-  EXPECT_FALSE(module.SetObjectCreator(L"", clsid, clsid));
+  // Viewers: each row is a call and its result, then the viewer of `clsid` it leaves.
+  struct {
+    GUID of, viewer;
+    bool set;
+    GUID after;
+  } const viewers[] = {{GUID_NULL, viewer, false, GUID_NULL},
+                       {clsid, GUID_NULL, false, GUID_NULL},
+                       {clsid, viewer, true, viewer},
+                       {clsid, MakeGuid(7), false, viewer},
+                       {clsid, GUID_NULL, true, GUID_NULL}};
+  for (auto const& v : viewers) {
+    EXPECT_EQ(v.set, module.SetViewerClass(v.of, v.viewer)) << &v - viewers;
+    EXPECT_EQ(GuidText(v.after), GuidText(module.GetViewerClass(clsid))) << &v - viewers;
+  }
+  EXPECT_FALSE(module.SetObjectCreator(nullptr, clsid, clsid) || module.SetObjectCreator(L"", clsid, clsid));
   EXPECT_TRUE(module.SetObjectCreator(L"thing", clsid, viewer));
   EXPECT_FALSE(module.SetObjectCreator(L"thing", viewer, viewer));
   ASSERT_NE(nullptr, module.GetObjectCreatorInfo(L"thing"));
@@ -92,42 +112,25 @@ TEST(ModuleTables, LaterStaticRecordWinsAndFlushHappensOnce) {
   EXPECT_EQ(nullptr, module.GetObjectCreatorInfo(L"maker"));
 }
 
-TEST(ModuleTables, GetClassObjectWrapsTheCreatorInAFactory) {
-  Orv::CModule module;
-  GUID const clsid = __uuidof(ComTest::CCounter);
-  IClassFactory* factory = nullptr;
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
-            module.GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  ASSERT_TRUE(module.SetClassInfo(clsid, GUID_NULL, GUID_NULL, L"Counter", kCreator));
-  ASSERT_EQ(S_OK, module.GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-  ComTest::ICounter* counter = nullptr;
-  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(ComTest::ICounter), reinterpret_cast<void**>(&counter)));
-  EXPECT_EQ(3, counter->Value());
-  counter->Release();
-  long objects = module.GetObjectCount();
-  EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-  EXPECT_EQ(objects + 1, module.GetObjectCount());
-  EXPECT_FALSE(module.CanUnload());
-  EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-  EXPECT_TRUE(module.CanUnload());
-  factory->Release();
-}
-
-// Every lookup finds the library's and the program's modules; missing ones give null.
+// orvutil.dll records its instance; every lookup finds the library's and the program's modules;
+// missing ones give null.
 TEST(ModuleIdentity, LookupsFindTheLibraryAndTheProgram) {
   Orv::CModule& library = Orv::GetOrvutilModule();
-  EXPECT_EQ(Orv::GetOrvutilInstance(), library.GetInstance());
-  EXPECT_EQ(&library, Orv::GetModuleByName(L"ORVUTIL.DLL"));
-  EXPECT_EQ(&library, Orv::GetModuleByInstance(Orv::GetOrvutilInstance()));
-  EXPECT_EQ(&library, Orv::GetModuleByID(library.GetID()));
+  EXPECT_TRUE(::GetModuleHandleW(L"orvutil.dll") == Orv::GetOrvutilInstance() &&
+              Orv::GetOrvutilInstance() == library.GetInstance());
+  EXPECT_EQ(std::wstring(L"" ORVUTIL_INTERNAL_NAME), Orv::GetModuleInternalName(Orv::GetOrvutilInstance()).c_str());
+  EXPECT_EQ(std::wstring(L"" ORVUTIL_MODULE_GUID_TEXT), GuidText(library.GetID()));
+  for (Orv::CModule* found : {Orv::GetModuleByName(L"ORVUTIL.DLL"), Orv::GetModuleByInstance(Orv::GetOrvutilInstance()),
+                              Orv::GetModuleByID(library.GetID())})
+    EXPECT_EQ(&library, found);
   EXPECT_EQ(sizeof(void*) * 8, library.GetBuildBits());
   EXPECT_STREQ(sizeof(void*) == 8 ? L"x64" : L"x86", library.GetBuildArch());
-  EXPECT_EQ(&Orv::GetThisModule(), Orv::GetMainModule());
-  EXPECT_EQ(&Orv::GetThisModule(), Orv::GetModuleByInstance(nullptr));
+  EXPECT_TRUE(&Orv::GetThisModule() == Orv::GetMainModule() &&
+              &Orv::GetThisModule() == Orv::GetModuleByInstance(nullptr));
   EXPECT_EQ(GuidText(GUID_NULL), GuidText(Orv::GetThisModule().GetID()));  // no GUID in its resources
-  EXPECT_EQ(nullptr, Orv::GetModuleByName(nullptr));
-  EXPECT_EQ(nullptr, Orv::GetModuleByPath(L""));
-  EXPECT_EQ(nullptr, Orv::GetModuleByIndex(Orv::GetModuleCount()));
+  for (Orv::CModule* missing :
+       {Orv::GetModuleByName(nullptr), Orv::GetModuleByPath(L""), Orv::GetModuleByIndex(Orv::GetModuleCount())})
+    EXPECT_EQ(nullptr, missing);
   EXPECT_EQ(GuidText(GUID_NULL), GuidText(Orv::GetModuleID(L"C:\\no\\such\\file.dll")));
 }
 
@@ -142,33 +145,28 @@ class PluginModule : public ::testing::Test {
     s_module = &getModule();
     s_module->InternalAtStartup();
   }
-  static int HookCount(char const* name) {
-    auto count = PluginApi::GetProc<PluginApi::HookCountFunction>(s_dll, name);
-    return count ? count() : -1;
-  }
-
   static HMODULE s_dll;
   static Orv::CModule* s_module;
 };
 HMODULE PluginModule::s_dll = nullptr;
 Orv::CModule* PluginModule::s_module = nullptr;
 
-TEST_F(PluginModule, IsFoundByEveryLookup) {
-  EXPECT_EQ(s_module, Orv::GetModuleByInstance(s_dll));
-  EXPECT_EQ(s_module, Orv::GetModuleByName(L"Orv_Test_Plugin.DLL"));
+// Every lookup finds the plug-in, whose identity comes from the second translation of its version
+// resource; it starts once, with its static records (the later of two wins).
+TEST_F(PluginModule, IsFoundByEveryLookupAndStartsOnceWithItsStaticRecords) {
   std::wstring path = s_module->GetPath().c_str();
   for (wchar_t& c : path) c = c == L'\\' ? L'/' : towupper(c);
-  EXPECT_EQ(s_module, Orv::GetModuleByPath(path.c_str()));
+  for (Orv::CModule* found : {Orv::GetModuleByInstance(s_dll), Orv::GetModuleByName(L"Orv_Test_Plugin.DLL"),
+                              Orv::GetModuleByPath(path.c_str()), Orv::GetModuleByID(s_module->GetID())})
+    EXPECT_EQ(s_module, found);
   EXPECT_EQ(PluginApi::kModuleGuidText, GuidText(s_module->GetID()));
-  EXPECT_EQ(s_module, Orv::GetModuleByID(s_module->GetID()));
   EXPECT_EQ(PluginApi::kModuleGuidText, GuidText(Orv::GetModuleID(s_module->GetPath().c_str())));
   EXPECT_EQ(std::wstring(L"orvtestplugin"), s_module->GetInternalName().c_str());
   EXPECT_EQ(std::wstring(L"orvtestplugin"), Orv::GetModuleInternalName(s_dll).c_str());
-}
 
-TEST_F(PluginModule, StartsOnceWithItsStaticRecords) {
   s_module->InternalAtStartup();
-  EXPECT_EQ(1, HookCount("PluginStartupCount"));
+  auto startups = PluginApi::GetProc<PluginApi::HookCountFunction>(s_dll, "PluginStartupCount");
+  EXPECT_EQ(1, startups ? startups() : -1);
   Orv::SModuleClassInfo const* widget = s_module->GetClassInfoW(kWidgetClass);
   ASSERT_NE(nullptr, widget);
   EXPECT_EQ(GuidText(PluginApi::kWidgetCategory), GuidText(widget->category));
@@ -178,7 +176,9 @@ TEST_F(PluginModule, StartsOnceWithItsStaticRecords) {
   EXPECT_EQ(GuidText(kWidgetClass), GuidText(Orv::GetModuleClassForInterface(__uuidof(PluginApi::IPluginWidget))));
 }
 
-TEST_F(PluginModule, CreatesTheLaterRegisteredClassThroughItsEntryPoint) {
+// The later registered class through the entry point, its objects counted against the plug-in, and
+// class information from the type library (TYPELIB resource 1 is index 0).
+TEST_F(PluginModule, CreatesTheLaterRegisteredClassWithClassInformation) {
   auto getClassObject = PluginApi::GetProc<decltype(&DllGetClassObject)>(s_dll, "DllGetClassObject");
   ASSERT_NE(nullptr, getClassObject);
   IClassFactory* factory = nullptr;
@@ -190,14 +190,26 @@ TEST_F(PluginModule, CreatesTheLaterRegisteredClassThroughItsEntryPoint) {
   long value = 0;
   widget->GetValue(&value);
   EXPECT_EQ(PluginApi::kWidgetValue, value);
-  Orv::IComObject* object = nullptr;
-  ASSERT_EQ(S_OK, widget->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  Orv::tSmartPtr<Orv::IComObject> object;
+  ASSERT_EQ(S_OK, widget->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(object.Receive())));
   EXPECT_EQ(s_module, object->GetModule());
   EXPECT_EQ(GuidText(PluginApi::kWidgetCategory), GuidText(object->GetCategoryID()));
   EXPECT_FALSE(s_module->CanUnload());
-  object->Release();
+  Orv::tSmartPtr<IProvideClassInfo> provider;
+  ASSERT_EQ(S_OK, widget->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(provider.Receive())));
+  Orv::tSmartPtr<ITypeInfo> info;
+  ASSERT_EQ(S_OK, provider->GetClassInfo(info.Receive()));
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
+  EXPECT_EQ(GuidText(kWidgetClass), GuidText(attributes->guid));
+  EXPECT_EQ(TKIND_COCLASS, attributes->typekind);
+  info->ReleaseTypeAttr(attributes);
+  object.Reset(), provider.Reset(), info.Reset();
   widget->Release();
   EXPECT_TRUE(s_module->CanUnload());
+  EXPECT_TRUE(s_module->GetTypeLib(0) && s_module->GetTypeLib(0) == s_module->GetTypeLib(0));
+  for (unsigned index : {1u, 1u, 4u}) EXPECT_EQ(nullptr, s_module->GetTypeLib(index)) << index;  // stays null
+
   IUnknown* made = nullptr;  // through the category's creator
   EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(PluginApi::kWidgetCategory, nullptr));
   EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(MakeGuid(99), &made));
@@ -205,38 +217,34 @@ TEST_F(PluginModule, CreatesTheLaterRegisteredClassThroughItsEntryPoint) {
   made->Release();
 }
 
-TEST_F(PluginModule, ClassInformationComesFromTheTypeLibrary) {
-  PluginApi::IPluginWidget* widget = nullptr;
-  ASSERT_EQ(S_OK, s_module->GetClassInfoW(kWidgetClass)
-                      ->creator(nullptr, kWidgetClass, __uuidof(PluginApi::IPluginWidget),
-                                reinterpret_cast<void**>(&widget)));
-  IProvideClassInfo* provider = nullptr;
-  ASSERT_EQ(S_OK, widget->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(&provider)));
-  ITypeInfo* info = nullptr;
-  ASSERT_EQ(S_OK, provider->GetClassInfo(&info));
-  TYPEATTR* attributes = nullptr;
-  ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
-  EXPECT_EQ(GuidText(kWidgetClass), GuidText(attributes->guid));
-  EXPECT_EQ(TKIND_COCLASS, attributes->typekind);
-  info->ReleaseTypeAttr(attributes);
-  info->Release();
-  provider->Release();
-  widget->Release();
-  EXPECT_NE(nullptr, s_module->GetTypeLib(0));
-  EXPECT_EQ(s_module->GetTypeLib(0), s_module->GetTypeLib(0));
-  EXPECT_EQ(nullptr, s_module->GetTypeLib(1));  // no resource 2: stays null
-  EXPECT_EQ(nullptr, s_module->GetTypeLib(1));
-  EXPECT_EQ(nullptr, s_module->GetTypeLib(4));
-}
-
 TEST_F(PluginModule, SingleInstanceMutexIsHeldOnce) {
   EXPECT_FALSE(s_module->CheckForAnotherInstance());  // creates and holds the mutex
   EXPECT_FALSE(s_module->CheckForAnotherInstance());  // already held by this module
-  Orv::CModule sameFile;
+  Orv::CModule sameFile, noInstance;
   sameFile.SetInstance(s_dll);
   EXPECT_TRUE(sameFile.CheckForAnotherInstance());
-  Orv::CModule noInstance;
   EXPECT_FALSE(noInstance.CheckForAnotherInstance());
+}
+
+// Threads that race a module's first look-up of its identity and type library all get the result:
+// none of them sees the "already looked up" mark before the value it guards.
+TEST(ModuleFirstUse, RacingThreadsAllGetTheTypeLibraryAndTheIdentity) {
+  HMODULE plugin = ::LoadLibraryW(L"orv_test_plugin.dll");  // stays loaded for the other tests
+  ASSERT_NE(nullptr, plugin);
+  Orv::CModule reference;
+  reference.SetInstance(plugin);
+  ASSERT_NE(nullptr, reference.GetTypeLib(0));
+  GUID id = reference.GetID();
+  ASSERT_FALSE(IsEqualGUID(id, GUID_NULL));
+  for (int round = 0; round < 10; ++round) {
+    Orv::CModule module;
+    module.SetInstance(plugin);
+    for (ITypeLib* typeLib : RaceFirstUse<ITypeLib*>(4, [&] { return module.GetTypeLib(0); })) {
+      EXPECT_NE(nullptr, typeLib) << "round " << round;
+      EXPECT_EQ(module.GetTypeLib(0), typeLib);
+    }
+    for (GUID seen : RaceFirstUse<GUID>(4, [&] { return module.GetID(); })) EXPECT_TRUE(IsEqualGUID(id, seen));
+  }
 }
 
 }  // namespace

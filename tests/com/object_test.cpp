@@ -18,6 +18,13 @@ HRESULT Create(GUID const& clsid, GUID const& iid, void** ppv) {
   return Orv::CComObject<T>::CreateInstance(nullptr, clsid, iid, ppv);
 }
 
+template <class T, class I = Orv::IComObject>
+I* Create() {
+  I* object = nullptr;
+  EXPECT_EQ(S_OK, Create<T>(GUID_NULL, __uuidof(I), reinterpret_cast<void**>(&object)));
+  return object;
+}
+
 std::wstring GuidText(GUID const& guid) {
   return Orv::StringFromGUID(guid).c_str();
 }
@@ -27,10 +34,9 @@ class ObjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CCounter::s_destructs = CCounter::s_deletes = 0;
-    ResetSwitches();
+    TearDown();
   }
-  void TearDown() override { ResetSwitches(); }
-  static void ResetSwitches() {
+  void TearDown() override {
     CCounter::s_onDestruct = nullptr;
     CCategorized::s_failConstruct = false;
   }
@@ -44,8 +50,7 @@ TEST_F(ObjectTest, CreatorsAnswerTheirClassOnlyAndLeakNothing) {
   EXPECT_EQ(E_INVALIDARG, Create<CCounter>(GUID_NULL, __uuidof(ICounter), nullptr));
   EXPECT_EQ(E_INVALIDARG, Orv::CComObject<CCounter>::CreateObject(nullptr, nullptr));
   EXPECT_EQ(E_NOINTERFACE, Create<CCounter>(GUID_NULL, IID_IClassFactory, &out));
-  EXPECT_EQ(nullptr, out);
-  EXPECT_EQ(1, CCounter::s_deletes);
+  EXPECT_TRUE(out == nullptr && CCounter::s_deletes == 1);
   ASSERT_EQ(S_OK, Create<CCounter>(__uuidof(CCounter), __uuidof(CCounter), &out));
   CCounter* counter = dynamic_cast<CCounter*>(static_cast<Orv::CComBaseEx*>(out));
   ASSERT_NE(nullptr, counter);
@@ -54,25 +59,22 @@ TEST_F(ObjectTest, CreatorsAnswerTheirClassOnlyAndLeakNothing) {
   EXPECT_EQ(2, CCounter::s_deletes);
 }
 
+// Every interface gives the one identity and the implementation; refusals clear the output.
 TEST_F(ObjectTest, QueryInterfaceFollowsTheIdentityRules) {
-  IExtraCounter* extra = nullptr;
-  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(IExtraCounter), reinterpret_cast<void**>(&extra)));
+  IExtraCounter* extra = Create<CCounter, IExtraCounter>();
+  ASSERT_NE(nullptr, extra);
   ICounter* counter = nullptr;
-  ASSERT_EQ(S_OK, extra->QueryInterface(__uuidof(ICounter), reinterpret_cast<void**>(&counter)));
-  IUnknown* fromExtra = nullptr;
-  IUnknown* fromCounter = nullptr;
+  IUnknown *fromExtra = nullptr, *fromCounter = nullptr;
   Orv::IComObject* comObject = nullptr;
+  ASSERT_EQ(S_OK, extra->QueryInterface(__uuidof(ICounter), reinterpret_cast<void**>(&counter)));
   ASSERT_EQ(S_OK, extra->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&fromExtra)));
   ASSERT_EQ(S_OK, counter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&fromCounter)));
   ASSERT_EQ(S_OK, counter->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(&comObject)));
-  EXPECT_EQ(fromExtra, fromCounter);
-  EXPECT_EQ(static_cast<IUnknown*>(comObject), fromExtra);
-
+  EXPECT_TRUE(fromExtra == fromCounter && static_cast<IUnknown*>(comObject) == fromExtra);
   void* implementation = nullptr;
   ASSERT_EQ(S_OK, comObject->QueryInterface(__uuidof(CCounter), &implementation));
   EXPECT_EQ(static_cast<Orv::CComBaseEx*>(dynamic_cast<CCounter*>(counter)), implementation);
   static_cast<Orv::CComBaseEx*>(implementation)->_GetUnknown()->Release();
-
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(E_NOINTERFACE, counter->QueryInterface(IID_IProvideClassInfo, &out));
   EXPECT_EQ(nullptr, out);
@@ -91,47 +93,39 @@ TEST_F(ObjectTest, ReferencesTakenInsideDestructDoNotEndTheObjectTwice) {
     self->_GetUnknown()->AddRef();
     self->_GetUnknown()->Release();
   };
-  ICounter* counter = nullptr;
-  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(ICounter), reinterpret_cast<void**>(&counter)));
-  counter->Release();
-  EXPECT_EQ(1, CCounter::s_destructs);
-  EXPECT_EQ(1, CCounter::s_deletes);
+  Create<CCounter, ICounter>()->Release();
+  EXPECT_TRUE(CCounter::s_destructs == 1 && CCounter::s_deletes == 1);
 }
 
-TEST_F(ObjectTest, ObjectsCountAgainstTheirModuleAndFailedConstructionLeavesNothing) {
-  long before = Orv::GetThisModule().GetObjectCount();
-  Orv::IComObject* object = nullptr;
-  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
-  EXPECT_EQ(before + 1, Orv::GetThisModule().GetObjectCount());
-  EXPECT_EQ(&Orv::GetThisModule(), object->GetModule());
+// Objects count against their module and report their class; a failed construction leaves nothing.
+// The category comes from the class, else from its module record, cached past the record's end.
+TEST_F(ObjectTest, ModuleCountsNamesAndCategories) {
+  Orv::CModule& module = Orv::GetThisModule();
+  long before = module.GetObjectCount();
+  Orv::IComObject* object = Create<CCounter>();
+  EXPECT_EQ(before + 1, module.GetObjectCount());
+  EXPECT_EQ(&module, object->GetModule());
   EXPECT_EQ(L"ComTest::CCounter", std::wstring(object->GetClassName().c_str()));
   EXPECT_EQ(GuidText(__uuidof(CCounter)), GuidText(object->GetClassID()));
+  EXPECT_EQ(GuidText(GUID_NULL), GuidText(object->GetCategoryID()));
   object->Release();
   CCategorized::s_failConstruct = true;
   CCategorized* failed = reinterpret_cast<CCategorized*>(1);
   EXPECT_EQ(E_FAIL, Orv::CComObject<CCategorized>::CreateObject(nullptr, &failed));
   EXPECT_EQ(nullptr, failed);
-  EXPECT_EQ(before, Orv::GetThisModule().GetObjectCount());
-}
+  EXPECT_EQ(before, module.GetObjectCount());
+  CCategorized::s_failConstruct = false;
+  object = Create<CCategorized>();
+  EXPECT_EQ(GuidText(ComTest::kOwnCategory), GuidText(object->GetCategoryID()));
+  object->Release();
 
-TEST_F(ObjectTest, CategoryComesFromTheClassOrItsModuleRecord) {
-  Orv::CModule& module = Orv::GetThisModule();
   GUID const recorded = {0x9a3e1f30, 0x4b2c, 0x4d1e, {0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66}};
   ASSERT_TRUE(module.SetClassInfo(__uuidof(CUncategorized), recorded, GUID_NULL, L"Uncategorized",
                                   &Orv::CComObject<CUncategorized>::CreateInstance));
-  Orv::IComObject* object = nullptr;
-  ASSERT_EQ(S_OK, Create<CUncategorized>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
+  object = Create<CUncategorized>();
   EXPECT_EQ(GuidText(recorded), GuidText(object->GetCategoryID()));
-  // The cached copy outlives the record.
   EXPECT_TRUE(module.SetClassInfo(__uuidof(CUncategorized), GUID_NULL, GUID_NULL, L"", nullptr));
   EXPECT_EQ(GuidText(recorded), GuidText(object->GetCategoryID()));
-  object->Release();
-
-  ASSERT_EQ(S_OK, Create<CCategorized>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
-  EXPECT_EQ(GuidText(ComTest::kOwnCategory), GuidText(object->GetCategoryID()));
-  object->Release();
-  ASSERT_EQ(S_OK, Create<CCounter>(GUID_NULL, __uuidof(Orv::IComObject), reinterpret_cast<void**>(&object)));
-  EXPECT_EQ(GuidText(GUID_NULL), GuidText(object->GetCategoryID()));
   object->Release();
 }
 
@@ -145,17 +139,10 @@ class CStaticCounter : public Orv::CComBaseNoRef, public ICounter {
 
 ORV_CLASS_GUID(CStaticCounter, 0x9a3e1f41, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)
 
-namespace {
-
-TEST_F(ObjectTest, NoRefObjectsReportOneAndSurviveRelease) {
+TEST(NoRefObject, ReportsOneAndSurvivesRelease) {
   Orv::CComObject<CStaticCounter> object;
-  EXPECT_EQ(1, object._GetRefCount());
-  EXPECT_EQ(1u, object.AddRef());
-  EXPECT_EQ(1u, object.Release());
-  EXPECT_EQ(1u, object.Release());
+  EXPECT_TRUE(object._GetRefCount() == 1 && object.AddRef() == 1 && object.Release() == 1 && object.Release() == 1);
   ICounter* counter = nullptr;
   ASSERT_EQ(S_OK, object.QueryInterface(__uuidof(ICounter), reinterpret_cast<void**>(&counter)));
   EXPECT_EQ(9, counter->Value());
 }
-
-}  // namespace

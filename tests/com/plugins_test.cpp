@@ -13,34 +13,32 @@
 namespace {
 
 using PlainApi::kPlainClass;
-using PlainApi::kSharedClass;
 using PluginApi::GetProc;
 
 GUID const kUnknownClass = {0x2d7b91ff, 0x6a35, 0x4c8e, {0x9f, 0x01, 0x5b, 0x7c, 0x3e, 0x2a, 0x80, 0x14}};
 
-std::wstring BinDir() {
-  return Orv::GetExecutableDir().c_str();
+std::wstring BinFile(wchar_t const* name) {
+  return std::wstring(Orv::GetExecutableDir().c_str()) + (name ? L"\\" : L"") + (name ? name : L"");
 }
 
 bool PlainDllMapped() {
   return ::GetModuleHandleW(PlainApi::kDllName) != nullptr;
 }
 
-void SetUnloadAnswer(HMODULE plain, HRESULT answer) {
-  auto set = GetProc<PlainApi::SetUnloadAnswerFunction>(plain, "PlainSetUnloadAnswer");
-  ASSERT_NE(nullptr, set);
-  set(answer);
+// The path with forward slashes and in capitals: the same file to Windows.
+std::wstring Respelled(std::wstring path) {
+  for (wchar_t& c : path) c = c == L'\\' ? L'/' : towupper(c);
+  return path;
 }
 
-long PlainCalls(HMODULE plain) {
-  auto calls = GetProc<PlainApi::GetClassObjectCallsFunction>(plain, "PlainGetClassObjectCalls");
-  return calls ? calls() : -1;
-}
-
-// A count exported by the library-based test plug-in; -1 when the export is missing.
-int LibraryPlugInCount(HMODULE plugIn, char const* name) {
-  auto count = GetProc<PluginApi::HookCountFunction>(plugIn, name);
+// A count exported by a test DLL; -1 when the export is missing.
+template <class F>
+long Count(HMODULE dll, char const* name) {
+  F count = GetProc<F>(dll, name);
   return count ? count() : -1;
+}
+long PlainCalls(HMODULE plain) {
+  return Count<PlainApi::GetClassObjectCallsFunction>(plain, "PlainGetClassObjectCalls");
 }
 
 // A private registry per test; destroying it unloads its plug-ins (the plain DLL agreeing).
@@ -49,12 +47,14 @@ class PlugInRegistry : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(PlainDllMapped());
     ASSERT_TRUE(Orv::CreateComModules(&m_registry));
-    m_plainPath = BinDir() + L"\\" + PlainApi::kDllName;
   }
   void TearDown() override {
     if (HMODULE plain = ::GetModuleHandleW(PlainApi::kDllName)) SetUnloadAnswer(plain, S_OK);
     m_registry->Release();
     EXPECT_FALSE(PlainDllMapped());
+  }
+  static void SetUnloadAnswer(HMODULE plain, HRESULT answer) {
+    GetProc<PlainApi::SetUnloadAnswerFunction>(plain, "PlainSetUnloadAnswer")(answer);
   }
   HMODULE LoadPlain() {
     HMODULE plain = m_registry->LoadModule(m_plainPath.c_str());
@@ -70,11 +70,11 @@ class PlugInRegistry : public ::testing::Test {
   }
 
   Orv::IComModules* m_registry = nullptr;
-  std::wstring m_plainPath;
+  std::wstring const m_plainPath = BinFile(PlainApi::kDllName);
 };
 
 TEST_F(PlugInRegistry, BadInputGivesTheFailureValues) {
-  std::wstring const dir = BinDir(), longName = dir + L"\\" + std::wstring(300, L'x') + L".dll";
+  std::wstring const dir = BinFile(nullptr), longName = BinFile((std::wstring(300, L'x') + L".dll").c_str());
   // The relative name fails for want of search paths; a directory is no plug-in.
   for (wchar_t const* path : {static_cast<wchar_t const*>(nullptr), L"", L"C:\\no\\such\\plugin.dll",
                               PlainApi::kDllName, dir.c_str(), longName.c_str()})
@@ -90,116 +90,91 @@ TEST_F(PlugInRegistry, BadInputGivesTheFailureValues) {
     GUID clsid, iid;
     void** out;
     HRESULT expected;
-  } const cases[] = {{GUID_NULL, IID_IClassFactory, &out, E_INVALIDARG}, {kPlainClass, GUID_NULL, &out, E_INVALIDARG},
+  } const cases[] = {{GUID_NULL, IID_IClassFactory, &out, E_INVALIDARG},
+                     {kPlainClass, GUID_NULL, &out, E_INVALIDARG},
                      {kPlainClass, IID_IClassFactory, nullptr, E_INVALIDARG},
                      {kUnknownClass, IID_IClassFactory, &out, CLASS_E_CLASSNOTAVAILABLE}};
   for (Case const& c : cases) {
     EXPECT_EQ(c.expected, m_registry->GetClassObject(c.clsid, c.iid, c.out));
-    EXPECT_EQ(c.expected, m_registry->CreateInstance(nullptr, c.clsid, IsEqualGUID(c.iid, IID_IClassFactory) ? IID_IUnknown : c.iid, c.out));
+    EXPECT_EQ(c.expected, m_registry->CreateInstance(
+                              nullptr, c.clsid, IsEqualGUID(c.iid, IID_IClassFactory) ? IID_IUnknown : c.iid, c.out));
   }
   EXPECT_EQ(nullptr, out);
 }
 
-TEST_F(PlugInRegistry, RelativeNamesAreFoundThroughTheSearchPaths) {
-  std::wstring const parent = BinDir() + L"\\..";  // exists, without the DLL
-  EXPECT_TRUE(m_registry->AddSearchPath(parent.c_str()));
-  EXPECT_TRUE(m_registry->AddSearchPath(BinDir().c_str()));
-  std::wstring sameDir = BinDir() + L"/./";
-  for (wchar_t& c : sameDir) c = towupper(c);
-  EXPECT_FALSE(m_registry->AddSearchPath(sameDir.c_str()));  // already listed
-
+// Relative names are found through the search paths, a directory is listed once however spelled,
+// and the same file under another spelling gives the one record, which one unload forgets.
+TEST_F(PlugInRegistry, SearchPathsAndOneRecordPerFile) {
+  EXPECT_TRUE(m_registry->AddSearchPath(BinFile(L"..").c_str()));  // exists, without the DLL
+  EXPECT_TRUE(m_registry->AddSearchPath(BinFile(nullptr).c_str()));
+  EXPECT_FALSE(m_registry->AddSearchPath(Respelled(BinFile(L"./")).c_str()));
   HMODULE plain = m_registry->LoadModule(PlainApi::kDllName);
   ASSERT_NE(nullptr, plain);
   EXPECT_EQ(::GetModuleHandleW(PlainApi::kDllName), plain);
+  EXPECT_EQ(plain, m_registry->LoadModule(Respelled(m_plainPath).c_str()));
+  for (wchar_t const* path : {PlainApi::kDllName, m_plainPath.c_str()}) {
+    HMODULE found = nullptr;
+    EXPECT_TRUE(m_registry->FindModule(path, &found) && found == plain) << path;
+  }
   HMODULE found = nullptr;
-  EXPECT_TRUE(m_registry->FindModule(PlainApi::kDllName, &found));
-  EXPECT_EQ(plain, found);
-  EXPECT_TRUE(m_registry->FindModule(m_plainPath.c_str(), &found));
-  EXPECT_EQ(plain, found);
   EXPECT_FALSE(m_registry->FindModule(L"orv_test_plugin.dll", &found));
-}
-
-TEST_F(PlugInRegistry, SameFileTwiceGivesOneRecord) {
-  HMODULE plain = LoadPlain();
-  std::wstring respelled = m_plainPath;
-  for (wchar_t& c : respelled) c = c == L'\\' ? L'/' : towupper(c);
-  EXPECT_EQ(plain, m_registry->LoadModule(respelled.c_str()));
-  // One record, loaded once: a single unload forgets it and unmaps the DLL.
   EXPECT_TRUE(m_registry->UnloadModule(plain));
   EXPECT_FALSE(m_registry->UnloadModule(plain));
   EXPECT_FALSE(PlainDllMapped());
 }
 
+// Modules answer before plug-ins, even one listed first; a library-based plug-in is started and
+// asked only as a module; a class only the plain DLL knows comes from it.
 TEST_F(PlugInRegistry, ModulesAnswerBeforePlugIns) {
-  HMODULE plain = LoadPlain();  // listed first, yet asked after every module
-  HMODULE library = m_registry->LoadModule((BinDir() + L"\\orv_test_plugin.dll").c_str());
+  HMODULE plain = LoadPlain();
+  HMODULE library = m_registry->LoadModule(BinFile(L"orv_test_plugin.dll").c_str());
   ASSERT_NE(nullptr, library);
+  Orv::CModule* module = Orv::GetModuleByInstance(library);
+  ASSERT_NE(nullptr, module);
+  EXPECT_TRUE(module->IsStarted());
+  EXPECT_EQ(1, Count<PluginApi::HookCountFunction>(library, "PluginStartupCount"));
+  long const libraryCalls = Count<PluginApi::HookCountFunction>(library, "PluginGetClassObjectCalls");
   long const plainCalls = PlainCalls(plain);
-
   PluginApi::IPluginWidget* shared = nullptr;
-  ASSERT_EQ(S_OK, m_registry->CreateInstance(nullptr, kSharedClass, __uuidof(PluginApi::IPluginWidget),
+  ASSERT_EQ(S_OK, m_registry->CreateInstance(nullptr, PlainApi::kSharedClass, __uuidof(PluginApi::IPluginWidget),
                                              reinterpret_cast<void**>(&shared)));
   long value = 0;
   shared->GetValue(&value);
   shared->Release();
   EXPECT_EQ(PluginApi::kSharedValue, value);
+  EXPECT_EQ(S_OK, Touch(PluginApi::kWidgetClass));
   EXPECT_EQ(plainCalls, PlainCalls(plain));
-
-  // A class only the plain DLL knows comes from it: an object without the library's interfaces.
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Touch(kUnknownClass));
+  EXPECT_EQ(plainCalls + 1, PlainCalls(plain));  // the plain plug-in is asked, once
+  EXPECT_EQ(libraryCalls, Count<PluginApi::HookCountFunction>(library, "PluginGetClassObjectCalls"));
   IUnknown* object = nullptr;
   ASSERT_EQ(S_OK, m_registry->CreateInstance(nullptr, kPlainClass, IID_IUnknown, reinterpret_cast<void**>(&object)));
-  EXPECT_EQ(plainCalls + 1, PlainCalls(plain));
+  EXPECT_EQ(plainCalls + 2, PlainCalls(plain));
   void* comObject = nullptr;
   EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(__uuidof(Orv::IComObject), &comObject));
   object->Release();
 }
 
-TEST_F(PlugInRegistry, LibraryPlugInIsStartedAndAskedOnlyAsAModule) {
-  HMODULE plain = LoadPlain();
-  HMODULE library = m_registry->LoadModule((BinDir() + L"\\orv_test_plugin.dll").c_str());
-  ASSERT_NE(nullptr, library);
-  Orv::CModule* module = Orv::GetModuleByInstance(library);
-  ASSERT_NE(nullptr, module);
-  EXPECT_TRUE(module->IsStarted());
-  EXPECT_EQ(1, LibraryPlugInCount(library, "PluginStartupCount"));
-
-  int const libraryCalls = LibraryPlugInCount(library, "PluginGetClassObjectCalls");
-  long const plainCalls = PlainCalls(plain);
-  EXPECT_EQ(S_OK, Touch(PluginApi::kWidgetClass));
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Touch(kUnknownClass));
-  EXPECT_EQ(libraryCalls, LibraryPlugInCount(library, "PluginGetClassObjectCalls"));
-  EXPECT_EQ(plainCalls + 1, PlainCalls(plain));  // the plain plug-in is asked, once
-}
-
-// Each step: the DLL's unload answer before the sweep, and whether the DLL is still mapped after it.
-struct SSweepStep {
-  HRESULT answer;
-  bool mapped;
-};
-
-void RunSweeps(Orv::IComModules* registry, HMODULE plain, std::initializer_list<SSweepStep> steps) {
-  int index = 0;
-  for (SSweepStep const& step : steps) {
-    SetUnloadAnswer(plain, step.answer);
-    unsigned const remaining = registry->SweepIdleModules();
-    EXPECT_EQ(step.mapped, PlainDllMapped()) << "sweep " << index;
-    EXPECT_EQ(step.mapped ? 1u : 0u, remaining) << "sweep " << index;
-    ++index;
-  }
-}
-
 // A plug-in goes at the second sweep that finds it idle and its DLL agreeing; supplying a class
-// object, refusing, or live objects clear the idle mark.
+// object, refusing, or live objects clear the idle mark. Each step: the DLL's unload answer before
+// the sweep, and whether the DLL is still mapped after it.
 TEST_F(PlugInRegistry, SweepUnloadsAPlugInIdleForTwoSweeps) {
   HMODULE plain = LoadPlain();
-  RunSweeps(m_registry, plain, {{S_OK, true}});
+  auto sweeps = [&](std::initializer_list<std::pair<HRESULT, bool>> steps) {
+    for (auto const& step : steps) {
+      SetUnloadAnswer(plain, step.first);
+      EXPECT_EQ(step.second ? 1u : 0u, m_registry->SweepIdleModules()) << &step - steps.begin();
+      EXPECT_EQ(step.second, PlainDllMapped()) << &step - steps.begin();
+    }
+  };
+  sweeps({{S_OK, true}});
   EXPECT_EQ(S_OK, Touch(kPlainClass));
-  RunSweeps(m_registry, plain, {{S_OK, true}, {S_FALSE, true}, {S_FALSE, true}, {S_OK, true}});
+  sweeps({{S_OK, true}, {S_FALSE, true}, {S_FALSE, true}, {S_OK, true}});
   IUnknown* object = nullptr;
   ASSERT_EQ(S_OK, m_registry->CreateInstance(nullptr, kPlainClass, IID_IUnknown, reinterpret_cast<void**>(&object)));
-  RunSweeps(m_registry, plain, {{S_OK, true}, {S_OK, true}, {S_OK, true}});
+  sweeps({{S_OK, true}, {S_OK, true}, {S_OK, true}});
   object->Release();
-  RunSweeps(m_registry, plain, {{S_OK, true}, {S_OK, false}});
+  sweeps({{S_OK, true}, {S_OK, false}});
   HMODULE found = nullptr;
   EXPECT_FALSE(m_registry->FindModule(m_plainPath.c_str(), &found));
 }
@@ -216,22 +191,17 @@ TEST_F(PlugInRegistry, UnloadForgetsARefusingPlugInButLeavesItMapped) {
 
 TEST(PlugInRegistryGlobal, OneRegistryPerLibraryAndOthersOnRequest) {
   Orv::IComModules* registry = Orv::GetComModules();
-  ASSERT_NE(nullptr, registry);
-  EXPECT_EQ(registry, Orv::GetComModules());
-  Orv::IComModules* queried = nullptr;
-  ASSERT_EQ(S_OK, registry->QueryInterface(__uuidof(Orv::IComModules), reinterpret_cast<void**>(&queried)));
-  EXPECT_EQ(registry, queried);
-  queried->Release();
-  HMODULE plain = registry->LoadModule((BinDir() + L"\\" + PlainApi::kDllName).c_str());
+  ASSERT_TRUE(registry && registry == Orv::GetComModules());
+  Orv::tSmartPtr<Orv::IComModules> queried, own;
+  ASSERT_EQ(S_OK, registry->QueryInterface(__uuidof(Orv::IComModules), reinterpret_cast<void**>(queried.Receive())));
+  EXPECT_EQ(registry, queried.Get());
+  HMODULE plain = registry->LoadModule(BinFile(PlainApi::kDllName).c_str());
   ASSERT_NE(nullptr, plain);
   EXPECT_TRUE(registry->UnloadModule(plain));
   EXPECT_FALSE(PlainDllMapped());
-
-  Orv::IComModules* own = reinterpret_cast<Orv::IComModules*>(1);
   EXPECT_FALSE(Orv::CreateComModules(nullptr));
-  ASSERT_TRUE(Orv::CreateComModules(&own));
-  EXPECT_NE(registry, own);
-  own->Release();
+  ASSERT_TRUE(Orv::CreateComModules(own.Receive()));
+  EXPECT_NE(registry, own.Get());
 }
 
 }  // namespace

@@ -35,11 +35,8 @@ struct CPlainProvider : public IServiceProvider {
 
 // A library object's identity.
 tSmartPtr<IUnknown> MakeService() {
-  ComTest::CCounter* counter = nullptr;
-  Orv::CComObject<ComTest::CCounter>::CreateObject(nullptr, &counter);
   tSmartPtr<IUnknown> identity;
-  counter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
-  static_cast<ComTest::ICounter*>(counter)->Release();
+  ComTest::Make<ComTest::CCounter>()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
   return identity;
 }
 
@@ -98,9 +95,12 @@ TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNot) {
   EXPECT_EQ(0, silent.questions + answering.questions);
   EXPECT_EQ(provided.Get(), Found(a, other));
   EXPECT_EQ(2, silent.questions + answering.questions);
-  struct { Orv::IServiceCollection* to; IServiceProvider* provider; bool added; } const steps[] = {
-      {a, nullptr, false}, {a, a, false}, {a, &silent, false}, {a, b, true},
-      {b, c, true},        {c, a, false}, {c, b, false},       {b, a, false}};
+  struct {
+    Orv::IServiceCollection* to;
+    IServiceProvider* provider;
+    bool added;
+  } const steps[] = {{a, nullptr, false}, {a, a, false}, {a, &silent, false}, {a, b, true},
+                     {b, c, true},        {c, a, false}, {c, b, false},       {b, a, false}};
   for (const auto& s : steps) EXPECT_EQ(s.added, s.to->AddServiceProvider(s.provider)) << &s - steps;
   EXPECT_EQ(nullptr, Found(c, other));
   EXPECT_TRUE(a->RemoveServiceProvider(&answering));

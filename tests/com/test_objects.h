@@ -59,6 +59,16 @@ class CUncategorized : public Orv::CComBase, public ICounter {
 
 extern GUID const kOwnCategory;
 
+// A new object of class T with one reference, held by the result.
+template <class T>
+Orv::tSmartPtr<T> Make() {
+  T* object = nullptr;
+  Orv::CComObject<T>::CreateObject(nullptr, &object);
+  Orv::tSmartPtr<T> held;
+  held.Attach(object);
+  return held;
+}
+
 }  // namespace ComTest
 
 ORV_CLASS_GUID(ComTest::ICounter, 0x9a3e1f10, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)

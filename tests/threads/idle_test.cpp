@@ -25,6 +25,7 @@ bool PumpUntil(F done, DWORD timeoutMs) {
   return true;
 }
 
+// Puts the default delay back, also when an assertion ends the test early.
 class IdleMasterTest : public ::testing::Test {
  protected:
   void TearDown() override { m_master->SetIdleDelay(200); }
@@ -33,61 +34,59 @@ class IdleMasterTest : public ::testing::Test {
 
 }  // namespace
 
-// Items run on the main thread after the delay, by descending priority and then in the order of
-// adding (a stable sort of what was added is the peer).
-TEST_F(IdleMasterTest, RunsQueuedItemsAfterTheDelayInOrder) {
+// Items run and complete on the main thread by descending priority, then in the order of adding
+// (a stable sort is the peer); cancelled items never run; items added from a worker thread run on
+// the main thread. A zero delay is refused.
+TEST_F(IdleMasterTest, RunsQueuedItemsInOrderOnTheMainThread) {
   ASSERT_NE(nullptr, m_master);
-  EXPECT_EQ(200u, m_master->GetIdleDelay());
-  m_master->SetIdleDelay(100);
+  m_master->SetIdleDelay(30);
   m_master->SetIdleDelay(0);
-  EXPECT_EQ(100u, m_master->GetIdleDelay());
+  EXPECT_EQ(30u, m_master->GetIdleDelay());
   ThreadsTest::CRunLog log;
   std::vector<Orv::tSmartPtr<ThreadsTest::CTestItem>> items;
   std::vector<int> expected;
   for (int priority : {5, 9, 5, 1, 9, 5}) {
-    items.push_back(MakeItem(priority, static_cast<int>(items.size())));
-    items.back()->log = &log;
-    expected.push_back(items.back()->tag);
+    expected.push_back(static_cast<int>(items.size()));
+    items.push_back(MakeItem(priority, expected.back(), &log));
   }
-  std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return items[a]->priority > items[b]->priority; });
-  DWORD start = ::GetTickCount();
-  for (auto& item : items) m_master->AddIdleItem(item);
-  ASSERT_TRUE(PumpUntil([&] { return log.Tags().size() == items.size(); }, 10000));
-  EXPECT_GE(::GetTickCount() - start, 80u);
-  EXPECT_EQ(expected, log.Tags());
+  std::stable_sort(expected.begin(), expected.end(),
+                   [&](int a, int b) { return items[a]->priority > items[b]->priority; });
+  auto cancelled = MakeItem(9), fromWorker = items[3];
+  m_master->AddIdleItem(cancelled);
+  for (auto& item : items) {
+    if (item != fromWorker) m_master->AddIdleItem(item);
+  }
+  std::thread([&] { m_master->AddIdleItem(fromWorker); }).join();
+  EXPECT_TRUE(m_master->CancelIdleItem(cancelled));
+  EXPECT_FALSE(m_master->CancelIdleItem(cancelled));
+  ASSERT_TRUE(PumpUntil([&] { return items[3]->completions == 1; }, 10000));
+  EXPECT_EQ(expected, log.tags);
   for (auto& item : items) {
     EXPECT_TRUE(item->runsBeforeComplete == 1 && item->runThread == ::GetCurrentThreadId() &&
                 item->completeThread == ::GetCurrentThreadId());
   }
+  EXPECT_EQ(1, cancelled->cancels.load());
+  EXPECT_EQ(0, cancelled->runs + cancelled->completions);
 }
 
 // A stream of keyboard input, or of mouse moves to new positions, postpones armed work until it
 // stops; mouse moves that repeat the last position do not.
 TEST_F(IdleMasterTest, UserInputPostponesIdleWork) {
-  struct { UINT message; bool newPosition; bool postpones; } const cases[] = {
-      {WM_KEYDOWN, true, true}, {WM_MOUSEMOVE, true, true}, {WM_MOUSEMOVE, false, false}};
+  struct {
+    UINT message;
+    bool newPosition;
+    bool postpones;
+  } const cases[] = {{WM_KEYDOWN, true, true}, {WM_MOUSEMOVE, true, true}, {WM_MOUSEMOVE, false, false}};
   m_master->SetIdleDelay(400);
   for (const auto& c : cases) {
     auto item = MakeItem();
     m_master->AddIdleItem(item);
     for (int i = 0; i < 60 && item->runs == 0; ++i) {
-      ::PostThreadMessageW(::GetCurrentThreadId(), c.message, 0, c.newPosition ? MAKELPARAM(i, i + 1) : MAKELPARAM(7, 7));
+      ::PostThreadMessageW(::GetCurrentThreadId(), c.message, 0,
+                           c.newPosition ? MAKELPARAM(i, i + 1) : MAKELPARAM(7, 7));
       PumpUntil([] { return false; }, 15);
     }
     EXPECT_EQ(!c.postpones, item->runs == 1) << c.message;
     EXPECT_TRUE(PumpUntil([&] { return item->completions == 1; }, 10000)) << c.message;
   }
-}
-
-// Cancelled items never run; items added from a worker thread run on the main thread.
-TEST_F(IdleMasterTest, CancelAndAddFromAnotherThread) {
-  m_master->SetIdleDelay(30);
-  auto cancelled = MakeItem(), kept = MakeItem();
-  m_master->AddIdleItem(cancelled);
-  EXPECT_TRUE(m_master->CancelIdleItem(cancelled));
-  EXPECT_FALSE(m_master->CancelIdleItem(cancelled));
-  std::thread([&] { m_master->AddIdleItem(kept); }).join();
-  ASSERT_TRUE(PumpUntil([&] { return kept->completions == 1; }, 10000));
-  EXPECT_TRUE(kept->runThread == ::GetCurrentThreadId() && cancelled->cancels == 1);
-  EXPECT_EQ(0, cancelled->runs + cancelled->completions);
 }

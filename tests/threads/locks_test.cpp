@@ -1,8 +1,10 @@
-// Critical sections, the lock switch, the global table and shared (borrowed) critical sections.
+// Critical sections, the lock switch, the global table, shared (borrowed) critical sections, and
+// COnceFlag: one set-up however many threads race it, its data seen by all, failures retried.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -44,35 +46,30 @@ TEST(Locks, GuardsFollowTheSwitch) {
       CScopeSharedCriticalSection sharedGuard(shared, true);
       EXPECT_EQ(!on, OtherThreadCanEnter(section.GetCS()));
       EXPECT_EQ(!on, OtherThreadCanEnter(global));
-      EXPECT_EQ(on, shared.GetShare() != nullptr);
-      if (on) {
-        EXPECT_FALSE(OtherThreadCanEnter(shared.GetShare()->GetCS()));
-      }
+      EXPECT_EQ(on, shared.GetShare() && !OtherThreadCanEnter(shared.GetShare()->GetCS()));
       EXPECT_TRUE(OtherThreadCanEnter(GetGlobalCriticalSection(eGlobalCSModuleList).GetCS()));
       CScopeCriticalSection::SetCriticalSectionsAllowed(false);  // a guard taken is still left
     }
-    EXPECT_TRUE(OtherThreadCanEnter(section.GetCS()));
-    EXPECT_TRUE(OtherThreadCanEnter(global));
+    EXPECT_TRUE(OtherThreadCanEnter(section.GetCS()) && OtherThreadCanEnter(global));
     EXPECT_EQ(0, shared.GetUseCount());
   }
   CCriticalSection section;
   section.Enter();
-  EXPECT_TRUE(section.IsLocked());
   bool fromOther = true;
   std::thread([&] { fromOther = section.IsLocked(); }).join();
-  EXPECT_FALSE(fromOther);
+  EXPECT_TRUE(section.IsLocked() && !fromOther);
   section.Leave();
 }
 
-// A shared section is borrowed on the first share and given back on the last, to be lent again.
+// A shared section is borrowed on the first share and given back on the last, to be lent again;
+// after shut-down nothing is borrowed and what comes back is destroyed, with the free ones.
 TEST(Locks, SharedSectionsAreBorrowedReturnedAndLentAgain) {
   SSharedSectionStats before = GetSharedSectionStats();
-  CCriticalSection* first;
   {
     CSharedCriticalSection shared;
     shared.ReleaseShare();  // without a share: nothing
     shared.InitShare();
-    first = shared.GetShare();
+    CCriticalSection* first = shared.GetShare();
     ASSERT_NE(nullptr, first);
     shared.InitShare();
     shared.ReleaseShare();
@@ -90,11 +87,11 @@ TEST(Locks, SharedSectionsAreBorrowedReturnedAndLentAgain) {
   SSharedSectionStats during = GetSharedSectionStats();
   ScopedShutDown shutDown;
   CSharedCriticalSection late;
-  late.InitShare();  // after shut-down nothing is borrowed
+  late.InitShare();
   EXPECT_EQ(nullptr, late.GetShare());
   { CScopeSharedCriticalSection guard(late, false); }
   late.ReleaseShare();
-  held.ReleaseShare();  // and what comes back is destroyed, with the free ones
+  held.ReleaseShare();
   EXPECT_EQ(0u, GetSharedSectionStats().freeSections);
   EXPECT_EQ(during.liveSections - 1 - during.freeSections, GetSharedSectionStats().liveSections);
 }
@@ -118,8 +115,41 @@ TEST(Locks, SharedSectionsGuardCountersAcrossThreads) {
     });
   }
   for (std::thread& thread : threads) thread.join();
-  for (Guarded& object : objects) {
-    EXPECT_EQ(6 * 20000 / 4, object.counter);
-    EXPECT_EQ(nullptr, object.lock.GetShare());
+  for (Guarded& object : objects) EXPECT_TRUE(object.counter == 6 * 20000 / 4 && !object.lock.GetShare());
+}
+
+TEST(OnceFlag, RacingThreadsSetUpOnceAndAllSeeTheData) {
+  for (int round = 0; round < 20; ++round) {
+    Orv::COnceFlag flag;
+    Orv::CCriticalSection lock;
+    int calls = 0, values[64] = {};
+    std::atomic<int> waiting{4}, complete{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+      threads.emplace_back([&] {
+        for (waiting.fetch_sub(1); waiting.load() != 0;) {
+        }
+        bool done = flag.Run(lock, [&] {
+          ++calls;
+          for (int i = 0; i < 64; ++i) values[i] = i + 1;
+          return true;
+        });
+        int seen = 0;
+        for (int i = 0; i < 64; ++i) seen += values[i] == i + 1;
+        complete.fetch_add(done && seen == 64);
+      });
+    }
+    for (std::thread& t : threads) t.join();
+    EXPECT_TRUE(calls == 1 && complete == 4) << round;
   }
+}
+
+TEST(OnceFlag, FailedSetUpIsTriedAgainUntilItSucceeds) {
+  Orv::COnceFlag flag;
+  int calls = 0;
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls == 5; }));
+  EXPECT_FALSE(flag.IsDone());
+  EXPECT_TRUE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls == 4; }));
+  EXPECT_TRUE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls > 0; }));
+  EXPECT_TRUE(calls == 4 && flag.IsDone());
 }

@@ -1,5 +1,5 @@
 // threads_tests runs with the library started, as a host program would. With --shutdown it instead
-// plays the shut-down scenario that shutdown_test.cpp watches from outside.
+// plays the shut-down scenario that the test in shutdown_test.cpp watches from outside.
 #include <string.h>
 
 #include <gtest/gtest.h>

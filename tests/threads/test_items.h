@@ -12,38 +12,25 @@
 
 namespace ThreadsTest {
 
-// A manual-reset event owned by the test.
-class CEvent {
- public:
-  CEvent() : m_handle(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~CEvent() { ::CloseHandle(m_handle); }
+// A manual-reset event owned by the test; Wait does not pump (for signals from worker threads).
+struct CEvent {
+  HANDLE handle = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  CEvent() = default;
   CEvent(const CEvent&) = delete;
-  CEvent& operator=(const CEvent&) = delete;
-
-  HANDLE Get() const { return m_handle; }
-  void Set() { ::SetEvent(m_handle); }
-  // Waits without pumping: for signals from worker threads.
-  bool Wait() { return ::WaitForSingleObject(m_handle, INFINITE) == WAIT_OBJECT_0; }
-
- private:
-  HANDLE m_handle;
+  ~CEvent() { ::CloseHandle(handle); }
+  HANDLE Get() const { return handle; }
+  void Set() { ::SetEvent(handle); }
+  void Wait() { ::WaitForSingleObject(handle, INFINITE); }
 };
 
-// The order in which items ran, by their tags.
-class CRunLog {
- public:
+// The order of calls, by tags.
+struct CRunLog {
+  std::mutex mutex;
+  std::vector<int> tags;
   void Add(int tag) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_tags.push_back(tag);
+    std::lock_guard<std::mutex> lock(mutex);
+    tags.push_back(tag);
   }
-  std::vector<int> Tags() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_tags;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::vector<int> m_tags;
 };
 
 // Counts its calls and records their threads. Run optionally logs the tag, signals `started` and
@@ -58,9 +45,7 @@ class CTestItem : public Orv::IWorkItem {
     ++runs;
   }
   void OnComplete() override {
-    completeThread = ::GetCurrentThreadId();
-    runsBeforeComplete = runs.load();
-    ++completions;
+    completeThread = ::GetCurrentThreadId(), runsBeforeComplete = runs.load(), ++completions;
   }
   void OnCancel() override {
     ++cancels;
@@ -68,41 +53,29 @@ class CTestItem : public Orv::IWorkItem {
   }
   int GetPriority() const override { return priority; }
 
-  int priority = s_nDefaultPriority;
-  int tag = 0;
+  int priority = s_nDefaultPriority, tag = 0;
   CRunLog* log = nullptr;
-  HANDLE started = nullptr;
-  HANDLE release = nullptr;
-  HANDLE onCancelSet = nullptr;
-  std::atomic<int> runs{0};
-  std::atomic<int> completions{0};
-  std::atomic<int> cancels{0};
-  std::atomic<int> runsBeforeComplete{-1};
-  std::atomic<DWORD> runThread{0};
-  std::atomic<DWORD> completeThread{0};
+  HANDLE started = nullptr, release = nullptr, onCancelSet = nullptr;
+  std::atomic<int> runs{0}, completions{0}, cancels{0}, runsBeforeComplete{-1};
+  std::atomic<DWORD> runThread{0}, completeThread{0};
 };
 
-// Counts the callbacks it hears, records the thread of the last completion, and optionally logs its
-// tag and signals each completion.
+// Counts the callbacks it hears, records the last item and the thread of the last completion, and
+// optionally logs its tag and signals each completion.
 class CTestListener : public Orv::CComBase, public Orv::IWorkItemListener {
  public:
   ORV_INTERFACES(Orv::IWorkItemListener)
-
   void OnWorkItemComplete(Orv::IWorkItem* item) override {
-    lastItem = item;
-    completeThread = ::GetCurrentThreadId();
-    if (log) log->Add(tag);
-    ++completions;
+    Heard(item), completeThread = ::GetCurrentThreadId(), ++completions;
     if (onCompleteSet) ::SetEvent(onCompleteSet);
   }
-  void OnWorkItemCancel(Orv::IWorkItem* item) override {
+  void OnWorkItemCancel(Orv::IWorkItem* item) override { Heard(item), ++cancels; }
+  void Heard(Orv::IWorkItem* item) {
     lastItem = item;
     if (log) log->Add(tag);
-    ++cancels;
   }
 
-  std::atomic<int> completions{0};
-  std::atomic<int> cancels{0};
+  std::atomic<int> completions{0}, cancels{0};
   std::atomic<DWORD> completeThread{0};
   Orv::IWorkItem* lastItem = nullptr;
   HANDLE onCompleteSet = nullptr;
@@ -119,10 +92,10 @@ Orv::tSmartPtr<T> Make() {
   return held;
 }
 
-inline Orv::tSmartPtr<CTestItem> MakeItem(int priority = Orv::IWorkItem::s_nDefaultPriority, int tag = 0) {
+inline Orv::tSmartPtr<CTestItem> MakeItem(int priority = Orv::IWorkItem::s_nDefaultPriority, int tag = 0,
+                                          CRunLog* log = nullptr) {
   Orv::tSmartPtr<CTestItem> item = Make<CTestItem>();
-  item->priority = priority;
-  item->tag = tag;
+  item->priority = priority, item->tag = tag, item->log = log;
   return item;
 }
 
@@ -132,20 +105,11 @@ inline Orv::tSmartPtr<Orv::IThreadPool> MakePool(int threads) {
   return pool;
 }
 
-// The implementation object behind a pool created by CreateThreadPool.
-inline Orv::CThreadPool* Implementation(Orv::IThreadPool* pool) {
-  void* object = nullptr;
-  if (FAILED(pool->QueryInterface(__uuidof(Orv::CThreadPool), &object))) return nullptr;
-  pool->Release();
-  return static_cast<Orv::CThreadPool*>(static_cast<Orv::CComBaseEx*>(object));
-}
-
 // Whether the thread has ended (or no longer exists).
 inline bool ThreadEnded(DWORD threadId) {
   HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, threadId);
-  if (!thread) return true;
-  bool ended = ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-  ::CloseHandle(thread);
+  bool ended = !thread || ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+  if (thread) ::CloseHandle(thread);
   return ended;
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <random>
@@ -38,6 +39,14 @@ tSmartPtr<CTestItem> Block(IThreadPool* pool, CEvent& release) {
   return blocker;
 }
 
+// The implementation object behind a pool created by CreateThreadPool.
+Orv::CThreadPool* Implementation(IThreadPool* pool) {
+  void* object = nullptr;
+  if (FAILED(pool->QueryInterface(__uuidof(Orv::CThreadPool), &object))) return nullptr;
+  pool->Release();
+  return static_cast<Orv::CThreadPool*>(static_cast<Orv::CComBaseEx*>(object));
+}
+
 }  // namespace
 
 // Pending items run by priority, latest first among equals; a pending item can be cancelled, a
@@ -45,27 +54,24 @@ tSmartPtr<CTestItem> Block(IThreadPool* pool, CEvent& release) {
 TEST(ThreadPool, PriorityCancellationAndDestruction) {
   tSmartPtr<IThreadPool> pool = MakePool(1);
   CEvent release;
-  const std::vector<int> priorities = {3, 7, 3, 7, 5, 1, 9};
   tSmartPtr<CTestItem> blocker = Block(pool, release);
   ThreadsTest::CRunLog log;
   std::vector<tSmartPtr<CTestItem>> items;
-  for (size_t i = 0; i < priorities.size(); ++i) {
-    items.push_back(MakeItem(priorities[i], static_cast<int>(i)));
-    items.back()->log = &log;
+  for (int priority : {3, 7, 3, 7, 5, 1, 9}) {
+    items.push_back(MakeItem(priority, static_cast<int>(items.size()), &log));
     pool->AddWorkItem(items.back());
   }
   tSmartPtr<CTestListener> listener = Make<CTestListener>();
   items[4]->AddListener(listener);
   EXPECT_TRUE(pool->CancelWorkItem(items[4]));
-  EXPECT_FALSE(pool->CancelWorkItem(items[4]));
-  EXPECT_FALSE(pool->CancelWorkItem(blocker));
+  EXPECT_FALSE(pool->CancelWorkItem(items[4]) || pool->CancelWorkItem(blocker) || pool->CancelWorkItem(nullptr));
   EXPECT_EQ(1, listener->cancels.load());
   bool waited = true;
   std::thread([&] { waited = pool->WaitForWorkItem(items[0]) || pool->WaitForWorkItem(nullptr); }).join();
   EXPECT_FALSE(waited);
   release.Set();
   pool->WaitForAllWork();
-  EXPECT_EQ((std::vector<int>{6, 3, 1, 2, 0, 5}), log.Tags());
+  EXPECT_EQ((std::vector<int>{6, 3, 1, 2, 0, 5}), log.tags);
   EXPECT_EQ(0, items[4]->runs.load() + items[4]->completions.load());
 
   Orv::FlushMainThreadFunctions();  // posted deliveries hold references to the pool
@@ -75,9 +81,7 @@ TEST(ThreadPool, PriorityCancellationAndDestruction) {
   pool->AddWorkItem(pending);
   DWORD worker = blocker->runThread;
   pool.Reset();  // the last reference waits for the worker
-  EXPECT_EQ(1, pending->cancels.load());
-  EXPECT_EQ(1, blocker->completions.load());
-  EXPECT_TRUE(ThreadsTest::ThreadEnded(worker));
+  EXPECT_TRUE(pending->cancels == 1 && blocker->completions == 1 && ThreadsTest::ThreadEnded(worker));
 }
 
 // Run on a worker, complete on the main thread, through the main thread's queue too.
@@ -91,35 +95,30 @@ TEST(ThreadPool, CompletionRunsOnTheMainThreadAfterRun) {
   queued->AddListener(listener);
   pool->AddWorkItem(item);
   pool->AddWorkItem(queued);
-  EXPECT_TRUE(pool->WaitForWorkItem(item));
-  EXPECT_TRUE(Orv::WaitForHandle(completed.Get()));
-  EXPECT_EQ(1, item->runsBeforeComplete.load());
-  EXPECT_NE(::GetCurrentThreadId(), item->runThread.load());
-  EXPECT_EQ(::GetCurrentThreadId(), item->completeThread.load());
-  EXPECT_EQ(::GetCurrentThreadId(), listener->completeThread.load());
+  pool->AddWorkItem(nullptr);
+  EXPECT_TRUE(pool->WaitForWorkItem(item) && Orv::WaitForHandle(completed.Get()));
+  DWORD const mainThread = ::GetCurrentThreadId();
+  EXPECT_TRUE(item->runsBeforeComplete == 1 && item->runThread != mainThread && item->completeThread == mainThread);
+  EXPECT_EQ(mainThread, listener->completeThread.load());
   EXPECT_TRUE(pool->WaitForWorkItem(item));  // already delivered
   EXPECT_EQ(1, item->completions.load());
   EXPECT_FALSE(Orv::CreateThreadPool(nullptr, 1));
-  pool->AddWorkItem(nullptr);
-  EXPECT_FALSE(pool->CancelWorkItem(nullptr));
 }
 
 // One thread per busy item up to the maximum; blocks suspend the workers once, however nested.
 TEST(ThreadPool, ThreadsStartOnDemandAndNestedBlocksSuspendThemOnce) {
   tSmartPtr<IThreadPool> pool = MakePool(3);
-  Orv::CThreadPool* implementation = ThreadsTest::Implementation(pool);
-  EXPECT_EQ(0u, implementation->GetThreadCount());
+  Orv::CThreadPool* implementation = Implementation(pool);
   CEvent release;
-  std::vector<tSmartPtr<CTestItem>> items;
   for (unsigned i = 0; i < 5; ++i) {
-    items.push_back(MakeItem());
-    items.back()->release = release.Get();
-    pool->AddWorkItem(items.back());
+    tSmartPtr<CTestItem> item = MakeItem();
+    item->release = release.Get();
+    pool->AddWorkItem(item);
     EXPECT_EQ(std::min(i + 1, 3u), implementation->GetThreadCount());
   }
   release.Set();
   pool->WaitForAllWork();
-  tSmartPtr<IThreadPool> single = MakePool(1);  // one idle worker, as the original suspension test had it
+  tSmartPtr<IThreadPool> single = MakePool(1);  // one idle worker
   tSmartPtr<CTestItem> done = MakeItem();
   single->AddWorkItem(done);
   ASSERT_TRUE(single->WaitForWorkItem(done));
@@ -136,14 +135,12 @@ TEST(ThreadPool, ThreadsStartOnDemandAndNestedBlocksSuspendThemOnce) {
   }
   EXPECT_EQ(0u, suspensions());
   ::CloseHandle(worker);
-  tSmartPtr<IThreadPool> other = MakePool(1);
   tSmartPtr<CTestItem> later = MakeItem(), elsewhere = MakeItem();
   pool->AddWorkItem(later);
-  other->AddWorkItem(elsewhere);
+  single->AddWorkItem(elsewhere);
   Orv::FlushAllThreadPoolWork();
-  EXPECT_EQ(2, later->completions.load() + elsewhere->completions.load());
+  EXPECT_EQ(2, later->completions + elsewhere->completions);
   EXPECT_EQ(3u, implementation->GetThreadCount());
-  EXPECT_EQ(Orv::GetGlobalThreadPool(), Orv::GetGlobalThreadPool());
 }
 
 TEST(ThreadPool, EveryItemEndsExactlyOnceUnderConcurrentAddsAndCancels) {

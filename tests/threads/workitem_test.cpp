@@ -8,7 +8,6 @@
 #include "test_items.h"
 
 using Orv::tSmartPtr;
-using ThreadsTest::CTestItem;
 using ThreadsTest::CTestListener;
 using ThreadsTest::Make;
 using ThreadsTest::MakeItem;
@@ -17,21 +16,19 @@ using ThreadsTest::MakeItem;
 TEST(WorkItem, ListenersHearOnceInOrderAndAreReleased) {
   for (bool complete : {true, false}) {
     ThreadsTest::CRunLog log;
-    tSmartPtr<CTestItem> item = MakeItem();
-    tSmartPtr<CTestListener> listeners[4] = {Make<CTestListener>(), Make<CTestListener>(), Make<CTestListener>(),
-                                             Make<CTestListener>()};
+    auto item = MakeItem();
+    tSmartPtr<CTestListener> listeners[4];
     for (int tag : {2, 0, 3, 1, 2}) {
-      listeners[tag]->log = &log;
-      listeners[tag]->tag = tag;
+      if (!listeners[tag]) listeners[tag] = Make<CTestListener>();
+      listeners[tag]->log = &log, listeners[tag]->tag = tag;
       item->AddListener(listeners[tag]);
     }
     item->AddListener(nullptr);
     item->RemoveListener(listeners[3]);
     item->RemoveListener(listeners[3]);
-    EXPECT_EQ(1, listeners[3]->_GetRefCount());
-    complete ? item->InternalOnComplete() : item->InternalOnCancel();
-    complete ? item->InternalOnComplete() : item->InternalOnCancel();  // the listeners went with the first
-    EXPECT_EQ((std::vector<int>{2, 0, 1}), log.Tags());
+    for (int i = 0; i < 2; ++i)
+      complete ? item->InternalOnComplete() : item->InternalOnCancel();  // listeners hear the first
+    EXPECT_EQ((std::vector<int>{2, 0, 1}), log.tags);
     EXPECT_EQ(2, complete ? item->completions.load() : item->cancels.load());
     for (auto& listener : listeners) {
       EXPECT_EQ(1, listener->_GetRefCount());
@@ -42,9 +39,9 @@ TEST(WorkItem, ListenersHearOnceInOrderAndAreReleased) {
 }
 
 TEST(WorkItem, AProxyListenerForwardsUntilItsTargetIsCleared) {
-  tSmartPtr<CTestListener> target = Make<CTestListener>();
+  auto target = Make<CTestListener>();
   for (bool cleared : {false, true}) {
-    tSmartPtr<CTestItem> item = MakeItem();
+    auto item = MakeItem();
     tSmartPtr<Orv::IProxyWorkItemListener> proxy;
     ASSERT_TRUE(item->AddProxyListener(target, proxy.Receive()));
     EXPECT_EQ(1, target->_GetRefCount());  // the proxy does not count its target

@@ -1,7 +1,6 @@
-// A plain COM DLL for the plug-in registry tests, not built on orvutil: one object class (IUnknown
-// only) served under two class GUIDs through its own class factory, DllGetClassObject and
-// DllCanUnloadNow, and two exports through which a test steers the unload answer and counts class
-// object requests.
+// A plain COM DLL for the plug-in registry tests, not built on orvutil: one class served under two
+// class GUIDs through DllGetClassObject and DllCanUnloadNow, and two exports through which a test
+// steers the unload answer and counts class object requests.
 #include <windows.h>
 #include <unknwn.h>
 
@@ -13,22 +12,17 @@ volatile LONG g_liveObjects = 0;  // objects, factories and server locks
 volatile LONG g_getClassObjectCalls = 0;
 volatile HRESULT g_unloadAnswer = S_OK;
 
-// Reference counting shared by the object and the factory; each instance counts as a live object.
-template <class Interface>
-class CRefCounted : public Interface {
+// The class factory, whose instances are also the objects it creates; each counts as live.
+class CPlain : public IClassFactory {
  public:
-  CRefCounted() { ::InterlockedIncrement(&g_liveObjects); }
-  virtual ~CRefCounted() { ::InterlockedDecrement(&g_liveObjects); }
+  CPlain() { ::InterlockedIncrement(&g_liveObjects); }
+  virtual ~CPlain() { ::InterlockedDecrement(&g_liveObjects); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
     if (!ppv) return E_POINTER;
-    if (::IsEqualGUID(iid, IID_IUnknown) || ::IsEqualGUID(iid, __uuidof(Interface))) {
-      *ppv = static_cast<Interface*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    bool known = ::IsEqualGUID(iid, IID_IUnknown) || ::IsEqualGUID(iid, IID_IClassFactory);
+    *ppv = known ? (AddRef(), this) : nullptr;
+    return known ? S_OK : E_NOINTERFACE;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&m_refs); }
   ULONG STDMETHODCALLTYPE Release() override {
@@ -36,32 +30,22 @@ class CRefCounted : public Interface {
     if (refs == 0) delete this;
     return refs;
   }
-
- private:
-  volatile LONG m_refs = 1;
-};
-
-class CPlainObject : public CRefCounted<IUnknown> {};
-
-class CPlainFactory : public CRefCounted<IClassFactory> {
- public:
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    CPlainObject* object = new CPlainObject;
+    return outer ? CLASS_E_NOAGGREGATION : Create(iid, ppv);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    ::InterlockedExchangeAdd(&g_liveObjects, lock ? 1 : -1);
+    return S_OK;
+  }
+  static HRESULT Create(REFIID iid, void** ppv) {
+    CPlain* object = new CPlain;
     HRESULT hr = object->QueryInterface(iid, ppv);
     object->Release();
     return hr;
   }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      ::InterlockedIncrement(&g_liveObjects);
-    } else {
-      ::InterlockedDecrement(&g_liveObjects);
-    }
-    return S_OK;
-  }
+
+ private:
+  volatile LONG m_refs = 1;
 };
 
 }  // namespace
@@ -70,15 +54,9 @@ extern "C" {
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
   ::InterlockedIncrement(&g_getClassObjectCalls);
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (!::IsEqualGUID(clsid, PlainApi::kPlainClass) && !::IsEqualGUID(clsid, PlainApi::kSharedClass)) {
-    return CLASS_E_CLASSNOTAVAILABLE;
-  }
-  CPlainFactory* factory = new CPlainFactory;
-  HRESULT hr = factory->QueryInterface(iid, ppv);
-  factory->Release();
-  return hr;
+  bool known = ::IsEqualGUID(clsid, PlainApi::kPlainClass) || ::IsEqualGUID(clsid, PlainApi::kSharedClass);
+  if (!known && ppv) *ppv = nullptr;
+  return known ? CPlain::Create(iid, ppv) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {

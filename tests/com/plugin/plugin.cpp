@@ -6,13 +6,11 @@
 namespace {
 
 int g_startups = 0;
-int g_shutdowns = 0;
 volatile LONG g_getClassObjectCalls = 0;
 
 class CPluginModule : public Orv::CModule {
  public:
   void AtStartup() override { ++g_startups; }
-  void AtShutdown() override { ++g_shutdowns; }
 };
 
 }  // namespace
@@ -21,36 +19,26 @@ ORV_DEFINE_MODULE(CPluginModule)
 
 namespace {
 
-// Registered first under the widget's class GUID and name: the later widget record must win.
-class CGadget : public Orv::CComBase, public PluginApi::IPluginWidget {
+// An object whose GetValue answers `kValue`.
+template <long kValue>
+class CValued : public Orv::CComBase, public PluginApi::IPluginWidget {
  public:
   ORV_INTERFACES(PluginApi::IPluginWidget)
   HRESULT STDMETHODCALLTYPE GetValue(long* value) override {
-    *value = PluginApi::kGadgetValue;
+    *value = kValue;
     return S_OK;
   }
 };
 
+// Registered first under the widget's class GUID and name: the later widget record must win.
+class CGadget : public CValued<PluginApi::kGadgetValue> {};
 // Has a type library (index 0: the module's TYPELIB resource 1), so it provides class information.
-class CWidget : public Orv::CComBase, public PluginApi::IPluginWidget {
+class CWidget : public CValued<PluginApi::kWidgetValue> {
  public:
-  ORV_INTERFACES(PluginApi::IPluginWidget)
-  HRESULT STDMETHODCALLTYPE GetValue(long* value) override {
-    *value = PluginApi::kWidgetValue;
-    return S_OK;
-  }
   unsigned int _GetTypeLibIndex() const override { return 0; }
 };
-
 // Also served by the plain test DLL: the plug-in registry must hand out this one.
-class CShared : public Orv::CComBase, public PluginApi::IPluginWidget {
- public:
-  ORV_INTERFACES(PluginApi::IPluginWidget)
-  HRESULT STDMETHODCALLTYPE GetValue(long* value) override {
-    *value = PluginApi::kSharedValue;
-    return S_OK;
-  }
-};
+class CShared : public CValued<PluginApi::kSharedValue> {};
 
 }  // namespace
 
@@ -61,18 +49,17 @@ ORV_CLASS_GUID(CWidget, 0x5c1a7e2c, 0x3d4f, 0x4a6b, 0x8c, 0x9d, 0x0e, 0x1f, 0x2a
 namespace {
 
 using Orv::GetThisModule;
+using namespace PluginApi;
 
-Orv::StaticModuleClassInfo s_gadget(GetThisModule(), PluginApi::kWidgetClass, GUID_NULL, GUID_NULL, L"Widget",
+Orv::StaticModuleClassInfo s_gadget(GetThisModule(), kWidgetClass, GUID_NULL, GUID_NULL, L"Widget",
                                     &Orv::CComObject<CGadget>::CreateInstance);
-Orv::StaticModuleClassInfo s_widget(GetThisModule(), PluginApi::kWidgetClass, PluginApi::kWidgetCategory,
-                                    __uuidof(PluginApi::IPluginWidget), L"Widget",
+Orv::StaticModuleClassInfo s_widget(GetThisModule(), kWidgetClass, kWidgetCategory, __uuidof(IPluginWidget), L"Widget",
                                     &Orv::CComObject<CWidget>::CreateInstance);
-Orv::StaticModuleCategoryInfo s_category(GetThisModule(), PluginApi::kWidgetCategory, L"Widgets",
+Orv::StaticModuleCategoryInfo s_category(GetThisModule(), kWidgetCategory, L"Widgets",
                                          &Orv::CComObject<CWidget>::CreateInstance);
-Orv::StaticModuleViewerInfo s_firstViewer(GetThisModule(), PluginApi::kWidgetClass, PluginApi::kFirstViewer);
-Orv::StaticModuleViewerInfo s_viewer(GetThisModule(), PluginApi::kWidgetClass, PluginApi::kWidgetViewer);
-Orv::StaticModuleObjectCreatorInfo s_creator(GetThisModule(), L"widget", PluginApi::kWidgetClass,
-                                             PluginApi::kWidgetClass);
+Orv::StaticModuleViewerInfo s_firstViewer(GetThisModule(), kWidgetClass, kFirstViewer);
+Orv::StaticModuleViewerInfo s_viewer(GetThisModule(), kWidgetClass, kWidgetViewer);
+Orv::StaticModuleObjectCreatorInfo s_creator(GetThisModule(), L"widget", kWidgetClass, kWidgetClass);
 Orv::StaticModuleClassInfo s_shared(GetThisModule(), PlainApi::kSharedClass, GUID_NULL, GUID_NULL, L"Shared",
                                     &Orv::CComObject<CShared>::CreateInstance);
 
@@ -95,10 +82,6 @@ __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 
 __declspec(dllexport) int __cdecl PluginStartupCount() {
   return g_startups;
-}
-
-__declspec(dllexport) int __cdecl PluginShutdownCount() {
-  return g_shutdowns;
 }
 
 __declspec(dllexport) int __cdecl PluginGetClassObjectCalls() {

@@ -15,7 +15,6 @@ struct IPluginWidget : public IUnknown {
 // Module identity (its version resource) and the plug-in's registrations.
 constexpr wchar_t kModuleGuidText[] = L"{5C1A7E2B-3D4F-4A6B-8C9D-0E1F2A3B4C5D}";
 constexpr GUID kWidgetClass = {0x5c1a7e2c, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
-constexpr GUID kGadgetClass = {0x5c1a7e2d, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
 constexpr GUID kWidgetCategory = {0x5c1a7e2e, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
 constexpr GUID kWidgetViewer = {0x5c1a7e2f, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
 constexpr GUID kFirstViewer = {0x5c1a7e30, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
@@ -26,9 +25,8 @@ constexpr long kGadgetValue = 7;
 // What objects of the plug-in's class PlainApi::kSharedClass answer.
 constexpr long kSharedValue = 5;
 
-// Exported by the plug-in: how often its module's AtStartup and AtShutdown hooks ran
-// ("PluginStartupCount", "PluginShutdownCount") and how often its DllGetClassObject was called
-// ("PluginGetClassObjectCalls").
+// Exported by the plug-in: how often its module's AtStartup hook ran ("PluginStartupCount") and how
+// often its DllGetClassObject was called ("PluginGetClassObjectCalls").
 typedef int(__cdecl* HookCountFunction)();
 
 // An exported function of `module` as a function pointer of type F (null when missing).
