@@ -5,40 +5,27 @@
 #include <random>
 #include <string>
 
-#include "orvutil/orvutil.h"
+#include "../support/byte_records.h"
 
 namespace {
 
 using Orv::CDict;
 using Orv::CValue;
 using Orv::tSmartPtr;
-using Bytes = std::string;
+using Raw = std::string;
+using OrvTest::Block;
+using OrvTest::Put32;
+using OrvTest::PutText;
 
-void Put32(Bytes& b, unsigned v) { b.append(reinterpret_cast<const char*>(&v), 4); }
-void PutRaw(Bytes& b, const void* p, size_t n) { b.append(static_cast<const char*>(p), n); }
-void PutText(Bytes& b, std::wstring const& t) {
-  Put32(b, static_cast<unsigned>((t.size() + 1) * 2));
-  PutRaw(b, t.c_str(), (t.size() + 1) * 2);
-  b.append((4 - b.size() % 4) % 4, '\0');
-}
-
-Bytes Loaded(Orv::ISavedData* saved) {
-  Orv::IData* data = saved->Load();
-  return Bytes(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize());
-}
-
-Bytes SavedBytes(CDict const& dict) {
+Raw SavedBytes(CDict const& dict) {
   tSmartPtr<Orv::ISavedData> saved;
   EXPECT_TRUE(Orv::SaveDict(dict, true, saved.Receive()));
-  return saved ? Loaded(saved) : Bytes();
+  return saved ? OrvTest::Bytes(saved->Load()) : Raw();
 }
 
-tSmartPtr<Orv::ISavedData> FromBytes(Bytes const& bytes) {
-  tSmartPtr<Orv::IDataVector> vector;
-  Orv::CreateDataVector(static_cast<unsigned>(bytes.size()), vector.Receive());
-  if (!bytes.empty()) memcpy(vector->GetVector().Data(), bytes.data(), bytes.size());
+tSmartPtr<Orv::ISavedData> FromBytes(Raw const& bytes) {
   tSmartPtr<Orv::ISavedData> saved;
-  Orv::CreateLoadedDataFromMemory(vector, false, saved.Receive());
+  Orv::CreateLoadedDataFromMemory(Block(bytes), false, saved.Receive());
   return saved;
 }
 
@@ -50,22 +37,22 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
     const char* what;
     void (*set)(CDict&, unsigned);
     unsigned type;
-    Bytes payload;
+    Raw payload;
   };
-  auto bytesOf = [](auto const& v) { return Bytes(reinterpret_cast<const char*>(&v), sizeof(v)); };
-  Bytes str, vec;
+  auto bytesOf = [](auto const& v) { return Raw(reinterpret_cast<const char*>(&v), sizeof(v)); };
+  Raw str, vec;
   PutText(str, L"hi");
   Put32(vec, 2);
   PutText(vec, L"");
   PutText(vec, L"abc");
   const Case kCases[] = {
-      {"bool", [](CDict& x, unsigned a) { x.SetBool(a, true); }, 3, Bytes("\1\0\0\0", 4)},
+      {"bool", [](CDict& x, unsigned a) { x.SetBool(a, true); }, 3, Raw("\1\0\0\0", 4)},
       {"double", [](CDict& x, unsigned a) { x.SetDouble(a, 2.5); }, 4, bytesOf(d)},
       {"float", [](CDict& x, unsigned a) { x.SetFloat(a, -1.25f); }, 5, bytesOf(f)},
-      {"int", [](CDict& x, unsigned a) { x.SetInt(a, -7); }, 6, Bytes("\xF9\xFF\xFF\xFF", 4)},
-      {"point", [](CDict& x, unsigned a) { x.SetPoint(a, Orv::tPoint<int>(1, 2)); }, 9, Bytes("\1\0\0\0\2\0\0\0", 8)},
+      {"int", [](CDict& x, unsigned a) { x.SetInt(a, -7); }, 6, Raw("\xF9\xFF\xFF\xFF", 4)},
+      {"point", [](CDict& x, unsigned a) { x.SetPoint(a, Orv::tPoint<int>(1, 2)); }, 9, Raw("\1\0\0\0\2\0\0\0", 8)},
       {"rect", [](CDict& x, unsigned a) { x.SetRect(a, Orv::tRect<int>(1, 2, 3, 4)); }, 10,
-       Bytes("\1\0\0\0\2\0\0\0\3\0\0\0\4\0\0\0", 16)},
+       Raw("\1\0\0\0\2\0\0\0\3\0\0\0\4\0\0\0", 16)},
       {"string", [](CDict& x, unsigned a) { x.SetString(a, Orv::tstring(L"hi")); }, 11, str},
       {"guid", [](CDict& x, unsigned a) { x.SetGuid(a, {0x01020304, 0x0506, 0x0708, {9, 10, 11, 12, 13, 14, 15, 16}}); },
        14, bytesOf(g)},
@@ -73,7 +60,7 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
          tSmartPtr<Orv::IData> data;
          Orv::CreateDataInStaticMem(reinterpret_cast<const unsigned char*>("12345"), 5, data.Receive());
          x.SetData(a, data);
-       }, 17, Bytes("\5\0\0\0" "12345\0\0\0", 12)},
+       }, 17, Raw("\5\0\0\0" "12345\0\0\0", 12)},
       {"string vector", [](CDict& x, unsigned a) {
          CValue* v;
          CValue::CreateStringVector(&v);
@@ -86,7 +73,7 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
   for (Case const& c : kCases) {
     CDict dict;
     c.set(dict, dict.GetAtom(L"a", false));
-    Bytes expected;
+    Raw expected;
     Put32(expected, 0);
     Put32(expected, 1);
     Put32(expected, c.type);
@@ -97,7 +84,7 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
     ASSERT_TRUE(Orv::LoadDict(FromBytes(expected), back)) << c.what;
     EXPECT_TRUE(back.GetValue(L"a", false)->Compare(dict.GetValue(L"a", false)) || c.type == 17) << c.what;
   }
-  EXPECT_EQ(Bytes(8, '\0'), SavedBytes(CDict()));
+  EXPECT_EQ(Raw(8, '\0'), SavedBytes(CDict()));
   // A value that cannot be saved is left out and not counted.
   CDict withPointer;
   CValue* pointer;
@@ -105,7 +92,7 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
   withPointer.SetValue(L"p", pointer);
   pointer->Release();
   withPointer.SetInt(withPointer.GetAtom(L"n", false), 1);
-  Bytes saved = SavedBytes(withPointer);
+  Raw saved = SavedBytes(withPointer);
   EXPECT_EQ(1u, *reinterpret_cast<const unsigned*>(saved.data() + 4));
   CDict back;
   EXPECT_TRUE(Orv::LoadDict(FromBytes(saved), back));
@@ -135,7 +122,7 @@ TEST(Dict, NamesParentsAndReadOnly) {
   folded.SetInt(folded.GetAtom(L"MiXeD", false), 5);
   EXPECT_EQ(5, folded.GetInt(folded.GetAtom(L"mixed", true), 0));
   EXPECT_FALSE(folded.SetCaseSensitive(true));  // entries would change meaning
-  Bytes bytes = SavedBytes(folded);
+  Raw bytes = SavedBytes(folded);
   std::wstring savedName(reinterpret_cast<const wchar_t*>(bytes.data() + 16));
   EXPECT_EQ(std::wstring(folded.GetAtomizer().GetStr(folded.GetAtom(L"MIXED", true))), savedName);
   // Read-only: every change is ignored, loading refused.
@@ -150,7 +137,7 @@ TEST(Dict, NamesParentsAndReadOnly) {
   locked = parent;
   EXPECT_EQ(1u, locked.GetCount());
   EXPECT_EQ(1, locked.GetInt(k, 0));
-  EXPECT_FALSE(Orv::LoadDict(FromBytes(Bytes(8, '\0')), locked));
+  EXPECT_FALSE(Orv::LoadDict(FromBytes(Raw(8, '\0')), locked));
 }
 
 TEST(Dict, TypedGettersConvertOrFallBack) {
@@ -185,7 +172,7 @@ TEST(Dict, RandomRoundTripsAndHostileBytes) {
         default: dict.SetGuid(atom, GUID{static_cast<unsigned long>(random()), 1, 2, {3}}); break;
       }
     }
-    Bytes bytes = SavedBytes(dict);
+    Raw bytes = SavedBytes(dict);
     CDict back;
     ASSERT_TRUE(Orv::LoadDict(FromBytes(bytes), back));
     Orv::tVectorPOD<unsigned> names;
@@ -194,7 +181,7 @@ TEST(Dict, RandomRoundTripsAndHostileBytes) {
     for (unsigned i = 0; i < names.Count(); ++i)
       EXPECT_TRUE(dict.GetValue(names[i], false)->Compare(back.GetValue(names[i], false)));
     for (int m = 0; m < 20 && bytes.size() > 8; ++m) {
-      Bytes bad = bytes;
+      Raw bad = bytes;
       if (m % 2)
         bad.resize(8 + random() % (bad.size() - 8));
       else
