@@ -62,21 +62,17 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
          x.SetData(a, data);
        }, 17, Raw("\5\0\0\0" "12345\0\0\0", 12)},
       {"string vector", [](CDict& x, unsigned a) {
-         CValue* v;
-         CValue::CreateStringVector(&v);
-         v->AsStringVector().PushBack(Orv::tstring());
-         v->AsStringVector().PushBack(Orv::tstring(L"abc"));
+         tSmartPtr<CValue> v;
+         CValue::CreateStringVector(v.Receive());
+         for (const wchar_t* text : {L"", L"abc"}) v->AsStringVector().PushBack(Orv::tstring(text));
          x.SetValue(a, v);
-         v->Release();
        }, 12, vec},
   };
   for (Case const& c : kCases) {
     CDict dict;
     c.set(dict, dict.GetAtom(L"a", false));
     Raw expected;
-    Put32(expected, 0);
-    Put32(expected, 1);
-    Put32(expected, c.type);
+    for (unsigned v : {0u, 1u, c.type}) Put32(expected, v);  // version, count, type
     PutText(expected, L"a");
     expected += c.payload;
     EXPECT_EQ(expected, SavedBytes(dict)) << c.what;
@@ -87,10 +83,9 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
   EXPECT_EQ(Raw(8, '\0'), SavedBytes(CDict()));
   // A value that cannot be saved is left out and not counted.
   CDict withPointer;
-  CValue* pointer;
-  CValue::CreatePointer(&withPointer, &pointer);
+  tSmartPtr<CValue> pointer;
+  CValue::CreatePointer(&withPointer, pointer.Receive());
   withPointer.SetValue(L"p", pointer);
-  pointer->Release();
   withPointer.SetInt(withPointer.GetAtom(L"n", false), 1);
   Raw saved = SavedBytes(withPointer);
   EXPECT_EQ(1u, *reinterpret_cast<const unsigned*>(saved.data() + 4));
@@ -122,9 +117,8 @@ TEST(Dict, NamesParentsAndReadOnly) {
   folded.SetInt(folded.GetAtom(L"MiXeD", false), 5);
   EXPECT_EQ(5, folded.GetInt(folded.GetAtom(L"mixed", true), 0));
   EXPECT_FALSE(folded.SetCaseSensitive(true));  // entries would change meaning
-  Raw bytes = SavedBytes(folded);
-  std::wstring savedName(reinterpret_cast<const wchar_t*>(bytes.data() + 16));
-  EXPECT_EQ(std::wstring(folded.GetAtomizer().GetStr(folded.GetAtom(L"MIXED", true))), savedName);
+  EXPECT_EQ(std::wstring(folded.GetAtomizer().GetStr(folded.GetAtom(L"MIXED", true))),
+            reinterpret_cast<const wchar_t*>(SavedBytes(folded).data() + 16));
   // Read-only: every change is ignored, loading refused.
   CDict locked;
   locked.SetInt(locked.GetAtom(L"k", false), 1);
@@ -182,15 +176,11 @@ TEST(Dict, RandomRoundTripsAndHostileBytes) {
       EXPECT_TRUE(dict.GetValue(names[i], false)->Compare(back.GetValue(names[i], false)));
     for (int m = 0; m < 20 && bytes.size() > 8; ++m) {
       Raw bad = bytes;
-      if (m % 2)
-        bad.resize(8 + random() % (bad.size() - 8));
-      else
-        memcpy(&bad[4 * (random() % (bad.size() / 4))], "\xF0\xFF\xFF\x7F", 4);
+      if (m % 2) bad.resize(8 + random() % (bad.size() - 8));
+      if (m % 2 == 0) memcpy(&bad[4 * (random() % (bad.size() / 4))], "\xF0\xFF\xFF\x7F", 4);
       CDict target;
       target.SetInt(target.GetAtom(L"keep", false), 9);
-      if (!Orv::LoadDict(FromBytes(bad), target)) {
-        EXPECT_EQ(1u, target.GetCount());
-      }
+      EXPECT_TRUE(Orv::LoadDict(FromBytes(bad), target) || target.GetCount() == 1u);
     }
   }
 }

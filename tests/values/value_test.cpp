@@ -156,8 +156,7 @@ TEST(ValueShared, SmallValuesAreSharedAndOthersFresh) {
     EXPECT_EQ(c.shared, !first->SetExtendedType(1)) << c.what;
   }
   Held nan1, nan2, untouched;
-  CValue::CreateDouble(std::nan(""), nan1.Receive());
-  CValue::CreateDouble(std::nan(""), nan2.Receive());
+  ASSERT_TRUE(CValue::CreateDouble(std::nan(""), nan1.Receive()) && CValue::CreateDouble(std::nan(""), nan2.Receive()));
   EXPECT_FALSE(*nan1.Get() == *nan2.Get());
   EXPECT_TRUE(*nan1.Get() == *nan1.Get());
   EXPECT_FALSE(CValue::CreateStaticString(nullptr, untouched.Receive()));
@@ -194,13 +193,9 @@ TEST(ValueCompare, EqualityFollowsEachTypesIdentity) {
 
 TEST(ValueAccess, OtherTypesReadAsEmptyAndPayloadsAreOwned) {
   Held text, number, vector;
-  CValue::CreateString(L"12", text.Receive());
-  CValue::CreateInt(5000, number.Receive());
-  CValue::CreateIntVector(vector.Receive());
-  EXPECT_EQ(0, text->AsInt());
-  EXPECT_EQ(nullptr, number->AsString());
-  EXPECT_EQ(nullptr, number->AsObject());
-  EXPECT_TRUE(number->AsStringObj().empty());
+  ASSERT_TRUE(CValue::CreateString(L"12", text.Receive()) && CValue::CreateInt(5000, number.Receive()) &&
+              CValue::CreateIntVector(vector.Receive()));
+  EXPECT_TRUE(text->AsInt() == 0 && !number->AsString() && !number->AsObject() && number->AsStringObj().empty());
   number->AsIntVector().PushBack(1);
   EXPECT_EQ(0u, number->AsIntVector().Count());  // a stand-in, not the payload
   vector->AsIntVector().PushBack(1);
@@ -218,8 +213,7 @@ TEST(ValueAccess, OtherTypesReadAsEmptyAndPayloadsAreOwned) {
   Held shared;
   Orv::tstring buffer(L"shared text");
   CValue::CreateString(buffer, shared.Receive());
-  EXPECT_EQ(buffer.c_str(), shared->AsString());
-  EXPECT_EQ(buffer.c_str(), shared->AsStringObj().c_str());
+  EXPECT_TRUE(buffer.c_str() == shared->AsString() && buffer.c_str() == shared->AsStringObj().c_str());
 }
 
 // A string resource of a system module: the peer is LoadStringW itself.
