@@ -72,8 +72,7 @@ TEST(ValueConvert, EveryPairFollowsTheRuntimesParsingAndFormatting) {
     const wchar_t* text;
     CValue::EType to;
     const wchar_t* expected;
-  };
-  const Case kCases[] = {
+  } const kCases[] = {
       {L"YES", CValue::eBool, L"3:true"},     {L"No", CValue::eBool, L"3:false"},   {L"", CValue::eBool, L"3:false"},
       {L"0", CValue::eBool, L"3:false"},      {L"1", CValue::eBool, L"3:true"},     {L"yess", CValue::eBool, L"fail"},
       {L"1e300", CValue::eFloat, L"fail"},    {L"{00000000-0000-0000-0000-000000000001}", CValue::eGuid,
@@ -103,8 +102,7 @@ TEST(ValueConvert, OtherTypesConvertByTheirOwnRules) {
     CValue* from;
     CValue::EType to;
     const wchar_t* expected;
-  };
-  const Case kCases[] = {
+  } const kCases[] = {
       {atom.Get(), CValue::eString, L"s:name"},    {atom.Get(), CValue::eInt, L"fail"},
       {yes.Get(), CValue::eString, L"s:true"},     {yes.Get(), CValue::eDouble, L"4:1"},
       {yes.Get(), CValue::eInt, L"6:1"},           {yes.Get(), CValue::eFloat, L"5:1"},
@@ -130,8 +128,7 @@ TEST(ValueShared, SmallValuesAreSharedAndOthersFresh) {
     const char* what;
     bool (*create)(CValue**);
     bool shared;
-  };
-  const Case kCases[] = {
+  } const kCases[] = {
       {"Int -100", [](CValue** o) { return CValue::CreateInt(-100, o); }, true},
       {"Int 200", [](CValue** o) { return CValue::CreateInt(200, o); }, true},
       {"Int -101", [](CValue** o) { return CValue::CreateInt(-101, o); }, false},
@@ -219,12 +216,10 @@ TEST(ValueAccess, OtherTypesReadAsEmptyAndPayloadsAreOwned) {
 // A string resource of a system module: the peer is LoadStringW itself.
 TEST(ValueThreads, ResourceTextLoadsOnceForFourThreads) {
   HINSTANCE user32 = GetModuleHandleW(L"user32.dll");
-  ASSERT_NE(nullptr, user32);
-  unsigned id = 0;
   const wchar_t* peer = nullptr;
-  for (unsigned candidate = 1; candidate < 4096 && !id; ++candidate)
-    if (::LoadStringW(user32, candidate, reinterpret_cast<LPWSTR>(&peer), 0) > 0) id = candidate;
-  ASSERT_NE(0u, id);
+  unsigned id = 1;
+  while (id < 4096 && ::LoadStringW(user32, id, reinterpret_cast<LPWSTR>(&peer), 0) <= 0) ++id;
+  ASSERT_LT(id, 4096u);
   std::wstring expected(peer, ::LoadStringW(user32, id, reinterpret_cast<LPWSTR>(&peer), 0));
   Held value;
   ASSERT_TRUE(CValue::CreateResString(id, user32, value.Receive()));
@@ -234,14 +229,13 @@ TEST(ValueThreads, ResourceTextLoadsOnceForFourThreads) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 2000; ++i) {
         Held copy, number;
-        value->Convert(CValue::eString, copy.Receive());
-        CValue::CreateInt(1000 + i, number.Receive());
-        seen[t] = i % 2 ? copy->AsString() : copy->AsStringObj().c_str();
+        if (value->Convert(CValue::eString, copy.Receive()) && CValue::CreateInt(1000 + i, number.Receive()))
+          seen[t] = i % 2 ? copy->AsString() : copy->AsStringObj().c_str();
       }
     });
   }
   for (auto& thread : threads) thread.join();
-  for (const std::wstring& text : seen) EXPECT_EQ(expected, text);
+  EXPECT_EQ(std::vector<std::wstring>(4, expected), seen);
 }
 
 }  // namespace
