@@ -23,7 +23,7 @@ bool Unheld(const Orv::tstring& path) {
 
 TEST(DataBlocks, ChildRangesMustLieInsideTheParentAndFollowItsStorage) {
   const std::string text = "0123456789";
-  Ptr<IData> parent = Vector(text), child;
+  Ptr<IData> parent = Block(text), child;
   const unsigned cases[][2] = {{0, 10}, {10, 0}, {3, 4}, {11, 0}, {5, 6}, {9, 0xFFFFFFFFu}, {0xFFFFFFFFu, 2}};
   for (auto& c : cases) {
     bool inside = c[0] <= 10 && c[0] + static_cast<unsigned long long>(c[1]) <= 10;

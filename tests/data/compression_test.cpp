@@ -49,12 +49,12 @@ TEST(DataCompression, MatchesZlibAcrossChunkBoundaries) {
     EXPECT_EQ(Z_OK, uncompress(reinterpret_cast<Bytef*>(&unpacked[0]), &unpackedSize, compressed->GetPointer(),
                                compressed->GetSize()));
     EXPECT_TRUE(unpacked == input);
-    ASSERT_TRUE(Orv::UncompressData(Vector(peer), static_cast<unsigned>(size), fromZlib.Receive(), nullptr));
+    ASSERT_TRUE(Orv::UncompressData(Block(peer), static_cast<unsigned>(size), fromZlib.Receive(), nullptr));
     EXPECT_TRUE(Bytes(fromZlib) == input);
   }
   CRecordingListener listener;
   Ptr<IData> empty, restored;
-  ASSERT_TRUE(Orv::CompressData(Vector(""), empty.Receive(), &listener));
+  ASSERT_TRUE(Orv::CompressData(Block(""), empty.Receive(), &listener));
   EXPECT_EQ(0u, empty->GetSize());  // not even a zlib header
   EXPECT_EQ(0u, listener.progressCalls);
   EXPECT_EQ(std::vector<unsigned>{0}, listener.finished);
@@ -80,7 +80,7 @@ TEST(DataCompression, BrokenOrMissizedStreamsFailAndHandNothingOut) {
   for (const Case& c : cases) {
     CRecordingListener listener;
     Ptr<IData> restored;
-    EXPECT_FALSE(Orv::UncompressData(Vector(c.stream), c.expected, restored.Receive(), &listener)) << &c - cases;
+    EXPECT_FALSE(Orv::UncompressData(Block(c.stream), c.expected, restored.Receive(), &listener)) << &c - cases;
     EXPECT_EQ(nullptr, restored.Get());
     EXPECT_EQ(c.streamFails, listener.finished.empty() && listener.failedAt.size() == 1) << &c - cases;
   }
@@ -88,7 +88,7 @@ TEST(DataCompression, BrokenOrMissizedStreamsFailAndHandNothingOut) {
   std::string bomb = Compress2(std::string(16 << 20, '\0'));
   CRecordingListener listener;
   Ptr<IData> restored;
-  EXPECT_FALSE(Orv::UncompressData(Vector(bomb), 1000, restored.Receive(), &listener));
+  EXPECT_FALSE(Orv::UncompressData(Block(bomb), 1000, restored.Receive(), &listener));
   ASSERT_EQ(1u, listener.failedAt.size());
   EXPECT_LT(listener.failedAt[0], bomb.size() / 8);
 }
@@ -100,8 +100,8 @@ TEST(DataCompression, ListenerCancelsMidway) {
     listener.cancelAt = 2;
     std::string source = compressing ? input : Compress2(input);
     Ptr<IData> out;
-    EXPECT_FALSE(compressing ? Orv::CompressData(Vector(source), out.Receive(), &listener)
-                             : Orv::UncompressData(Vector(source), 1 << 20, out.Receive(), &listener));
+    EXPECT_FALSE(compressing ? Orv::CompressData(Block(source), out.Receive(), &listener)
+                             : Orv::UncompressData(Block(source), 1 << 20, out.Receive(), &listener));
     EXPECT_EQ(nullptr, out.Get());
     EXPECT_EQ(2u, listener.progressCalls);
     EXPECT_EQ(std::vector<unsigned>{listener.lastDone}, listener.failedAt);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "../support/byte_records.h"
 #include "orvutil/data.h"
 #include "orvutil/foundation/smartptr.h"
 
@@ -13,18 +14,8 @@ namespace DataTests {
 template <class T>
 using Ptr = Orv::tSmartPtr<T>;
 
-inline std::string Bytes(Orv::IData* data) {
-  return data && data->GetSize() ? std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize())
-                                 : std::string();
-}
-
-// A new data vector holding `bytes`.
-inline Ptr<Orv::IData> Vector(const std::string& bytes) {
-  Ptr<Orv::IDataVector> vector;
-  EXPECT_TRUE(Orv::CreateDataVector(static_cast<unsigned>(bytes.size()), vector.Receive()));
-  if (!bytes.empty()) memcpy(vector->GetVector().Data(), bytes.data(), bytes.size());
-  return Ptr<Orv::IData>(vector.Get());
-}
+using OrvTest::Block;
+using OrvTest::Bytes;
 
 // `n` bytes alternating 4 KiB of text and 4 KiB of noise from a generator seeded with `seed`.
 inline std::string MixedBytes(size_t n, unsigned seed = 1) {

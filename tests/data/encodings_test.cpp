@@ -7,20 +7,17 @@ using Orv::tstring;
 
 namespace {
 
-std::string Padding(size_t n) {
-  return std::string((4 - n % 4) % 4, '\0');
-}
-
 std::string Le32(unsigned value) {
-  return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-          static_cast<char>(value >> 24)};
+  std::string out;
+  OrvTest::Put32(out, value);
+  return out;
 }
 
-// The model: a string record is its byte count, the UTF-16LE units with a terminator, padding.
+// The model: a string record as the shared test encoder writes it.
 std::string StringRecord(const std::wstring& text) {
-  std::string units;
-  for (wchar_t c : text + L'\0') units += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  return Le32(static_cast<unsigned>(units.size())) + units + Padding(units.size());
+  std::string out;
+  OrvTest::PutText(out, text);
+  return out;
 }
 
 struct Written {
@@ -31,7 +28,7 @@ struct Written {
 
 Ptr<IDataReader> ReaderOver(const std::string& bytes) {
   Ptr<IDataReader> reader;
-  EXPECT_TRUE(Orv::CreateDataReader(Vector(bytes), 0, reader.Receive()));
+  EXPECT_TRUE(Orv::CreateDataReader(Block(bytes), 0, reader.Receive()));
   return reader;
 }
 
@@ -42,8 +39,9 @@ TEST(DataEncodings, ByteBlocksArePaddedToFourAndReadBack) {
   for (unsigned n = 0; n <= 9; ++n) {
     Written out, viaBlock;
     ASSERT_TRUE(Orv::SaveBytes(out.writer, source.data(), n));
-    ASSERT_TRUE(Orv::SaveBytes(viaBlock.writer, Vector(source.substr(0, n))));
-    std::string expected = source.substr(0, n) + Padding(n);
+    ASSERT_TRUE(Orv::SaveBytes(viaBlock.writer, Block(source.substr(0, n))));
+    std::string expected = source.substr(0, n);
+    OrvTest::Pad(expected);
     EXPECT_EQ(expected, Bytes(out.vector)) << n;
     EXPECT_EQ(expected, Bytes(viaBlock.vector)) << n;
     Ptr<IDataReader> reader = ReaderOver(expected + "tail");

@@ -29,7 +29,7 @@ TEST_F(ReaderTest, EveryReaderWalksTheSameWayAndStopsAtTheEnd) {
   ASSERT_TRUE(Orv::CreateDataFile(path.c_str(), false, unmapped.Receive()));
   ASSERT_TRUE(Orv::CreateDataInMemMappedFile(mapped, mapping.Receive()));
   Ptr<IDataReader> readers[4];
-  ASSERT_TRUE(Orv::CreateDataReader(Vector(text), 0, readers[0].Receive()));
+  ASSERT_TRUE(Orv::CreateDataReader(Block(text), 0, readers[0].Receive()));
   ASSERT_TRUE(Orv::CreateDataReader(reinterpret_cast<const unsigned char*>(text.data()), 16, 0, readers[1].Receive()));
   ASSERT_TRUE(Orv::CreateDataReader(mapped, 0, readers[2].Receive()));
   ASSERT_TRUE(Orv::CreateDataReader(unmapped, 0, readers[3].Receive()));
@@ -54,7 +54,7 @@ TEST_F(ReaderTest, EveryReaderWalksTheSameWayAndStopsAtTheEnd) {
     }
     EXPECT_EQ(8u, reader->GetPos());
   }
-  EXPECT_FALSE(Orv::CreateDataReader(Vector("abc"), 4, readers[0].Receive()));
+  EXPECT_FALSE(Orv::CreateDataReader(Block("abc"), 4, readers[0].Receive()));
   EXPECT_EQ(nullptr, readers[0].Get());
   EXPECT_FALSE(Orv::CreateDataReader(static_cast<const unsigned char*>(nullptr), 3, 0, readers[0].Receive()));
 }

@@ -23,7 +23,7 @@ class SavedDataTest : public ScratchFiles::ScratchTest {
 
 std::string Deflated(const std::string& input) {
   Ptr<IData> out;
-  EXPECT_TRUE(Orv::CompressData(Vector(input), out.Receive(), nullptr));
+  EXPECT_TRUE(Orv::CompressData(Block(input), out.Receive(), nullptr));
   return Bytes(out);
 }
 
@@ -40,8 +40,8 @@ TEST_F(SavedDataTest, EveryFormLoadsTheSameBytesAndKeepsItsSizes) {
     ASSERT_TRUE(Orv::CreateDataInMemMappedFile(file, mapping.Receive()));
     ASSERT_TRUE(Orv::CreateDataFile(file->GetPath(), false, unmapped.Receive()));
     Ptr<ISavedData> forms[5];
-    ASSERT_TRUE(Orv::CreateSavedDataFromMemory(Vector(saved), size, compressed, forms[0].Receive()));
-    ASSERT_TRUE(Orv::CreateLoadedDataFromMemory(Vector(loaded), compressed, forms[1].Receive()));
+    ASSERT_TRUE(Orv::CreateSavedDataFromMemory(Block(saved), size, compressed, forms[0].Receive()));
+    ASSERT_TRUE(Orv::CreateLoadedDataFromMemory(Block(loaded), compressed, forms[1].Receive()));
     ASSERT_TRUE(Orv::CreateSavedDataFromFile(file, 4, savedSize, size, compressed, forms[2].Receive()));
     ASSERT_TRUE(Orv::CreateSavedDataFromFile(unmapped, 4, savedSize, size, compressed, forms[3].Receive()));
     ASSERT_TRUE(forms[0]->Clone(forms[4].Receive()));
@@ -71,7 +71,7 @@ TEST_F(SavedDataTest, EveryFormLoadsTheSameBytesAndKeepsItsSizes) {
 TEST_F(SavedDataTest, LoadKeepsMappedSavedBlocksAndDropsSavedVectors) {
   const std::string loaded = MixedBytes(5000), packed = Deflated(loaded);
   Ptr<IDataFile> file = FileWith(packed);
-  Ptr<IData> mapping, savedVector = Vector(packed);
+  Ptr<IData> mapping, savedVector = Block(packed);
   ASSERT_TRUE(Orv::CreateDataInMemMappedFile(file, mapping.Receive()));
   Ptr<ISavedData> fromFile, fromVector;
   ASSERT_TRUE(Orv::CreateSavedDataFromFile(file, 4, file->GetSize() - 8, 5000, true, fromFile.Receive()));
@@ -96,17 +96,17 @@ TEST_F(SavedDataTest, SizesFromStoredRecordsAreChecked) {
     EXPECT_EQ(c[3] != 0, Orv::CreateSavedDataFromFile(file, c[0], c[1], c[2], false, data.Receive())) << c[0];
   }
   EXPECT_FALSE(Orv::CreateSavedDataFromFile(nullptr, 0, 0, 0, false, data.Receive()));
-  EXPECT_FALSE(Orv::CreateSavedDataFromMemory(Vector("0123456789"), 11, false, data.Receive()));
+  EXPECT_FALSE(Orv::CreateSavedDataFromMemory(Block("0123456789"), 11, false, data.Receive()));
   // A compressed blob loads only when it inflates to exactly the recorded size, however large that
   // size claims to be; a failed load keeps the saved form.
   std::string packed = Deflated(std::string(11, 'x'));
   for (unsigned loadedSize : {10u, 11u, 12u, 0xFFFFFFF0u}) {
-    ASSERT_TRUE(Orv::CreateSavedDataFromMemory(Vector(packed), loadedSize, true, data.Receive()));
+    ASSERT_TRUE(Orv::CreateSavedDataFromMemory(Block(packed), loadedSize, true, data.Receive()));
     EXPECT_EQ(loadedSize == 11, data->Load() != nullptr) << loadedSize;
     EXPECT_EQ(packed, Bytes(data->GetSavedData()));
   }
   // An empty payload compresses to nothing and loads as an empty block.
-  ASSERT_TRUE(Orv::CreateLoadedDataFromMemory(Vector(""), true, data.Receive()));
+  ASSERT_TRUE(Orv::CreateLoadedDataFromMemory(Block(""), true, data.Receive()));
   ASSERT_TRUE(data->Unload());
   EXPECT_EQ(0u, data->GetSavedSize());
   EXPECT_NE(nullptr, data->Load());

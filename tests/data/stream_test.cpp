@@ -61,7 +61,7 @@ TEST(DataStreams, ReadsSeeksAndWritesLikeOleStreams) {
   Ptr<Orv::IDataVector> vector;
   Ptr<IStream> ours, reading, peer = HGlobalStream(""), peerReading = HGlobalStream("abcd");
   ASSERT_TRUE(Orv::CreateWriteStream(vector.Receive(), ours.Receive()));
-  ASSERT_TRUE(Orv::CreateReadStream(Vector("abcd"), 0, reading.Receive()));
+  ASSERT_TRUE(Orv::CreateReadStream(Block("abcd"), 0, reading.Receive()));
   const Step writes[] = {{'w', 4, 0},  {'s', 6, STREAM_SEEK_SET},
                          {'w', 3, 0},  {'s', -2, STREAM_SEEK_CUR},
                          {'w', 10, 0}, {'s', 3, STREAM_SEEK_SET},
@@ -85,7 +85,7 @@ TEST(DataStreams, ReadsSeeksAndWritesLikeOleStreams) {
 TEST(DataStreams, OleAndShellHelpersWorkThroughIt) {
   std::string text = MixedBytes(100000);
   Ptr<IStream> ours, clone, target = HGlobalStream("");
-  ASSERT_TRUE(Orv::CreateReadStream(Vector(text), 0, ours.Receive()));
+  ASSERT_TRUE(Orv::CreateReadStream(Block(text), 0, ours.Receive()));
   ULARGE_INTEGER size = {}, read = {}, copied = {}, all;
   EXPECT_EQ(S_OK, ::IStream_Size(ours, &size));
   EXPECT_EQ(text.size(), size.QuadPart);

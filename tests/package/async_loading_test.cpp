@@ -8,7 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "orvutil/orvutil.h"
+#include "../support/byte_records.h"
+#include "../support/new_object.h"
 
 namespace AsyncTests {
 
@@ -36,26 +37,14 @@ ORV_CLASS_GUID(AsyncTests::CCounter, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b, 0x6
 namespace {
 
 using namespace AsyncTests;
+using OrvTest::Bytes;
 
-tSmartPtr<CCounter> NewCounter() {
-  CCounter* counter = nullptr;
-  Orv::CComObject<CCounter>::CreateObject(nullptr, &counter);
-  tSmartPtr<CCounter> held(counter);
-  counter->Release();
-  return held;
-}
-
-std::string Bytes(Orv::IData* data) {
-  return data ? std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize()) : std::string();
-}
+auto NewCounter() { return OrvTest::New<CCounter>(); }
 
 // Saved data holding `text`, compressed in memory and not loaded.
 tSmartPtr<Orv::ISavedData> Compressed(const std::string& text) {
-  tSmartPtr<Orv::IDataVector> vector;
-  Orv::CreateDataVector(static_cast<unsigned>(text.size()), vector.Receive());
-  memcpy(vector->GetVector().Data(), text.data(), text.size());
   tSmartPtr<Orv::ISavedData> loaded, saved;
-  Orv::CreateLoadedDataFromMemory(vector, true, loaded.Receive());
+  Orv::CreateLoadedDataFromMemory(OrvTest::Block(text), true, loaded.Receive());
   Orv::CreateSavedDataFromMemory(loaded->GetSavedData(), static_cast<unsigned>(text.size()), true, saved.Receive());
   return saved;
 }

@@ -69,15 +69,12 @@ TEST(OrvPack, CompileDumpIdExtractAndErrors) {
   EXPECT_EQ(1u, tool.exit);
   EXPECT_EQ(Utf8(tool.Path(L"bad.txt")) + ":2:14: error: stopped at '99999999999'\n", error);
   EXPECT_EQ(id, tool.Run(L"id \"" + pak + L"\""));
-  struct Case {
-    const wchar_t* args;
-    DWORD exit;
-  } cases[] = {{L"", 2}, {L"frobnicate", 2}, {L"compile in.txt", 2}, {L"dump", 2}, {L"extract x.pak n", 2},
-               {L"id missing.pak", 1}, {L"dump missing.pak", 1}, {L"--help", 0}};
-  for (auto const& c : cases) {
-    std::string output = tool.Run(c.args);
-    EXPECT_EQ(c.exit, tool.exit) << Utf8(c.args) << output;
-    EXPECT_EQ(0u, output.find(c.exit ? "orvpack: error: " : "usage: orvpack")) << output;
+  const std::pair<const wchar_t*, DWORD> kUsage[] = {{L"", 2}, {L"frobnicate", 2}, {L"compile in.txt", 2}, {L"dump", 2},
+      {L"extract x.pak n", 2}, {L"id missing.pak", 1}, {L"dump missing.pak", 1}, {L"--help", 0}};
+  for (auto const& c : kUsage) {
+    std::string output = tool.Run(c.first);
+    EXPECT_EQ(c.second, tool.exit) << Utf8(c.first) << output;
+    EXPECT_EQ(0u, output.find(c.second ? "orvpack: error: " : "usage: orvpack")) << output;
   }
   tool.Run(L"extract \"" + pak + L"\" nothing -o \"" + tool.Path(L"none.bin") + L"\"");
   EXPECT_EQ(1u, tool.exit);

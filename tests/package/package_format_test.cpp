@@ -1,6 +1,7 @@
-// The binary package stream: exact bytes against an encoder written here from the format's table
-// (zlib's compress2 at level 9 for the record table), refusals, round trips of random packages, a
-// bounded fuzz run over mutated streams, and the package manager's look-ups.
+// The binary package stream against an encoder written here from the format's table (zlib's
+// compress2 at level 9 for the record table): random packages built through the library save to
+// exactly those bytes at any starting position and load back from them; broken and mutated streams
+// are refused or load safely; the package manager's look-ups and its saves to files.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -8,105 +9,71 @@
 #include <string>
 #include <vector>
 
-#include "orvutil/orvutil.h"
+#include "../support/byte_records.h"
 
 namespace {
 
+using namespace OrvTest;
 using Orv::PackageNode;
 using Orv::tSmartPtr;
-using Bytes = std::string;
-
-// --- an independent encoder of the stream ---
-void Put32(Bytes& out, unsigned v) { out.append(reinterpret_cast<const char*>(&v), 4); }
-void PutGuid(Bytes& out, GUID const& g) { out.append(reinterpret_cast<const char*>(&g), 16); }
-void Pad(Bytes& out) { out.append((4 - out.size() % 4) % 4, '\0'); }
-void PutText(Bytes& out, std::wstring const& text) {
-  Put32(out, static_cast<unsigned>((text.size() + 1) * 2));
-  out.append(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * 2);
-  Pad(out);
-}
+using Records = std::vector<Orv::IPackage::GuidInfo>;
 
 struct Model {
-  std::wstring name;
-  GUID ids[3];
+  std::wstring name;  // empty: the entry is named by the text of its instance GUID
+  GUID ids[3];        // class, category, instance
   unsigned __int64 v64;
   unsigned v32;
-  Bytes inlineBytes, payload;
+  std::string inlineBytes, payload;
   std::vector<Model> children;
 };
 
-void PutRecord(Bytes& table, Model const& m, std::vector<unsigned>& payloadOffsets, size_t& next) {
+void PutGuid(std::string& out, GUID const& g) { PutRaw(out, &g, 16); }
+
+// An entry record into the table, its payload into the body, then its children's.
+void PutRecord(std::string& body, std::string& table, Model const& m) {
   Put32(table, 0x50414B01);
   Put32(table, static_cast<unsigned>(m.children.size()));
   for (GUID const& g : m.ids) PutGuid(table, g);
-  unsigned offset = m.payload.empty() ? 0 : payloadOffsets[next++];
-  Put32(table, offset);
-  Put32(table, static_cast<unsigned>(m.payload.size()));
-  Put32(table, static_cast<unsigned>(m.payload.size()));
-  Put32(table, 0);
-  table.append(reinterpret_cast<const char*>(&m.v64), 8);
+  for (size_t v : {m.payload.empty() ? 0 : 40 + body.size(), m.payload.size(), m.payload.size(), size_t(0)})
+    Put32(table, static_cast<unsigned>(v));
+  body += m.payload;
+  PutRaw(table, &m.v64, 8);
   Put32(table, m.v32);
-  PutText(table, m.name);
+  PutText(table, m.name.empty() ? std::wstring(Orv::StringFromGUID(m.ids[2]).c_str()) : m.name);
   Put32(table, static_cast<unsigned>(m.inlineBytes.size()));
   table += m.inlineBytes;
   Pad(table);
-  for (Model const& child : m.children) PutRecord(table, child, payloadOffsets, next);
+  for (Model const& child : m.children) PutRecord(body, table, child);
 }
 
-void CollectPayloads(Model const& m, std::vector<Bytes const*>& out) {
-  if (!m.payload.empty()) out.push_back(&m.payload);
-  for (Model const& c : m.children) CollectPayloads(c, out);
-}
-
-Bytes Encode(GUID const& id, std::wstring const& name, std::vector<Model> const& top,
-             std::vector<Orv::IPackage::GuidInfo> const& records) {
-  Bytes body;
+std::string Encode(GUID const& id, std::wstring const& name, std::vector<Model> const& top, Records const& records) {
+  std::string body, table, packed;
   PutText(body, name);
-  std::vector<Bytes const*> payloads;
-  for (Model const& m : top) CollectPayloads(m, payloads);
-  std::vector<unsigned> offsets;
-  for (Bytes const* p : payloads) {
-    offsets.push_back(static_cast<unsigned>(40 + body.size()));
-    body += *p;
-  }
-  Bytes table;
-  size_t next = 0;
-  for (Model const& m : top) PutRecord(table, m, offsets, next);
+  for (Model const& m : top) PutRecord(body, table, m);
   for (auto const& r : records) {
     Put32(table, 0x50414B02);
     PutGuid(table, r.id);
     PutGuid(table, r.secondId);
     Put32(table, r.kind);
-    PutText(table, std::wstring(r.name.c_str()));
+    PutText(table, r.name.c_str());
   }
-  Bytes packed;
   if (!table.empty()) {
     uLongf size = compressBound(table.size());
     packed.resize(size);
     compress2(reinterpret_cast<Bytef*>(&packed[0]), &size, reinterpret_cast<const Bytef*>(table.data()), table.size(), 9);
     packed.resize(size);
   }
-  Bytes out;
+  std::string out;
   Put32(out, 0x50414B00);
   PutGuid(out, id);
-  Put32(out, static_cast<unsigned>(top.size() + records.size()));
-  Put32(out, static_cast<unsigned>(40 + body.size()));
-  Put32(out, static_cast<unsigned>(packed.size()));
-  Put32(out, static_cast<unsigned>(table.size()));
-  Put32(out, 1);
+  for (size_t v : {top.size() + records.size(), 40 + body.size(), packed.size(), table.size(), size_t(1)})
+    Put32(out, static_cast<unsigned>(v));
   out += body + packed;
   out.append((4 - packed.size() % 4) % 4, '\0');  // the stored table block is padded, not the stream
   return out;
 }
 
 // --- the same package built through the library ---
-tSmartPtr<Orv::IData> Block(Bytes const& bytes) {
-  tSmartPtr<Orv::IDataVector> vector;
-  Orv::CreateDataVector(static_cast<unsigned>(bytes.size()), vector.Receive());
-  if (!bytes.empty()) memcpy(vector->GetVector().Data(), bytes.data(), bytes.size());
-  return tSmartPtr<Orv::IData>(vector.Get());
-}
-
 void AddModel(PackageNode const& parent, Model const& m) {
   tSmartPtr<Orv::ISavedData> saved;
   if (!m.payload.empty()) Orv::CreateLoadedDataFromMemory(Block(m.payload), false, saved.Receive());
@@ -120,7 +87,7 @@ void AddModel(PackageNode const& parent, Model const& m) {
 }
 
 tSmartPtr<Orv::IPackage> Build(GUID const& id, std::wstring const& name, std::vector<Model> const& top,
-                               std::vector<Orv::IPackage::GuidInfo> const& records) {
+                               Records const& records) {
   tSmartPtr<Orv::IPackage> package;
   Orv::CreatePackage(package.Receive());
   package->SetID(id);
@@ -130,133 +97,82 @@ tSmartPtr<Orv::IPackage> Build(GUID const& id, std::wstring const& name, std::ve
   return package;
 }
 
-// Saves at `prefix` bytes into a vector and returns what follows the prefix.
-Bytes Save(Orv::IPackage* package, unsigned prefix = 0) {
+// Saves after `prefix` bytes already in the stream and returns what follows them.
+std::string Save(Orv::IPackage* package, unsigned prefix = 0) {
   tSmartPtr<Orv::IDataVector> vector;
   tSmartPtr<Orv::IDataWriter> writer;
   Orv::CreateDataWriter(vector.Receive(), writer.Receive());
-  writer->Write(Bytes(prefix, 'p').data(), prefix);
+  writer->Write(std::string(prefix, 'p').data(), prefix);
   EXPECT_TRUE(Orv::SavePackage(writer, package));
-  return Bytes(reinterpret_cast<const char*>(vector->GetPointer()), vector->GetSize()).substr(prefix);
+  return Bytes(vector).substr(prefix);
 }
 
-bool Load(Bytes const& stream, tSmartPtr<Orv::IPackage>& out, unsigned prefix = 0) {
+tSmartPtr<Orv::IDataReader> Reader(std::string const& stream, unsigned prefix = 0) {
   tSmartPtr<Orv::IDataReader> reader;
-  Orv::CreateDataReader(Block(Bytes(prefix, 'p') + stream), prefix, reader.Receive());
-  return Orv::LoadPackage(reader, out.Receive());
+  Orv::CreateDataReader(Block(std::string(prefix, 'p') + stream), prefix, reader.Receive());
+  return reader;
+}
+
+bool Load(std::string const& stream, tSmartPtr<Orv::IPackage>& out, unsigned prefix = 0) {
+  return Orv::LoadPackage(Reader(stream, prefix), out.Receive());
 }
 
 GUID Guid(unsigned n) { return GUID{n, 1, 2, {3, 4, 5, 6, 7, 8, 9, static_cast<unsigned char>(n)}}; }
 
-Model Leaf(std::wstring name, unsigned n, Bytes inlineBytes = "", Bytes payload = "") {
-  return Model{name, {Guid(n), Guid(n + 1), Guid(n + 2)}, 0x1122334455667788ULL + n, n * 3, inlineBytes, payload, {}};
-}
-
-TEST(PackageFormat, BytesMatchTheFormatAtAnyStartingPosition) {
-  Model nested = Leaf(L"parent", 10, "", "payload!");
-  nested.children = {Leaf(L"kid", 20, "abcd"), Leaf(L"kid2", 30, "abcde", "x")};
-  nested.children[0].children = {Leaf(L"", 40)};  // an empty name gets the text of its GUID
-  nested.children[0].children[0].name = L"{0000002A-0001-0002-0304-05060708092A}";
-  struct Case {
-    const char* what;
-    std::wstring name;
-    std::vector<Model> top;
-    std::vector<Orv::IPackage::GuidInfo> records;
-  };
-  const Case kCases[] = {
-      {"empty", L"", {}, {}},
-      {"odd name, 1-byte inline", L"abc", {Leaf(L"a", 1, "z")}, {}},
-      {"even name, 4 and 5 bytes", L"ab", {Leaf(L"x", 1, "1234"), Leaf(L"y", 2, "12345", "pp")}, {}},
-      {"nested with records", L"nested", {nested},
-       {{Guid(90), Guid(91), 2, L"other.pak"}, {Guid(92), GUID_NULL, 6, L"Thing category"}}},
-  };
-  for (Case const& c : kCases) {
-    for (unsigned prefix : {0u, 12u}) {
-      SCOPED_TRACE(testing::Message() << c.what << " at " << prefix);
-      tSmartPtr<Orv::IPackage> package = Build(Guid(7), c.name, c.top, c.records);
-      Bytes expected = Encode(Guid(7), c.name, c.top, c.records);
-      EXPECT_EQ(expected, Save(package, prefix));
-      tSmartPtr<Orv::IPackage> loaded;
-      ASSERT_TRUE(Load(expected, loaded, prefix));
-      EXPECT_EQ(expected, Save(loaded));  // and back, payloads read from the stream
-    }
-  }
-}
-
-TEST(PackageFormat, BrokenHeadersAreRefusedByLoadAndIdentification) {
-  Bytes good = Encode(Guid(5), L"n", {Leaf(L"a", 1)}, {});
-  struct Case {
-    const char* what;
-    size_t offset;
-    unsigned value;
-  };
-  const Case kCases[] = {{"magic", 0, 0x50414B01},         {"count", 20, 1000000}, {"table offset", 24, 39},
-                         {"flag", 36, 2},                   {"table past the end", 28, 0x7FFFFFFF}};
-  for (Case const& c : kCases) {
-    Bytes bad = good;
-    memcpy(&bad[c.offset], &c.value, 4);
-    tSmartPtr<Orv::IPackage> package;
-    EXPECT_FALSE(Load(bad, package)) << c.what;
-    tSmartPtr<Orv::IDataReader> reader;
-    Orv::CreateDataReader(Block(bad), 0, reader.Receive());
-    EXPECT_TRUE(IsEqualGUID(GUID_NULL, Orv::GetPackageID(reader))) << c.what;
-    EXPECT_EQ(0u, reader->GetPos());
-  }
-  tSmartPtr<Orv::IDataReader> reader;
-  Orv::CreateDataReader(Block(good), 0, reader.Receive());
-  EXPECT_TRUE(IsEqualGUID(Guid(5), Orv::GetPackageID(reader)));
-  // A GUID record among an entry's children is refused.
-  Model withKid = Leaf(L"p", 1);
-  withKid.children = {Leaf(L"k", 2)};
-  Bytes stream = Encode(Guid(5), L"", {withKid}, {{Guid(9), GUID_NULL, 1, L"m"}});
-  tSmartPtr<Orv::IPackage> ok;
-  EXPECT_TRUE(Load(stream, ok));
-  EXPECT_EQ(1u, ok->GetGuidInfoCount());
-}
-
-// Random packages round-trip field by field; mutated streams either fail or load into a package
-// whose payloads can be read, and never crash.
-TEST(PackageFormat, RandomRoundTripsAndMutatedStreams) {
-  std::mt19937 random(2024);
-  auto text = [&](unsigned n) {
+class Random {
+ public:
+  explicit Random(unsigned seed) : m_random(seed) {}
+  unsigned operator()(unsigned n) { return m_random() % n; }
+  std::wstring Text(unsigned n) {
     std::wstring s;
-    for (unsigned i = 0; i < n; ++i) s += static_cast<wchar_t>(L'a' + random() % 26);
+    while (s.size() < n) s += static_cast<wchar_t>(L'a' + m_random() % 26);
     return s;
-  };
-  auto bytes = [&](unsigned n) {
-    Bytes s;
-    for (unsigned i = 0; i < n; ++i) s += static_cast<char>(random());
+  }
+  std::string Bytes(unsigned n) {
+    std::string s;
+    while (s.size() < n) s += static_cast<char>(m_random());
     return s;
-  };
+  }
+  Model Entry(int depth) {
+    Model m{Text((*this)(7)), {Guid(m_random()), Guid(m_random()), Guid(m_random())}, m_random() * 0x100000001ULL,
+            m_random(), Bytes((*this)(7)), Bytes((*this)(3) ? (*this)(40) : 0), {}};
+    for (unsigned k = 0, n = depth ? (*this)(3) : 0; k < n; ++k) m.children.push_back(Entry(depth - 1));
+    return m;
+  }
+
+ private:
+  std::mt19937 m_random;
+};
+
+// Random packages save to the encoder's bytes, also after a prefix, and load back to the same bytes;
+// mutated streams (bit flips, truncation, inserted bytes, large counts) either fail or load into a
+// package whose payloads can be read.
+TEST(PackageFormat, RandomPackagesMatchTheEncoderAndMutatedStreamsFailSafely) {
+  Random random(2024);
   // ORV_FUZZ_SCALE=N runs N times as many rounds (a longer local run).
   const char* scale = getenv("ORV_FUZZ_SCALE");
   const int rounds = 30 * (scale && atoi(scale) > 0 ? atoi(scale) : 1);
   for (int round = 0; round < rounds; ++round) {
     std::vector<Model> top;
-    for (unsigned i = 0, n = random() % 4; i < n; ++i) {
-      Model m = Leaf(text(random() % 9 + 1), random(), bytes(random() % 7), bytes(random() % 40));
-      for (unsigned k = 0, kids = random() % 3; k < kids; ++k)
-        m.children.push_back(Leaf(text(random() % 5 + 1), random(), bytes(random() % 6), bytes(random() % 9)));
-      top.push_back(m);
-    }
-    std::vector<Orv::IPackage::GuidInfo> records;
-    for (unsigned i = 0, n = random() % 3; i < n; ++i) records.push_back({Guid(random()), Guid(random()), random() % 7, text(4).c_str()});
-    Bytes expected = Encode(Guid(round), text(round % 5), top, records);
+    Records records;
+    for (unsigned i = 0, n = random(4); i < n; ++i) top.push_back(random.Entry(2));
+    for (unsigned i = 0, n = random(3); i < n; ++i)
+      records.push_back({Guid(random(~0u)), Guid(random(~0u)), random(7), random.Text(4).c_str()});
+    std::wstring name = random.Text(round % 5);
+    unsigned prefix = round % 2 * 12;
+    std::string expected = Encode(Guid(round), name, top, records);
+    EXPECT_EQ(expected, Save(Build(Guid(round), name, top, records), prefix)) << "round " << round;
     tSmartPtr<Orv::IPackage> loaded;
-    ASSERT_TRUE(Load(expected, loaded));
-    EXPECT_EQ(expected, Save(loaded)) << "round " << round;
-    // Mutations: bit flips, truncation, inserted bytes, large counts.
+    ASSERT_TRUE(Load(expected, loaded, prefix));
+    EXPECT_EQ(expected, Save(loaded)) << "round " << round;  // payloads read from the stream
     for (int m = 0; m < 40; ++m) {
-      Bytes bad = expected;
+      std::string bad = expected;
+      unsigned big = random(2) ? 0xFFFFFFF0u : 999999u;
       switch (m % 4) {
-        case 0: bad[random() % bad.size()] ^= static_cast<char>(1 << (random() % 8)); break;
-        case 1: bad.resize(random() % bad.size()); break;
-        case 2: bad.insert(random() % bad.size(), bytes(random() % 9 + 1)); break;
-        default: {
-          unsigned big = random() % 2 ? 0xFFFFFFF0u : 999999u;
-          size_t at = (random() % (bad.size() / 4)) * 4;
-          memcpy(&bad[at], &big, 4);
-        }
+        case 0: bad[random(bad.size())] ^= static_cast<char>(1 << random(8)); break;
+        case 1: bad.resize(random(bad.size())); break;
+        case 2: bad.insert(random(bad.size()), random.Bytes(random(9) + 1)); break;
+        default: memcpy(&bad[random(bad.size() / 4) * 4], &big, 4);
       }
       tSmartPtr<Orv::IPackage> package;
       if (!Load(bad, package)) continue;
@@ -269,39 +185,48 @@ TEST(PackageFormat, RandomRoundTripsAndMutatedStreams) {
   }
 }
 
+TEST(PackageFormat, BrokenHeadersAreRefusedByLoadAndIdentification) {
+  std::string good = Encode(Guid(5), L"n", {Random(1).Entry(0)}, {});
+  EXPECT_TRUE(IsEqualGUID(Guid(5), Orv::GetPackageID(Reader(good))));
+  const std::pair<size_t, unsigned> kCases[] = {
+      {0, 0x50414B01}, {20, 1000000}, {24, 39}, {36, 2}, {28, 0x7FFFFFFF}};  // magic, count, table offset, flag, size
+  for (auto const& c : kCases) {
+    std::string bad = good;
+    memcpy(&bad[c.first], &c.second, 4);
+    tSmartPtr<Orv::IPackage> package;
+    EXPECT_FALSE(Load(bad, package)) << c.first;
+    tSmartPtr<Orv::IDataReader> reader = Reader(bad);
+    EXPECT_TRUE(IsEqualGUID(GUID_NULL, Orv::GetPackageID(reader))) << c.first;
+    EXPECT_EQ(0u, reader->GetPos());
+  }
+}
+
 TEST(PackageManager, SearchDirectoriesFilesResourcesAndLivePackages) {
   Orv::IPackageManager* manager = Orv::GetPackageManager();
   ASSERT_NE(nullptr, manager);
   EXPECT_TRUE(Orv::PathsEqual(Orv::GetExecutableDir().c_str(), manager->GetSearchDirectory(0).c_str()));
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring folder = std::wstring(temp) + L"orv_package_manager_test";
+  std::wstring folder = std::wstring(Orv::GetTempDirectory().c_str()) + L"\\orv_package_manager_test";
   CreateDirectoryW(folder.c_str(), nullptr);
   unsigned count = manager->GetSearchDirectoryCount();
-  manager->AddSearchDirectory(folder.c_str());
-  manager->AddSearchDirectory((folder + L"\\.").c_str());  // the same folder
-  manager->AddSearchDirectory((folder + L"\\missing").c_str());
-  EXPECT_EQ(count + 1, manager->GetSearchDirectoryCount());
-  // A file found on the search directories, answered again while it lives.
-  tSmartPtr<Orv::IPackage> source = Build(Guid(77), L"filed", {Leaf(L"a", 1, "", "data")}, {});
+  for (const wchar_t* dir : {L"", L"\\.", L"\\missing"}) manager->AddSearchDirectory((folder + dir).c_str());
+  EXPECT_EQ(count + 1, manager->GetSearchDirectoryCount());  // the same folder once, a missing one not
+  // A file found on the search directories, answered again while it lives, by path or by GUID.
+  Model filed = Random(7).Entry(0);
+  filed.name = L"a";
   std::wstring path = folder + L"\\filed.pak";
-  ASSERT_TRUE(Orv::SavePackageToFile(source, path.c_str()));
+  ASSERT_TRUE(Orv::SavePackageToFile(Build(Guid(77), L"filed", {filed}, {}), path.c_str()));
   EXPECT_TRUE(IsEqualGUID(Guid(77), Orv::GetPackageID(path.c_str())));
-  source = nullptr;
   tSmartPtr<Orv::IPackage> first, again, byId;
   ASSERT_TRUE(manager->GetPackageByPath(L"filed.pak", first.Receive()));
   EXPECT_TRUE(manager->GetPackageByPath((folder + L"\\.\\FILED.pak").c_str(), again.Receive()));
-  EXPECT_EQ(first.Get(), again.Get());
   EXPECT_TRUE(manager->GetPackage(nullptr, Guid(77), byId.Receive()));
-  EXPECT_EQ(first.Get(), byId.Get());
-  PackageNode node;
-  manager->FindNode(node, L"a", GUID_NULL, GUID_NULL);
-  EXPECT_EQ(first.Get(), node.GetPackage());
-  manager->FindNodeByID(node, Guid(3));
-  EXPECT_EQ(first.Get(), node.GetPackage());
+  PackageNode byName, byInstance;
+  manager->FindNode(byName, L"a", GUID_NULL, GUID_NULL);
+  manager->FindNodeByID(byInstance, filed.ids[2]);
+  for (Orv::IPackage* same : {again.Get(), byId.Get(), byName.GetPackage(), byInstance.GetPackage()})
+    EXPECT_EQ(first.Get(), same);
   // Resources of the modules, by integer and by string name; a live package with the GUID wins.
-  const GUID kFirst = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 1}};
-  const GUID kSecond = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 2}};
+  const GUID kFirst = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 1}}, kSecond = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 2}};
   tSmartPtr<Orv::IPackage> fromResource, second, live, winner;
   ASSERT_TRUE(manager->GetPackage(nullptr, kFirst, fromResource.Receive()));
   EXPECT_TRUE(IsEqualGUID(kFirst, fromResource->GetID()));
@@ -313,28 +238,23 @@ TEST(PackageManager, SearchDirectoriesFilesResourcesAndLivePackages) {
   EXPECT_EQ(live.Get(), winner.Get());
   EXPECT_FALSE(manager->GetPackage(L"no such.pak", GUID_NULL, winner.Receive()));
   first = again = byId = nullptr;
-  node = PackageNode();
+  byName = byInstance = PackageNode();
   DeleteFileW(path.c_str());
   RemoveDirectoryW(folder.c_str());
 }
 
 TEST(PackageManager, AFailedSaveKeepsTheFileThatWasThere) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring path = std::wstring(temp) + L"orv_keep.pak";
-  tSmartPtr<Orv::IPackage> good = Build(Guid(1), L"good", {Leaf(L"a", 1)}, {});
-  ASSERT_TRUE(Orv::SavePackageToFile(good, path.c_str()));
+  std::wstring temp = Orv::GetTempDirectory().c_str(), path = temp + L"\\orv_keep.pak", part = temp + L"\\orv_short.bin";
+  ASSERT_TRUE(Orv::SavePackageToFile(Build(Guid(1), L"good", {Random(1).Entry(0)}, {}), path.c_str()));
   // A payload that claims more bytes than its file holds fails the save half-way.
-  std::wstring shortFile = std::wstring(temp) + L"orv_short.bin";
   tSmartPtr<Orv::IDataFile> file;
   tSmartPtr<Orv::IDataWriter> writer;
-  ASSERT_TRUE(Orv::CreateDataFile(shortFile.c_str(), true, file.Receive()));
-  ASSERT_TRUE(Orv::CreateDataWriter(file, ~0u, writer.Receive()));
+  tSmartPtr<Orv::ISavedData> missing;
+  ASSERT_TRUE(Orv::CreateDataFile(part.c_str(), true, file.Receive()) && Orv::CreateDataWriter(file, ~0u, writer.Receive()));
   ASSERT_TRUE(writer->Write("four", 4));
   writer = nullptr;
-  tSmartPtr<Orv::ISavedData> missing;
   ASSERT_TRUE(Orv::CreateSavedDataFromFile(file, 0, 4000, 4000, false, missing.Receive()));
-  tSmartPtr<Orv::IPackage> broken = Build(Guid(2), L"broken", {Leaf(L"a", 1)}, {});
+  tSmartPtr<Orv::IPackage> broken = Build(Guid(2), L"broken", {Random(1).Entry(0)}, {});
   broken->GetFirstNode().GetEntry()->SetSavedData(missing);
   EXPECT_FALSE(Orv::SavePackageToFile(broken, path.c_str()));
   EXPECT_TRUE(IsEqualGUID(Guid(1), Orv::GetPackageID(path.c_str())));

@@ -1,13 +1,13 @@
 // Packages built in memory: entries and their listeners, nested nodes and their navigation, GUID
-// records, the live list, and objects saved under nodes and loaded back, at once and in the
-// background.
+// records, the live list, and objects saved under nodes and loaded back, at once, in the background
+// and from dictionaries.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "orvutil/orvutil.h"
+#include "../support/new_object.h"
 
 namespace PackageTests {
 
@@ -56,25 +56,17 @@ ORV_CLASS_GUID(PackageTests::CLoadWatch, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b,
 namespace {
 
 using namespace PackageTests;
+using OrvTest::New;
 
 const GUID kNoteCategory = {0x7a11b1c0, 0x55e2, 0x4d8a, {0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x20, 0x03}};
 Orv::StaticModuleClassInfo g_noteClass(Orv::GetThisModule(), __uuidof(CNote), kNoteCategory, IID_IUnknown, L"Note",
                                        Orv::CComObject<CNote>::CreateInstance);
 
-// A new object held through the interface its class counts with.
-template <class T, class I = T>
-tSmartPtr<T, I> New() {
-  T* object = nullptr;
-  Orv::CComObject<T>::CreateObject(nullptr, &object);
-  tSmartPtr<T, I> held(object);
-  static_cast<I*>(object)->Release();
-  return held;
-}
 auto NewNote() { return New<CNote, Orv::IPackageNodePersist>(); }
 
-tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name, GUID const& instance = GUID_NULL) {
+tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name) {
   tSmartPtr<Orv::IPackageEntry> entry;
-  Orv::CreatePackageEntry(name, __uuidof(CNote), kNoteCategory, instance, nullptr, entry.Receive());
+  Orv::CreatePackageEntry(name, __uuidof(CNote), kNoteCategory, GUID_NULL, nullptr, entry.Receive());
   return entry;
 }
 
@@ -85,64 +77,50 @@ tSmartPtr<Orv::IPackage> NewPackage() {
 }
 
 TEST(PackageEntry, NamesGuidsCloningAndListeners) {
-  tSmartPtr<Orv::IPackageEntry> unnamed = Entry(nullptr);
-  EXPECT_NE(0, memcmp(&GUID_NULL, &unnamed->GetInstanceID(), sizeof(GUID)));
+  tSmartPtr<Orv::IPackageEntry> unnamed = Entry(nullptr), copy;
+  EXPECT_FALSE(IsEqualGUID(GUID_NULL, unnamed->GetInstanceID()));  // a new instance GUID names it
   EXPECT_EQ(Orv::StringFromGUID(unnamed->GetInstanceID()), unnamed->GetName());
   tSmartPtr<Orv::IData> bytes;
   Orv::CreateDataInStaticMem(reinterpret_cast<const unsigned char*>("abcd"), 4, bytes.Receive());
   unnamed->SetValue64(0x123456789ULL);
   unnamed->SetValue32(77);
   unnamed->SetInlineData(bytes);
-  tSmartPtr<Orv::IPackageEntry> copy;
   ASSERT_TRUE(unnamed->Clone(copy.Receive()));
   EXPECT_TRUE(IsEqualGUID(unnamed->GetInstanceID(), copy->GetInstanceID()));
   EXPECT_EQ(unnamed->GetName(), copy->GetName());
-  EXPECT_EQ(0x123456789ULL, copy->GetValue64());
-  EXPECT_EQ(77u, copy->GetValue32());
-  EXPECT_EQ(bytes.Get(), copy->GetInlineData());
+  EXPECT_TRUE(copy->GetValue64() == 0x123456789ULL && copy->GetValue32() == 77 && copy->GetInlineData() == bytes.Get());
   // Every setter tells each listener once, the most recently added first.
   std::vector<int> order;
   CEntryWatch a{&order, 1}, b{&order, 2};
-  copy->AddListener(&a);
-  copy->AddListener(&b);
-  copy->AddListener(&a);
+  for (CEntryWatch* watch : {&a, &b, &a}) copy->AddListener(watch);
   copy->SetName(L"n");
   copy->SetObjectClassID(GUID_NULL);
   copy->SetValue32(1);
   copy->SetSavedData(nullptr);
-  EXPECT_EQ((std::vector<int>{2, 1, 2, 1, 2, 1, 2, 1}), order);
   copy->RemoveListener(&b);
   copy->SetName(L"m");
-  EXPECT_EQ(1, order.back());
-  EXPECT_EQ(9u, order.size());
+  EXPECT_EQ((std::vector<int>{2, 1, 2, 1, 2, 1, 2, 1, 1}), order);
 }
 
 TEST(Package, NestedNodesNavigateAndAreFound) {
   tSmartPtr<Orv::IPackage> package = NewPackage();
   PackageNode top(package.Get());
   ASSERT_TRUE(top.IsTopLevel());
-  PackageNode a = top.AddChild(Entry(L"a"));
-  PackageNode b = top.AddChild(Entry(L"b"));
-  PackageNode a1 = a.AddChild(Entry(L"a1"));
-  PackageNode a2 = a.AddChild(Entry(L"a2"));
-  PackageNode a21 = a2.AddChild(Entry(L"a21"));
+  PackageNode a = top.AddChild(Entry(L"a")), b = top.AddChild(Entry(L"b"));
+  PackageNode a1 = a.AddChild(Entry(L"a1")), a2 = a.AddChild(Entry(L"a2")), a21 = a2.AddChild(Entry(L"a21"));
   ASSERT_FALSE(!a21);
   EXPECT_EQ(5u, package->GetNodeCount());
-  EXPECT_TRUE(package->GetFirstNode() == a);
-  EXPECT_TRUE(a->GetFirstChild() == a1);
-  EXPECT_TRUE(a1->GetNextSibling() == a2);
-  EXPECT_TRUE(a->GetNextSibling() == b);
-  EXPECT_TRUE(a21->GetParent() == a2);
+  // Each pair: what navigation or a look-up gives, and the node expected.
+  const std::pair<PackageNode, PackageNode> kCases[] = {
+      {package->GetFirstNode(), a}, {a->GetFirstChild(), a1}, {a1->GetNextSibling(), a2}, {a->GetNextSibling(), b},
+      {a21->GetParent(), a2}, {b->GetFirstChild(), PackageNode()}, {a2->GetNextSibling(), PackageNode()},
+      {package->FindNode(L"a21", GUID_NULL, GUID_NULL), a21}, {package->FindNode(L"a1", __uuidof(CNote), kNoteCategory), a1},
+      {package->FindNode(L"a1", kNoteCategory, GUID_NULL), PackageNode()},
+      {package->FindNodeByID(a2.GetEntry()->GetInstanceID()), a2}, {package->FindNodeByID(kNoteCategory), PackageNode()},
+      {PackageNode(a2.GetNode(), nullptr), a2},  // handles of one node are equal whatever package they name
+  };
+  for (auto const& c : kCases) EXPECT_TRUE(c.first == c.second) << &c - kCases;
   EXPECT_TRUE(a->GetParent().IsTopLevel());
-  EXPECT_TRUE(!b->GetFirstChild());
-  EXPECT_TRUE(!a2->GetNextSibling());
-  EXPECT_TRUE(package->FindNode(L"a21", GUID_NULL, GUID_NULL) == a21);
-  EXPECT_TRUE(package->FindNode(L"a1", __uuidof(CNote), kNoteCategory) == a1);
-  EXPECT_TRUE(!package->FindNode(L"a1", kNoteCategory, GUID_NULL));
-  EXPECT_TRUE(package->FindNodeByID(a2.GetEntry()->GetInstanceID()) == a2);
-  EXPECT_TRUE(!package->FindNodeByID(kNoteCategory));
-  // Two handles of one node compare equal whatever package they were made with.
-  EXPECT_TRUE(PackageNode(a2.GetNode(), nullptr) == a2);
   // Removing a node takes its subtree with it.
   EXPECT_TRUE(package->RemoveNode(a2));
   EXPECT_EQ(3u, package->GetNodeCount());
@@ -156,15 +134,13 @@ TEST(Package, GuidRecordsNamesAndTheLiveList) {
   EXPECT_EQ(Orv::tstring(L"things.pak"), package->GetName());
   package->SetName(L"Things");
   EXPECT_EQ(Orv::tstring(L"Things"), package->GetName());
-  Orv::IPackage::GuidInfo info{kNoteCategory, GUID_NULL, Orv::IPackage::GuidInfo::eCategory, L"Note category"};
+  Orv::IPackage::GuidInfo info{kNoteCategory, GUID_NULL, Orv::IPackage::GuidInfo::eCategory, L"Note category"}, found;
   EXPECT_TRUE(package->AddGuidInfo(info));
   info.name = L"other";
-  EXPECT_FALSE(package->AddGuidInfo(info));
-  Orv::IPackage::GuidInfo found;
+  EXPECT_FALSE(package->AddGuidInfo(info));  // one record per GUID
   ASSERT_TRUE(package->FindGuidInfo(kNoteCategory, &found));
   EXPECT_EQ(Orv::tstring(L"Note category"), found.name);
-  EXPECT_TRUE(package->GetGuidInfo(0, &found));
-  EXPECT_FALSE(package->GetGuidInfo(1, &found));
+  EXPECT_TRUE(package->GetGuidInfo(0, &found) && !package->GetGuidInfo(1, &found));
   EXPECT_TRUE(package->RemoveGuidInfo(kNoteCategory));
   EXPECT_FALSE(package->RemoveGuidInfo(kNoteCategory));
   EXPECT_EQ(0u, package->GetGuidInfoCount());
@@ -192,18 +168,16 @@ class Persist : public testing::Test {
     note->SetName(L"note");
     PackageNode node = note->Save(PackageNode(package.Get()));
     Orv::ISavedData* saved = node.GetEntry() ? node.GetEntry()->GetSavedData() : nullptr;
-    if (saved) {
-      tSmartPtr<Orv::ISavedData> compressed;
-      Orv::CreateLoadedDataFromMemory(saved->Load(), true, compressed.Receive());
-      compressed->Unload();
+    tSmartPtr<Orv::ISavedData> compressed;
+    if (saved && Orv::CreateLoadedDataFromMemory(saved->Load(), true, compressed.Receive()) && compressed->Unload())
       node.GetEntry()->SetSavedData(compressed);
-    }
     return node;
   }
 };
 
 TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainThread) {
-  PackageNode node = SaveNote(std::string(30000, 'q') + "end");
+  const std::string text = std::string(30000, 'q') + "end";
+  PackageNode node = SaveNote(text);
   ASSERT_FALSE(!node);
   EXPECT_TRUE(IsEqualGUID(__uuidof(CNote), node.GetEntry()->GetObjectClassID()));
   EXPECT_EQ(Orv::tstring(L"note"), node.GetEntry()->GetName());
@@ -212,7 +186,7 @@ TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainTh
   bool loaded = false;
   std::thread([&] { loaded = onWorker->Load(node); }).join();
   EXPECT_TRUE(loaded);
-  EXPECT_EQ(std::string(30000, 'q') + "end", onWorker->text);
+  EXPECT_EQ(text, onWorker->text);
   // On the main thread it returns at once; listeners added meanwhile hear once.
   auto onMain = NewNote();
   auto watch = New<CLoadWatch>();
@@ -225,17 +199,16 @@ TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainTh
   EXPECT_TRUE(onMain->Wait());
   EXPECT_TRUE(onMain->IsLoaded());
   EXPECT_EQ(1, watch->finished);
-  EXPECT_EQ(onWorker->text, onMain->text);
+  EXPECT_EQ(text, onMain->text);
   EXPECT_TRUE(IsEqualGUID(node.GetEntry()->GetInstanceID(), onMain->GetInstanceID()));
   EXPECT_TRUE(onMain->GetOriginalNode() == node);
   // The node is a class factory for the object it stores.
   tSmartPtr<IClassFactory> factory;
-  ASSERT_EQ(S_OK, node->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(factory.Receive())));
   tSmartPtr<Orv::IPackageNodePersist> made;
-  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(Orv::IPackageNodePersist),
-                                          reinterpret_cast<void**>(made.Receive())));
+  ASSERT_EQ(S_OK, node->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(factory.Receive())));
+  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(made.Receive())));
   EXPECT_TRUE(Orv::IPackageNodePersist::Wait(made));
-  EXPECT_EQ(onMain->text, static_cast<CNote*>(made.Get())->text);
+  EXPECT_EQ(text, static_cast<CNote*>(made.Get())->text);
 }
 
 TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
@@ -246,8 +219,8 @@ TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
   EXPECT_EQ(0u, package->GetNodeCount());
   PackageNode node = SaveNote("payload");
   auto reader = NewNote();
-  reader->failLoad = true;
   auto watch = New<CLoadWatch>();
+  reader->failLoad = true;
   ASSERT_TRUE(reader->Load(node));
   reader->AddListener(watch);
   reader->Wait();
@@ -257,10 +230,6 @@ TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
   EXPECT_FALSE(reader->Load(PackageNode(package.Get())));  // a package's top level has no entry
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
   auto note = NewNote();
   note->text = "inside";
@@ -268,15 +237,15 @@ TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
   tSmartPtr<Orv::ITree> notPersistent;
   Orv::CreateTree(notPersistent.Receive());
   Orv::CDict dict;
-  Orv::CValue *object, *other, *none;
-  Orv::CValue::CreateObject(static_cast<Orv::IPackageNodePersist*>(note.Get()), &object);
-  Orv::CValue::CreateObject(notPersistent, &other);
-  Orv::CValue::CreateObject(nullptr, &none);
-  dict.SetValue(L"note", object);
-  dict.SetValue(L"tree", other);
-  dict.SetValue(L"none", none);
+  const std::pair<const wchar_t*, IUnknown*> kObjects[] = {
+      {L"note", static_cast<Orv::IPackageNodePersist*>(note.Get())}, {L"tree", notPersistent}, {L"none", nullptr}};
+  for (auto const& o : kObjects) {
+    Orv::CValue* value;
+    Orv::CValue::CreateObject(o.second, &value);
+    dict.SetValue(o.first, value);
+    value->Release();
+  }
   dict.SetInt(dict.GetAtom(L"n", false), 3);
-  for (Orv::CValue* v : {object, other, none}) v->Release();
   const GUID id = {0x11, 2, 3, {4}};
   PackageNode node = Orv::SaveDict(PackageNode(package.Get()), id, dict, false);
   ASSERT_FALSE(!node);
@@ -286,10 +255,10 @@ TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
   ASSERT_TRUE(Orv::LoadDict(node, back));
   EXPECT_EQ(nullptr, back.GetValue(L"tree", false));  // could not persist itself: left out
   EXPECT_EQ(nullptr, back.GetValue(L"none", false)->AsObject());
-  IUnknown* loaded = back.GetValue(L"note", false)->AsObject();
-  ASSERT_NE(nullptr, loaded);
-  EXPECT_TRUE(Orv::IPackageNodePersist::Wait(loaded));
+  EXPECT_EQ(3, back.GetInt(back.GetAtom(L"n", true), 0));
   tSmartPtr<Orv::IPackageNodePersist> persist;
+  IUnknown* loaded = back.GetValue(L"note", false)->AsObject();
+  ASSERT_TRUE(loaded && Orv::IPackageNodePersist::Wait(loaded));
   loaded->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
   EXPECT_EQ("inside", static_cast<CNote*>(persist.Get())->text);
   // Without the note's node the reference cannot be resolved, and nothing is stored.

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "orvutil/orvutil.h"
+#include "../support/byte_records.h"
 
 namespace ParserTests {
 
@@ -45,19 +45,15 @@ class CProbeCreator : public Orv::CComBase, public Orv::IObjectCreator {
 
   bool SetName(tstring const&) override { return true; }
   bool Complete(Orv::IPackageParser*) override;
-  bool SetObjectValues(tstring const& member, IUnknown* const* values, unsigned count) override {
-    return Log(L"obj", member, count, [&](unsigned i) { return Name(values[i]); });
+  bool SetObjectValues(tstring const& m, IUnknown* const* v, unsigned n) override { return Log(L"obj", m, v, n); }
+  bool SetStringValues(tstring const& m, tstring const* v, unsigned n) override {
+    fail = fail || m == L"fail";
+    return Log(L"string", m, v, n);
   }
-  bool SetStringValues(tstring const& member, tstring const* values, unsigned count) override {
-    fail = fail || member == L"fail";
-    return Log(L"string", member, count, [&](unsigned i) { return values[i]; });
-  }
-  bool SetFloatValues(tstring const& member, float const* values, unsigned count) override {
-    return Log(L"float", member, count, [&](unsigned i) { return tstring(std::to_wstring(values[i]).c_str()); });
-  }
-  bool SetIntValues(tstring const& member, int const* values, unsigned count) override {
-    if (member == L"extras") extras = values[0];
-    return Log(L"int", member, count, [&](unsigned i) { return tstring(std::to_wstring(values[i]).c_str()); });
+  bool SetFloatValues(tstring const& m, float const* v, unsigned n) override { return Log(L"float", m, v, n); }
+  bool SetIntValues(tstring const& m, int const* v, unsigned n) override {
+    if (m == L"extras") extras = v[0];
+    return Log(L"int", m, v, n);
   }
   bool CreateChild(tstring const& className, Orv::IObjectCreator** out) override;
   IUnknown* GetObject(unsigned index) override {
@@ -65,15 +61,18 @@ class CProbeCreator : public Orv::CComBase, public Orv::IObjectCreator {
   }
 
  private:
-  static tstring Name(IUnknown* object) {
+  static std::wstring Text(tstring const& s) { return s.c_str(); }
+  static std::wstring Text(int n) { return std::to_wstring(n); }
+  static std::wstring Text(float f) { return std::to_wstring(f); }
+  static std::wstring Text(IUnknown* object) {
     tSmartPtr<Orv::IPackageNodePersist> persist;
     object->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
-    return persist->GetName();
+    return persist->GetName().c_str();
   }
-  template <class F>
-  bool Log(wchar_t const* type, tstring const& member, unsigned count, F value) {
+  template <class T>
+  bool Log(wchar_t const* type, tstring const& member, T const* values, unsigned count) {
     log += std::wstring(type) + L" " + member.c_str() + L"=";
-    for (unsigned i = 0; i < count; ++i) log += std::wstring(i ? L"," : L"") + value(i).c_str();
+    for (unsigned i = 0; i < count; ++i) log += (i ? L"," : L"") + Text(values[i]);
     log += L";";
     return true;
   }
@@ -163,12 +162,12 @@ std::wstring Dump(Orv::PackageNode node) {
   return out;
 }
 
-std::wstring Tokens(std::wstring const& text, std::wstring* error) {
+// The tokens as "kind:spelling" words, or "!" and the spelling where tokenizing stopped.
+std::wstring Tokens(std::wstring const& text) {
   Orv::tObjVector<Orv::Token> tokens;
   Orv::Token bad;
   static const wchar_t* kinds[] = {L"0", L"I:", L"S:", L"N:", L"F:", L"{", L"}", L"(", L")", L"/", L",", L";", L"B:", L"E"};
-  bool ok = Orv::TokenizePackageText(tstring(text.c_str()), tokens, bad);
-  *error = ok ? L"" : bad.GetSpelling().c_str();
+  if (!Orv::TokenizePackageText(tstring(text.c_str()), tokens, bad)) return L"!" + std::wstring(bad.GetSpelling().c_str());
   std::wstring out;
   for (unsigned i = 0; i < tokens.Count(); ++i) {
     bool spelled = tokens[i].kind <= Orv::eTokenFloat || tokens[i].kind == Orv::eTokenBad;
@@ -178,39 +177,26 @@ std::wstring Tokens(std::wstring const& text, std::wstring* error) {
 }
 
 TEST(PackageTokenizer, KindsSpellingsAndFailures) {
-  struct Case {
-    const wchar_t* text;
-    const wchar_t* tokens;  // on success
-    const wchar_t* error;   // spelling of the failing spot, or null
-  } cases[] = {
-      {L"", L"E", nullptr},
-      {L"a;b,c/d", L"I:a I:b I:c I:d E", nullptr},
-      {L"a//b\nc # d\r e # a comment ends with the text", L"I:a I:c I:e E", nullptr},
-      {L"1e5 .5 -x a.b my-name +7 1. nan inf _u", L"F:1e5 F:.5 B:-x B:a.b I:my-name N:+7 F:1. I:nan I:inf I:_u E", nullptr},
-      {L"99999999999 2147483647 -2147483648 1e50 1e-50 1-2", L"B:99999999999 N:2147483647 N:-2147483648 B:1e50 B:1e-50 B:1-2 E", nullptr},
-      {L"\"it's\" 'say \"hi\"' ''", L"S:it's S:say \"hi\" S: E", nullptr},
-      {L"{a}(b)", L"{ I:a } ( I:b ) E", nullptr},
-      {L"\u00f1ame \u65e5\u672c\u3000x 'caf\u00e9'", L"I:\u00f1ame I:\u65e5\u672c I:x S:caf\u00e9 E", nullptr},
-      {L"a * b", nullptr, L"*"},
-      {L"'ab\ncd'", nullptr, L"ab"},
-      {L"x 'open", nullptr, L"open"},
+  const std::pair<const wchar_t*, const wchar_t*> kCases[] = {
+      {L"", L"E"},
+      {L"a;b,c/d", L"I:a I:b I:c I:d E"},
+      {L"a//b\nc # d\r e # a comment ends with the text", L"I:a I:c I:e E"},
+      {L"1e5 .5 -x a.b my-name +7 1. nan inf _u", L"F:1e5 F:.5 B:-x B:a.b I:my-name N:+7 F:1. I:nan I:inf I:_u E"},
+      {L"99999999999 2147483647 -2147483648 1e50 1e-50 1-2", L"B:99999999999 N:2147483647 N:-2147483648 B:1e50 B:1e-50 B:1-2 E"},
+      {L"\"it's\" 'say \"hi\"' ''", L"S:it's S:say \"hi\" S: E"},
+      {L"{a}(b)", L"{ I:a } ( I:b ) E"},
+      {L"\u00f1ame \u65e5\u672c\u3000x 'caf\u00e9'", L"I:\u00f1ame I:\u65e5\u672c I:x S:caf\u00e9 E"},
+      {L"a * b", L"!*"},
+      {L"'ab\ncd'", L"!ab"},
+      {L"x 'open", L"!open"},
   };
-  for (auto const& c : cases) {
-    std::wstring error;
-    std::wstring tokens = Tokens(c.text, &error);
-    if (c.error) {
-      EXPECT_EQ(c.error, error) << c.text;
-    } else {
-      EXPECT_EQ(L"", error) << c.text;
-      EXPECT_EQ(c.tokens, tokens) << c.text;
-    }
-  }
+  for (auto const& c : kCases) EXPECT_EQ(c.second, Tokens(c.first)) << c.first;
 }
 
-TEST(PackageParser, GrammarDrivesTheCreatorAndFillsThePackage) {
+TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped) {
   struct Case {
     const wchar_t* text;
-    const wchar_t* dump;  // null: the text fails
+    const wchar_t* result;  // the dump on success; on failure "!" and the messages, or "!" alone
   } cases[] = {
       {L"", L""},
       {L"new probe {}", L"?="},
@@ -222,59 +208,39 @@ TEST(PackageParser, GrammarDrivesTheCreatorAndFillsThePackage) {
       {L"new probe('a') { obj o { new probe('b') {} new unsaved probe('c') {} } }", L"b=|a=obj o=b,c;"},
       {L"new probe('a') {} new probe('b') { obj o { 'probe:a' } }", L"a=|b=obj o=a;"},
       {L"new probe('\u00e9') { int \u00f1 { 1 } string s { '\u65e5' } }", L"\u00e9=int \u00f1=1;string s=\u65e5;"},
-      {L"new probe", nullptr},
-      {L"new probe ('a')", nullptr},
-      {L"new probe ('a') new probe {}", nullptr},
-      {L"new probe { int n { 1.5 } }", nullptr},
-      {L"new probe { int n { } }", nullptr},
-      {L"new probe { long n { 1 } }", nullptr},
-      {L"new probe { int n 1 }", nullptr},
-      {L"new probe { new nothing {} }", nullptr},
-      {L"new probe { obj o { 'a' } }", nullptr},
-      {L"new probe { obj o { 'probe:missing' } }", nullptr},
-      {L"new probe ('a' 'not-a-guid') {}", nullptr},
-      {L"new probe ('a' '' 'x') {}", nullptr},
-      {L"new probe ('a' 'CLSID') {}", nullptr},
-      {L"new probe ('a' '{12345678-1234-1234-1234-123456789abcd}') {}", nullptr},
-      {L"new probe { string fail { 'x' } }", nullptr},
-      {L"new probe {} }", nullptr},
-      {L"import 'x'", nullptr},
+      {L"new probe", L"!Stopped at token at line:1, column:10, text:''"},
+      {L"x\r\n  *", L"!Stopped at token at line:2, column:3, text:'*'"},
+      {L"\r\r\nnew probe {\n  int n { 99999999999 } }", L"!Stopped at token at line:4, column:11, text:'99999999999'"},
+      {L"new probe {\n float f { 1e99 } }", L"!Stopped at token at line:2, column:12, text:'1e99'"},
+      {L"new probe ('a' 'bad-guid') {}", L"!Stopped at token at line:1, column:17, text:'bad-guid'"},
+      {L"new nothing ('n') {}", L"!Failed to create type:nothing, Name:n\nStopped at token at line:1, column:17, text:')'"},
+      {L"new probe { new nothing {} }",
+       L"!Failed to create child type:nothing, Name:\nStopped at token at line:1, column:25, text:'{'"},
+      {L"new probe ('p') { string fail { 'x' } }",
+       L"!Failed to create type:probe, Name:p\nStopped at token at line:1, column:39, text:'}'"},
+      {L"new unsaved unsaved {}", L"!Failed to create type:unsaved, Name:\nStopped at token at line:1, column:21, text:'{'"},
+      {L"'one\ntwo'", L"!Stopped at token at line:1, column:2, text:'one'"},
+      {L"new probe ('a')", L"!"},
+      {L"new probe ('a') new probe {}", L"!"},
+      {L"new probe { int n { 1.5 } }", L"!"},
+      {L"new probe { int n { } }", L"!"},
+      {L"new probe { long n { 1 } }", L"!"},
+      {L"new probe { int n 1 }", L"!"},
+      {L"new probe { obj o { 'a' } }", L"!"},
+      {L"new probe { obj o { 'probe:missing' } }", L"!"},
+      {L"new probe ('a' '' 'x') {}", L"!"},
+      {L"new probe ('a' 'CLSID') {}", L"!"},
+      {L"new probe ('a' '{12345678-1234-1234-1234-123456789abcd}') {}", L"!"},
+      {L"new probe {} }", L"!"},
+      {L"import 'x'", L"!"},
   };
   for (auto const& c : cases) {
     Compiled result = Compile(c.text);
-    ASSERT_EQ(c.dump != nullptr, result.ok) << c.text << L"\n" << result.errors;
-    EXPECT_EQ(result.ok ? c.dump : L"", result.ok ? Dump(result.package->GetFirstNode()) : L"") << c.text;
+    bool fails = c.result[0] == L'!';
+    ASSERT_EQ(!fails, result.ok) << c.text << L"\n" << result.errors;
     EXPECT_EQ(result.ok, result.errors.empty()) << c.text;
-  }
-  // A GUID parameter with or without braces names the instance.
-  const GUID expected = {0x12345678, 0x1234, 0x1234, {0x12, 0x34, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc}};
-  for (const wchar_t* id : {L"12345678-1234-1234-1234-123456789abc", L"{12345678-1234-1234-1234-123456789ABC}"}) {
-    Compiled result = Compile(std::wstring(L"new probe ('g' '") + id + L"') {}");
-    ASSERT_TRUE(result.ok) << id;
-    EXPECT_TRUE(IsEqualGUID(expected, result.package->GetFirstNode().GetEntry()->GetInstanceID())) << id;
-  }
-}
-
-TEST(PackageParser, MessagesNameThePosition) {
-  struct Case {
-    const wchar_t* text;
-    const wchar_t* errors;
-  } cases[] = {
-      {L"new probe", L"Stopped at token at line:1, column:10, text:''"},
-      {L"x\r\n  *", L"Stopped at token at line:2, column:3, text:'*'"},
-      {L"\r\r\nnew probe {\n  int n { 99999999999 } }", L"Stopped at token at line:4, column:11, text:'99999999999'"},
-      {L"new probe {\n float f { 1e99 } }", L"Stopped at token at line:2, column:12, text:'1e99'"},
-      {L"new probe ('a' 'bad-guid') {}", L"Stopped at token at line:1, column:17, text:'bad-guid'"},
-      {L"new nothing ('n') {}", L"Failed to create type:nothing, Name:n\nStopped at token at line:1, column:17, text:')'"},
-      {L"new probe { new nothing {} }", L"Failed to create child type:nothing, Name:\nStopped at token at line:1, column:25, text:'{'"},
-      {L"new probe ('p') { string fail { 'x' } }", L"Failed to create type:probe, Name:p\nStopped at token at line:1, column:39, text:'}'"},
-      {L"new unsaved unsaved {}", L"Failed to create type:unsaved, Name:\nStopped at token at line:1, column:21, text:'{'"},
-      {L"'one\ntwo'", L"Stopped at token at line:1, column:2, text:'one'"},
-  };
-  for (auto const& c : cases) {
-    Compiled result = Compile(c.text);
-    EXPECT_FALSE(result.ok) << c.text;
-    EXPECT_EQ(c.errors, result.errors) << c.text;
+    std::wstring got = result.ok ? Dump(result.package->GetFirstNode()) : result.errors;
+    EXPECT_EQ(c.result + fails, fails && !c.result[1] ? L"" : got) << c.text;
   }
   EXPECT_EQ(std::wstring(L"Stopped at token at line:1, column:2, text:'") + L'\0' + L"'",
             Compile(std::wstring(L"a\0b", 3)).errors);
@@ -282,6 +248,13 @@ TEST(PackageParser, MessagesNameThePosition) {
   EXPECT_FALSE(Orv::CompilePackage(L"*", L".", package.Receive(), nullptr, nullptr));
   EXPECT_FALSE(Orv::CompilePackage(L"new probe", L".", package.Receive(), nullptr, nullptr));
   EXPECT_FALSE(Orv::CompilePackage(L"", nullptr, package.Receive(), nullptr, nullptr));
+  // A GUID parameter with or without braces names the instance.
+  const GUID expected = {0x12345678, 0x1234, 0x1234, {0x12, 0x34, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc}};
+  for (const wchar_t* id : {L"12345678-1234-1234-1234-123456789abc", L"{12345678-1234-1234-1234-123456789ABC}"}) {
+    Compiled result = Compile(std::wstring(L"new probe ('g' '") + id + L"') {}");
+    ASSERT_TRUE(result.ok) << id;
+    EXPECT_TRUE(IsEqualGUID(expected, result.package->GetFirstNode().GetEntry()->GetInstanceID())) << id;
+  }
 }
 
 TEST(PackageParser, HostileTextFailsCleanly) {
@@ -316,8 +289,7 @@ std::string StoredBytes(Orv::IPackage* package, const wchar_t* name) {
   if (!node || FAILED(node->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(factory.Receive()))) ||
       FAILED(factory->CreateInstance(nullptr, __uuidof(Orv::IPackageByteData), reinterpret_cast<void**>(bytes.Receive()))))
     return "<none>";
-  Orv::IData* data = bytes->GetData();
-  return data ? std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize()) : std::string();
+  return OrvTest::Bytes(bytes->GetData());
 }
 
 TEST(PackageByteData, FilesRoundTripThroughTheBinaryFormat) {
@@ -346,10 +318,8 @@ TEST(PackageByteData, FilesRoundTripThroughTheBinaryFormat) {
                               L"new bytes { string file { 'missing.bin' } }", L"new bytes { new bytes {} }"}) {
     EXPECT_FALSE(Compile(text, dir, &includes).ok) << text;
   }
-  tSmartPtr<Orv::IData> bad;
   tSmartPtr<Orv::ISavedData> saved;
-  static const unsigned char kBad[] = {1, 0, 0, 0, 0, 0, 0, 0};
-  ASSERT_TRUE(Orv::CreateDataInStaticMem(kBad, 8, bad.Receive()) && Orv::CreateLoadedDataFromMemory(bad, false, saved.Receive()));
+  ASSERT_TRUE(Orv::CreateLoadedDataFromMemory(OrvTest::Block(std::string("\1\0\0\0\0\0\0\0", 8)), false, saved.Receive()));
   result.package->FindNode(L"empty", GUID_NULL, GUID_NULL).GetEntry()->SetSavedData(saved);
   std::string unread;
   std::thread([&] { unread = StoredBytes(result.package, L"empty"); }).join();  // loads at once off the main thread

@@ -4,41 +4,29 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
-#include "orvutil/orvutil.h"
+#include "../support/byte_records.h"
 
 namespace {
 
 using Orv::CDict;
 using Orv::CValue;
 using Orv::tSmartPtr;
-using Bytes = std::string;
+using Raw = std::string;
+using OrvTest::Block;
+using OrvTest::Put32;
+using OrvTest::PutText;
 
-void Put32(Bytes& b, unsigned v) { b.append(reinterpret_cast<const char*>(&v), 4); }
-void PutRaw(Bytes& b, const void* p, size_t n) { b.append(static_cast<const char*>(p), n); }
-void PutText(Bytes& b, std::wstring const& t) {
-  Put32(b, static_cast<unsigned>((t.size() + 1) * 2));
-  PutRaw(b, t.c_str(), (t.size() + 1) * 2);
-  b.append((4 - b.size() % 4) % 4, '\0');
-}
-
-Bytes Loaded(Orv::ISavedData* saved) {
-  Orv::IData* data = saved->Load();
-  return Bytes(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize());
-}
-
-Bytes SavedBytes(CDict const& dict) {
+Raw SavedBytes(CDict const& dict) {
   tSmartPtr<Orv::ISavedData> saved;
   EXPECT_TRUE(Orv::SaveDict(dict, true, saved.Receive()));
-  return saved ? Loaded(saved) : Bytes();
+  return saved ? OrvTest::Bytes(saved->Load()) : Raw();
 }
 
-tSmartPtr<Orv::ISavedData> FromBytes(Bytes const& bytes) {
-  tSmartPtr<Orv::IDataVector> vector;
-  Orv::CreateDataVector(static_cast<unsigned>(bytes.size()), vector.Receive());
-  if (!bytes.empty()) memcpy(vector->GetVector().Data(), bytes.data(), bytes.size());
+tSmartPtr<Orv::ISavedData> FromBytes(Raw const& bytes) {
   tSmartPtr<Orv::ISavedData> saved;
-  Orv::CreateLoadedDataFromMemory(vector, false, saved.Receive());
+  Orv::CreateLoadedDataFromMemory(Block(bytes), false, saved.Receive());
   return saved;
 }
 
@@ -50,22 +38,22 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
     const char* what;
     void (*set)(CDict&, unsigned);
     unsigned type;
-    Bytes payload;
+    Raw payload;
   };
-  auto bytesOf = [](auto const& v) { return Bytes(reinterpret_cast<const char*>(&v), sizeof(v)); };
-  Bytes str, vec;
+  auto bytesOf = [](auto const& v) { return Raw(reinterpret_cast<const char*>(&v), sizeof(v)); };
+  Raw str, vec;
   PutText(str, L"hi");
   Put32(vec, 2);
   PutText(vec, L"");
   PutText(vec, L"abc");
   const Case kCases[] = {
-      {"bool", [](CDict& x, unsigned a) { x.SetBool(a, true); }, 3, Bytes("\1\0\0\0", 4)},
+      {"bool", [](CDict& x, unsigned a) { x.SetBool(a, true); }, 3, Raw("\1\0\0\0", 4)},
       {"double", [](CDict& x, unsigned a) { x.SetDouble(a, 2.5); }, 4, bytesOf(d)},
       {"float", [](CDict& x, unsigned a) { x.SetFloat(a, -1.25f); }, 5, bytesOf(f)},
-      {"int", [](CDict& x, unsigned a) { x.SetInt(a, -7); }, 6, Bytes("\xF9\xFF\xFF\xFF", 4)},
-      {"point", [](CDict& x, unsigned a) { x.SetPoint(a, Orv::tPoint<int>(1, 2)); }, 9, Bytes("\1\0\0\0\2\0\0\0", 8)},
+      {"int", [](CDict& x, unsigned a) { x.SetInt(a, -7); }, 6, Raw("\xF9\xFF\xFF\xFF", 4)},
+      {"point", [](CDict& x, unsigned a) { x.SetPoint(a, Orv::tPoint<int>(1, 2)); }, 9, Raw("\1\0\0\0\2\0\0\0", 8)},
       {"rect", [](CDict& x, unsigned a) { x.SetRect(a, Orv::tRect<int>(1, 2, 3, 4)); }, 10,
-       Bytes("\1\0\0\0\2\0\0\0\3\0\0\0\4\0\0\0", 16)},
+       Raw("\1\0\0\0\2\0\0\0\3\0\0\0\4\0\0\0", 16)},
       {"string", [](CDict& x, unsigned a) { x.SetString(a, Orv::tstring(L"hi")); }, 11, str},
       {"guid", [](CDict& x, unsigned a) { x.SetGuid(a, {0x01020304, 0x0506, 0x0708, {9, 10, 11, 12, 13, 14, 15, 16}}); },
        14, bytesOf(g)},
@@ -73,23 +61,19 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
          tSmartPtr<Orv::IData> data;
          Orv::CreateDataInStaticMem(reinterpret_cast<const unsigned char*>("12345"), 5, data.Receive());
          x.SetData(a, data);
-       }, 17, Bytes("\5\0\0\0" "12345\0\0\0", 12)},
+       }, 17, Raw("\5\0\0\0" "12345\0\0\0", 12)},
       {"string vector", [](CDict& x, unsigned a) {
-         CValue* v;
-         CValue::CreateStringVector(&v);
-         v->AsStringVector().PushBack(Orv::tstring());
-         v->AsStringVector().PushBack(Orv::tstring(L"abc"));
+         tSmartPtr<CValue> v;
+         CValue::CreateStringVector(v.Receive());
+         for (const wchar_t* text : {L"", L"abc"}) v->AsStringVector().PushBack(Orv::tstring(text));
          x.SetValue(a, v);
-         v->Release();
        }, 12, vec},
   };
   for (Case const& c : kCases) {
     CDict dict;
     c.set(dict, dict.GetAtom(L"a", false));
-    Bytes expected;
-    Put32(expected, 0);
-    Put32(expected, 1);
-    Put32(expected, c.type);
+    Raw expected;
+    for (unsigned v : {0u, 1u, c.type}) Put32(expected, v);  // version, count, type
     PutText(expected, L"a");
     expected += c.payload;
     EXPECT_EQ(expected, SavedBytes(dict)) << c.what;
@@ -97,15 +81,14 @@ TEST(DictFormat, EachTypeIsWrittenAsTheFormatSays) {
     ASSERT_TRUE(Orv::LoadDict(FromBytes(expected), back)) << c.what;
     EXPECT_TRUE(back.GetValue(L"a", false)->Compare(dict.GetValue(L"a", false)) || c.type == 17) << c.what;
   }
-  EXPECT_EQ(Bytes(8, '\0'), SavedBytes(CDict()));
+  EXPECT_EQ(Raw(8, '\0'), SavedBytes(CDict()));
   // A value that cannot be saved is left out and not counted.
   CDict withPointer;
-  CValue* pointer;
-  CValue::CreatePointer(&withPointer, &pointer);
+  tSmartPtr<CValue> pointer;
+  CValue::CreatePointer(&withPointer, pointer.Receive());
   withPointer.SetValue(L"p", pointer);
-  pointer->Release();
   withPointer.SetInt(withPointer.GetAtom(L"n", false), 1);
-  Bytes saved = SavedBytes(withPointer);
+  Raw saved = SavedBytes(withPointer);
   EXPECT_EQ(1u, *reinterpret_cast<const unsigned*>(saved.data() + 4));
   CDict back;
   EXPECT_TRUE(Orv::LoadDict(FromBytes(saved), back));
@@ -135,22 +118,19 @@ TEST(Dict, NamesParentsAndReadOnly) {
   folded.SetInt(folded.GetAtom(L"MiXeD", false), 5);
   EXPECT_EQ(5, folded.GetInt(folded.GetAtom(L"mixed", true), 0));
   EXPECT_FALSE(folded.SetCaseSensitive(true));  // entries would change meaning
-  Bytes bytes = SavedBytes(folded);
-  std::wstring savedName(reinterpret_cast<const wchar_t*>(bytes.data() + 16));
-  EXPECT_EQ(std::wstring(folded.GetAtomizer().GetStr(folded.GetAtom(L"MIXED", true))), savedName);
+  EXPECT_EQ(std::wstring(folded.GetAtomizer().GetStr(folded.GetAtom(L"MIXED", true))),
+            reinterpret_cast<const wchar_t*>(SavedBytes(folded).data() + 16));
   // Read-only: every change is ignored, loading refused.
   CDict locked;
   locked.SetInt(locked.GetAtom(L"k", false), 1);
   locked.SetReadOnly(true);
   unsigned k = locked.GetAtom(L"k", true);
-  locked.SetInt(k, 2);
-  locked.SetValue(L"other", nullptr);
-  locked.Clear();
+  locked.SetInt(k, 2), locked.SetValue(L"other", nullptr), locked.Clear();
   locked.Add(parent, true);
   locked = parent;
   EXPECT_EQ(1u, locked.GetCount());
   EXPECT_EQ(1, locked.GetInt(k, 0));
-  EXPECT_FALSE(Orv::LoadDict(FromBytes(Bytes(8, '\0')), locked));
+  EXPECT_FALSE(Orv::LoadDict(FromBytes(Raw(8, '\0')), locked));
 }
 
 TEST(Dict, TypedGettersConvertOrFallBack) {
@@ -160,10 +140,9 @@ TEST(Dict, TypedGettersConvertOrFallBack) {
   dict.SetString(a(L"word"), Orv::tstring(L"yes"));
   dict.SetRect(a(L"rect"), Orv::tRect<int>(1, 2, 3, 4));
   dict.SetDouble(a(L"real"), 2.75);
-  EXPECT_EQ(42, dict.GetInt(a(L"digits"), -1));
-  EXPECT_EQ(-1, dict.GetInt(a(L"word"), -1));
+  EXPECT_EQ((std::vector<int>{42, -1, 2}),
+            (std::vector<int>{dict.GetInt(a(L"digits"), -1), dict.GetInt(a(L"word"), -1), dict.GetInt(a(L"real"), -1)}));
   EXPECT_TRUE(dict.GetBool(a(L"word"), false));
-  EXPECT_EQ(2, dict.GetInt(a(L"real"), -1));
   EXPECT_EQ(Orv::tstring(L"(1,2,3,4)"), dict.GetString(a(L"rect"), Orv::tstring()));
   EXPECT_EQ(7, dict.GetRect(a(L"digits"), Orv::tRect<int>(7, 7, 7, 7)).left);  // no conversion from text
   EXPECT_EQ(5, dict.GetPoint(a(L"missing"), Orv::tPoint<int>(5, 5)).x);
@@ -185,7 +164,7 @@ TEST(Dict, RandomRoundTripsAndHostileBytes) {
         default: dict.SetGuid(atom, GUID{static_cast<unsigned long>(random()), 1, 2, {3}}); break;
       }
     }
-    Bytes bytes = SavedBytes(dict);
+    Raw bytes = SavedBytes(dict);
     CDict back;
     ASSERT_TRUE(Orv::LoadDict(FromBytes(bytes), back));
     Orv::tVectorPOD<unsigned> names;
@@ -194,16 +173,12 @@ TEST(Dict, RandomRoundTripsAndHostileBytes) {
     for (unsigned i = 0; i < names.Count(); ++i)
       EXPECT_TRUE(dict.GetValue(names[i], false)->Compare(back.GetValue(names[i], false)));
     for (int m = 0; m < 20 && bytes.size() > 8; ++m) {
-      Bytes bad = bytes;
-      if (m % 2)
-        bad.resize(8 + random() % (bad.size() - 8));
-      else
-        memcpy(&bad[4 * (random() % (bad.size() / 4))], "\xF0\xFF\xFF\x7F", 4);
+      Raw bad = bytes;
+      if (m % 2) bad.resize(8 + random() % (bad.size() - 8));
+      if (m % 2 == 0) memcpy(&bad[4 * (random() % (bad.size() / 4))], "\xF0\xFF\xFF\x7F", 4);
       CDict target;
       target.SetInt(target.GetAtom(L"keep", false), 9);
-      if (!Orv::LoadDict(FromBytes(bad), target)) {
-        EXPECT_EQ(1u, target.GetCount());
-      }
+      EXPECT_TRUE(Orv::LoadDict(FromBytes(bad), target) || target.GetCount() == 1u);
     }
   }
 }
