@@ -36,6 +36,7 @@ std::wstring RandomText(std::mt19937& random, unsigned maxLength) {
 // past the end are clipped, which std::wstring does not do.
 TEST(TString, EditsMatchStdWstringAndLeaveCopiesAlone) {
   std::mt19937 random(4242u);
+  unsigned records = RecordsInUse();
   tstring s;
   std::wstring model;
   for (int step = 0; step < 6000; ++step) {
@@ -86,6 +87,8 @@ TEST(TString, EditsMatchStdWstringAndLeaveCopiesAlone) {
     ASSERT_EQ(model.find(L'a') == std::wstring::npos ? npos : model.find(L'a'), s.find(L'a'));
     ASSERT_EQ(beforeText, Std(before)) << "step " << step;
   }
+  s = tstring();
+  EXPECT_EQ(records, RecordsInUse());  // every record made on the way is back in the pool
 }
 
 TEST(TString, ImpossibleSizesChangeNothing) {
