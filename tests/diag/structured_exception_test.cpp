@@ -1,77 +1,59 @@
-// Structured exceptions surface as CStructuredException once the library has started.
+// Structured exceptions surface as CStructuredException once the library has started, with their
+// code and address, on any thread and again and again, also for a fault on the very first
+// instruction of a protected region; locals between the fault and the handler are destroyed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "orvutil/com.h"
 #include "orvutil/diag.h"
 
 namespace {
 
 int g_destroyed = 0;
-
-struct SCountsDestruction {
-  ~SCountsDestruction() { ++g_destroyed; }
-};
-
-int* volatile g_null = nullptr;
-volatile int g_zero = 0;
-volatile int g_ten = 10;
 volatile int g_sink = 0;
 
-__attribute__((noinline)) int ReadNull() {
-  g_sink = *g_null;
-  return g_sink;
+struct SGuard {
+  ~SGuard() { ++g_destroyed; }
+};
+
+// Each function works on its arguments as they arrive in registers, so that the faulting
+// instruction opens the function and the region that must handle it, with nothing before it that
+// could trap.
+__attribute__((noinline, noipa)) int ReadFrom(volatile int* p, int) {
+  return *p;
 }
 
-__attribute__((noinline)) int ReadNullWithLocal() {
-  SCountsDestruction local;
-  return ReadNull() + 1;
+__attribute__((noinline, noipa)) int Divide(volatile int*, int zero) {
+  return 10 / zero;
 }
 
-__attribute__((noinline)) int DivideByZero() {
-  g_sink = g_ten / g_zero;
-  return g_sink;
+// The load is the first instruction of the guard's scope.
+__attribute__((noinline, noipa)) int ReadInGuardedScope(volatile int* p, int) {
+  SGuard guard;
+  return *p;
 }
 
-bool IsInside(void* address, void* function) {
-  auto a = reinterpret_cast<char*>(address);
-  auto f = reinterpret_cast<char*>(function);
-  return a >= f && a < f + 64;
-}
-
-// Faults become exceptions with their code and address, on any thread and again and again; locals
-// between the fault and the handler are destroyed; faults handled by system code stay untouched.
-TEST(StructuredExceptions, FaultsAreCaughtWithCodeAndAddress) {
-  ASSERT_TRUE(Orv::IsStructuredExceptionTranslatorInstalled());
-  struct Case {
-    int (*fault)();
-    unsigned long code;
-  } const cases[] = {{ReadNull, EXCEPTION_ACCESS_VIOLATION}, {DivideByZero, EXCEPTION_INT_DIVIDE_BY_ZERO},
-                     {ReadNullWithLocal, EXCEPTION_ACCESS_VIOLATION}};
-  g_destroyed = 0;
-  for (Case const& c : cases) {
-    std::thread([&] {
-      for (int i = 0; i < 2; ++i) {
-        try {
-          c.fault();
-          ADD_FAILURE() << "no exception";
-        } catch (Orv::CStructuredException const& e) {
-          EXPECT_EQ(c.code, e.GetCode());
-          if (c.fault != ReadNullWithLocal) {
-            EXPECT_TRUE(IsInside(e.GetAddresss(), reinterpret_cast<void*>(c.fault)));
-          }
-        }
-      }
-    }).join();
+// The division is the first instruction of the try block.
+__attribute__((noinline, noipa)) bool DivideAtTryStart(int ten, int zero) {
+  try {
+    volatile int r = ten / zero;
+    (void)r;
+  } catch (Orv::CStructuredException const&) {
+    return true;
   }
-  EXPECT_EQ(2, g_destroyed);
-  EXPECT_TRUE(::IsBadReadPtr(nullptr, 4));
-  Orv::CStructuredException copy(1, nullptr);
-  copy = Orv::CStructuredException(EXCEPTION_ACCESS_VIOLATION, &g_destroyed);
-  EXPECT_EQ(static_cast<void*>(&g_destroyed), copy.GetAddresss());
+  return false;
+}
+
+// The load is the first instruction of the try block.
+__attribute__((noinline, noipa)) bool ReadAtTryStart(volatile int* p) {
+  try {
+    g_sink = *p;
+  } catch (Orv::CStructuredException const&) {
+    return true;
+  }
+  return false;
 }
 
 LONG WINAPI ProbeFilter(EXCEPTION_POINTERS*) {
@@ -85,6 +67,45 @@ LPTOP_LEVEL_EXCEPTION_FILTER CurrentFilter() {
   return current;
 }
 
+}  // namespace
+
+TEST(StructuredExceptions, FaultsAreCaughtWithCodeAndAddress) {
+  ASSERT_TRUE(Orv::IsStructuredExceptionTranslatorInstalled());
+  struct Case {
+    int (*fault)(volatile int*, int);
+    unsigned long code;
+  } const cases[] = {{ReadFrom, EXCEPTION_ACCESS_VIOLATION}, {Divide, EXCEPTION_INT_DIVIDE_BY_ZERO}};
+  for (Case const& c : cases) {
+    std::thread([&] {
+      for (int i = 0; i < 2; ++i) {
+        try {
+          c.fault(nullptr, 0);
+          ADD_FAILURE() << "no exception";
+        } catch (Orv::CStructuredException const& e) {
+          EXPECT_EQ(c.code, e.GetCode());
+          auto at = static_cast<char*>(e.GetAddresss()), start = reinterpret_cast<char*>(c.fault);
+          EXPECT_TRUE(at >= start && at < start + 64);
+        }
+      }
+    }).join();
+  }
+  EXPECT_TRUE(::IsBadReadPtr(nullptr, 4));  // handled by system code: left alone
+}
+
+TEST(StructuredExceptionRegionStart, AFaultOnTheFirstInstructionBelongsToItsRegion) {
+  g_destroyed = 0;
+  unsigned long code = 0;
+  try {
+    ReadInGuardedScope(nullptr, 0);
+  } catch (Orv::CStructuredException const& e) {
+    code = e.GetCode();
+  }
+  EXPECT_EQ(static_cast<unsigned long>(EXCEPTION_ACCESS_VIOLATION), code);
+  EXPECT_EQ(1, g_destroyed);
+  EXPECT_TRUE(DivideAtTryStart(10, 0));
+  EXPECT_TRUE(ReadAtTryStart(nullptr));
+}
+
 // Uninstalling puts back the filter found at installation, or leaves one installed over the
 // translator; installing again translates again.
 TEST(StructuredExceptions, UninstallRestoresThePreviousFilter) {
@@ -93,25 +114,15 @@ TEST(StructuredExceptions, UninstallRestoresThePreviousFilter) {
   EXPECT_FALSE(Orv::IsStructuredExceptionTranslatorInstalled());
   LPTOP_LEVEL_EXCEPTION_FILTER original = CurrentFilter();
   EXPECT_NE(translator, original);
-  ::SetUnhandledExceptionFilter(&ProbeFilter);
-  Orv::InstallStructuredExceptionTranslator();
-  Orv::UninstallStructuredExceptionTranslator();
-  EXPECT_EQ(&ProbeFilter, CurrentFilter());
-  ::SetUnhandledExceptionFilter(original);
-  Orv::InstallStructuredExceptionTranslator();
-  ::SetUnhandledExceptionFilter(&ProbeFilter);
-  Orv::UninstallStructuredExceptionTranslator();
-  EXPECT_EQ(&ProbeFilter, CurrentFilter());
+  for (bool probeFirst : {true, false}) {
+    ::SetUnhandledExceptionFilter(probeFirst ? &ProbeFilter : original);
+    Orv::InstallStructuredExceptionTranslator();
+    if (!probeFirst) ::SetUnhandledExceptionFilter(&ProbeFilter);
+    Orv::UninstallStructuredExceptionTranslator();
+    EXPECT_EQ(&ProbeFilter, CurrentFilter());
+  }
   ::SetUnhandledExceptionFilter(original);
   Orv::InstallStructuredExceptionTranslator();  // back as the test program started
   EXPECT_EQ(translator, CurrentFilter());
-  bool caught = false;
-  try {
-    ReadNull();
-  } catch (Orv::CStructuredException const&) {
-    caught = true;
-  }
-  EXPECT_TRUE(caught);
+  EXPECT_TRUE(ReadAtTryStart(nullptr));
 }
-
-}  // namespace

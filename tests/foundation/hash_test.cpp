@@ -1,15 +1,18 @@
 // HashBytes against a byte-wise reference of lookup3 at every length, alignment and buffer end;
-// key hashes and ordinal comparisons against their byte and std::wstring peers.
+// wide strings against wcslen; key hashes and ordinal comparisons against their byte and
+// std::wstring peers.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "fenced_page.h"
 #include "orvutil/foundation.h"
 
 using Orv::CompareFunc;
@@ -78,26 +81,44 @@ TEST(Hash, ReferenceMatchesPublishedLookup3Values) {
 // Data placed at every alignment and right before a page that cannot be read: a read past the last
 // byte would fault.
 TEST(Hash, BytesMatchTheReferenceAtEveryLengthAlignmentAndBufferEnd) {
-  SYSTEM_INFO info;
-  GetSystemInfo(&info);
-  const size_t page = info.dwPageSize;
-  auto* region = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-  ASSERT_NE(nullptr, region);
-  DWORD old;
-  ASSERT_TRUE(VirtualProtect(region + page, page, PAGE_NOACCESS, &old));
+  CFencedPage fence;
+  ASSERT_TRUE(fence.Ready());
   std::mt19937 random(3u);
   for (size_t length = 0; length <= 64; ++length) {
-    std::vector<uint8_t> bytes(length);
+    std::vector<uint8_t> bytes(length + 5);
     for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
-    uint32_t expected = ReferenceHash(bytes, kGolden);
+    uint32_t expected = ReferenceHash(std::vector<uint8_t>(bytes.begin(), bytes.begin() + length), kGolden);
     for (size_t offset : {0, 1, 2, 3, 5}) {
-      uint8_t* at = region + page - length - offset;
-      std::memcpy(at, bytes.data(), length);
+      const uint8_t* at = fence.Place(bytes.data(), length + offset);
       EXPECT_EQ(expected, HashBytes(at, static_cast<unsigned>(length))) << length << " at " << offset;
     }
   }
-  VirtualFree(region, 0, MEM_RELEASE);
   EXPECT_EQ(kGolden, HashBytes(nullptr, 16));  // nothing to read: treated as empty
+}
+
+// HashWideString measures and hashes in one call: its length and hash equal wcslen and HashBytes
+// for every start alignment and terminator position, with neighbours of the terminator that look
+// like zeros to a careless word test.
+TEST(Hash, WideStringsMatchWcslenAndHashBytes) {
+  const wchar_t kAwkward[] = {0x0001, 0x0100, 0x8000, 0xFFFF, 0x7FFF, L'a'};
+  for (unsigned start = 0; start < 8; ++start) {
+    for (unsigned length = 0; length < 20; ++length) {
+      for (wchar_t neighbour : kAwkward) {
+        std::vector<wchar_t> buffer(64, neighbour);
+        for (unsigned i = 0; i < length; ++i) buffer[start + i] = kAwkward[(i + start) % 6];
+        buffer[start + length] = 0;
+        const wchar_t* s = buffer.data() + start;
+        size_t measured = 99;
+        unsigned hash = Orv::HashWideString(s, measured);
+        ASSERT_EQ(std::wcslen(s), measured) << start << " " << length;
+        EXPECT_EQ(Orv::HashBytes(reinterpret_cast<const unsigned char*>(s), 2 * length), hash);
+        EXPECT_EQ(hash, HashFunc<wchar_t const*>(s));
+      }
+    }
+  }
+  size_t length = 99;
+  EXPECT_EQ(kGolden, Orv::HashWideString(nullptr, length));
+  EXPECT_EQ(0u, length);
 }
 
 TEST(Hash, KeysHashTheirBytes) {

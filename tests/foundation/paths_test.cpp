@@ -11,10 +11,6 @@ using Orv::tstring;
 
 namespace {
 
-std::wstring Std(const tstring& s) {
-  return std::wstring(s.data(), s.size());
-}
-
 // A directory under the temporary directory, removed with what the test names on destruction.
 class CScratchTree {
  public:

@@ -2,6 +2,7 @@
 // search again after the inserted text, stop at the end.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "orvutil/foundation.h"
@@ -10,8 +11,7 @@
 namespace {
 
 std::wstring Model(std::wstring s, const std::wstring& from, const std::wstring& to) {
-  if (from.empty()) return s;
-  for (size_t at = s.find(from); at != std::wstring::npos; at = s.find(from, at)) {
+  for (size_t at = from.empty() ? std::wstring::npos : s.find(from); at != std::wstring::npos; at = s.find(from, at)) {
     s.replace(at, from.size(), to);
     at += to.size();
     if (at >= s.size()) break;
@@ -25,33 +25,29 @@ std::wstring Ours(const std::wstring& s, const wchar_t* from, const wchar_t* to)
   return std::wstring(text.c_str(), text.size());
 }
 
-std::wstring Random(unsigned& seed, unsigned maxLength) {
-  seed = seed * 1103515245u + 12345u;
-  std::wstring s((seed >> 16) % (maxLength + 1), L'a');
-  for (wchar_t& c : s) {
-    seed = seed * 1103515245u + 12345u;
-    c = static_cast<wchar_t>(L'a' + (seed >> 16) % 3);
-  }
+std::wstring Random(std::mt19937& random, unsigned maxLength) {
+  std::wstring s(random() % (maxLength + 1), L'a');
+  for (wchar_t& c : s) c = static_cast<wchar_t>(L'a' + random() % 3);
   return s;
 }
 
 }  // namespace
 
 TEST(ReplaceAllModel, GeneratedTextsMatchTheModel) {
-  unsigned seed = 11;
+  std::mt19937 random(11u);
   for (int i = 0; i < 3000; ++i) {
-    std::wstring text = Random(seed, 40), from = Random(seed, 3), to = Random(seed, 4);
-    ASSERT_EQ(Ours(text, from.c_str(), to.c_str()), Model(text, from, to))
-        << ::testing::PrintToString(Orv::tstring(text.c_str())) << " "
-        << ::testing::PrintToString(Orv::tstring(from.c_str())) << " "
-        << ::testing::PrintToString(Orv::tstring(to.c_str()));
+    std::wstring text = Random(random, 40), from = Random(random, 3), to = Random(random, 4);
+    ASSERT_EQ(Model(text, from, to), Ours(text, from.c_str(), to.c_str()))
+        << ::testing::PrintToString(Orv::tstring(text.c_str())) << " " << ::testing::PrintToString(Orv::tstring(from.c_str()))
+        << " " << ::testing::PrintToString(Orv::tstring(to.c_str()));
   }
-  EXPECT_EQ(Ours(L"abc", L"b", nullptr), L"ac");
-  EXPECT_EQ(Ours(L"abc", nullptr, L"x"), L"abc");
-}
-
-TEST(ReplaceAllModel, MillionReplacementsInOnePass) {
+  EXPECT_EQ(L"ac", Ours(L"abc", L"b", nullptr));
+  EXPECT_EQ(L"abc", Ours(L"abc", nullptr, L"x"));
+  Orv::tstring self(L"abcabc"), shared(L"a.b."), copy(shared);
+  EXPECT_EQ(L"--", std::wstring(Orv::ReplaceAll(self, self.c_str() + 3, L"-").c_str()));  // a pattern inside the string
+  EXPECT_EQ(L"a/b/", std::wstring(Orv::ReplaceAll(copy, L'.', L'/').c_str()));
+  EXPECT_EQ(L"a.b.", std::wstring(shared.c_str()));
   // Every character is replaced: each one shifting the rest of the text would take minutes.
-  EXPECT_EQ(Ours(std::wstring(1000000, L'a'), L"a", L"bb"), std::wstring(2000000, L'b'));
-  EXPECT_EQ(Ours(std::wstring(1000000, L'a'), L"aa", L""), L"");
+  EXPECT_EQ(std::wstring(2000000, L'b'), Ours(std::wstring(1000000, L'a'), L"a", L"bb"));
+  EXPECT_EQ(L"", Ours(std::wstring(1000000, L'a'), L"aa", L""));
 }

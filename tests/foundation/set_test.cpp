@@ -1,10 +1,12 @@
 // tSet and tMap against std::multimap and std::unordered_map: replacing and duplicate inserts,
-// removal while iterating, rehashes, pooled entries, string and GUID keys, copies.
+// lookups by a class's own hash or one the caller has, removal while iterating, rehashes, pooled
+// entries, string and GUID keys, copies.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -12,6 +14,7 @@
 
 #include "orvutil/foundation.h"
 
+using Orv::HashFunc;
 using Orv::tMap;
 using Orv::tSet;
 
@@ -32,35 +35,62 @@ std::map<unsigned, std::multiset<unsigned>> Grouped(const std::multimap<unsigned
   return out;
 }
 
+unsigned DefaultHash(unsigned key) {
+  return HashFunc<unsigned>(key);
+}
+
+// Few distinct hashes, so that most keys share theirs with many others.
+class FewHashesMap : public IntMap {
+ public:
+  static unsigned HashOfKey(unsigned key) { return key % 3 * 0x40000001u; }
+
+ protected:
+  unsigned Hash(const unsigned& key) const override { return HashOfKey(key); }
+};
+
 // A set whose keys all hash alike: every item shares one bucket and order falls to the keys.
 class OneBucketSet : public tSet<unsigned> {
  protected:
   unsigned Hash(const unsigned&) const override { return 42; }
 };
 
-}  // namespace
+// Every lookup, hits and misses: a hit is the first item of its key in set order, placed by
+// `hashOf`, and found again with the hash given by the caller.
+void ExpectLookups(IntMap& map, unsigned (*hashOf)(unsigned)) {
+  std::map<unsigned, const IntMap::Item*> firstOfKey;
+  for (auto* item = map.First(); item; item = map.Next(item)) firstOfKey.emplace(item->Key(), item);
+  for (unsigned key = 0; key < 1600; ++key) {
+    auto* item = map.Find(key);
+    auto first = firstOfKey.find(key);
+    ASSERT_EQ(first == firstOfKey.end() ? nullptr : first->second, item) << key;
+    ASSERT_EQ(item, map.FindWithHash(key, hashOf(key))) << key;
+    if (item) {
+      ASSERT_EQ(hashOf(key), item->Hash()) << key;
+    }
+  }
+}
 
-// Inserts that replace, duplicates, removals by key and by item while iterating, copies and
-// Clear, through several rehashes, against std::multimap.
-TEST(Set, AgreesWithStdMultimap) {
+// Inserts that replace, duplicates, some with the hash the caller already has, removals by key and
+// by item while iterating, copies and Clear, through several rehashes, against std::multimap. The
+// map is used through its base class: a class's own Hash must still be reached.
+template <typename Map>
+void ExpectAgreementWithStdMultimap(unsigned (*hashOf)(unsigned)) {
   std::mt19937 random(12345u);
-  IntMap map;
+  Map derived;
+  IntMap& map = derived;
   std::multimap<unsigned, unsigned> peer;
   for (int step = 0; step < 20000; ++step) {
     unsigned key = random() % 1500, value = random();
-    switch (random() % 5) {
+    bool duplicate = random() % 3 == 0;
+    switch (random() % 4) {
       case 0:
       case 1:
-        if (peer.count(key) > 1) break;  // which of several equals gets replaced is not defined
-        ASSERT_NE(nullptr, map.Insert(key, value));
-        peer.erase(key);
+        if (!duplicate && peer.count(key) > 1) break;  // which of several equals gets replaced is not defined
+        ASSERT_NE(nullptr, step % 2 ? map.Insert(key, value, duplicate) : map.InsertWithHash(key, value, hashOf(key), duplicate));
+        if (!duplicate) peer.erase(key);
         peer.insert({key, value});
         break;
-      case 2:
-        ASSERT_NE(nullptr, map.Insert(key, value, true));
-        peer.insert({key, value});
-        break;
-      case 3: {  // removes the item Find gives
+      case 2: {  // removes the item Find gives
         const auto* item = map.Find(key);
         unsigned found = item ? item->Value() : 0;
         ASSERT_EQ(item != nullptr, map.RemoveKey(key));
@@ -72,22 +102,18 @@ TEST(Set, AgreesWithStdMultimap) {
           }
         break;
       }
-      case 4: {
-        const auto* item = map.Find(key);
-        ASSERT_EQ(peer.count(key) != 0, item != nullptr) << key;
-        if (item) {
-          ASSERT_EQ(key, item->Key());
-        }
+      case 3:
+        ASSERT_EQ(peer.count(key) != 0, map.Find(key) != nullptr) << key;
         break;
-      }
     }
     if (step % 997 == 0) {
       ASSERT_EQ(Grouped(peer), Grouped(Contents(map))) << "step " << step;
       ASSERT_EQ(peer.size(), map.Count());
       ASSERT_EQ(map.Count(), map.GetEntryPool().InUse());
+      ExpectLookups(map, hashOf);
     }
   }
-  IntMap copy(map);
+  Map copy(derived);
   copy = copy;
   EXPECT_EQ(Grouped(peer), Grouped(Contents(copy)));
   copy.Insert(100000, 1);
@@ -101,6 +127,7 @@ TEST(Set, AgreesWithStdMultimap) {
   EXPECT_EQ(Grouped(peer), Grouped(visited));
   for (auto it = peer.begin(); it != peer.end();) it = it->first % 2 ? peer.erase(it) : std::next(it);
   EXPECT_EQ(Grouped(peer), Grouped(Contents(map)));
+  ExpectLookups(map, hashOf);
   IntMap other;
   other.Insert(1, 1);
   EXPECT_EQ(nullptr, map.Next(other.First()));  // an item of another set
@@ -109,6 +136,16 @@ TEST(Set, AgreesWithStdMultimap) {
   EXPECT_EQ(0u, map.GetEntryPool().InUse());
   EXPECT_EQ(nullptr, map.First());
   EXPECT_FALSE(map.RemoveKey(2));
+}
+
+}  // namespace
+
+TEST(Set, AgreesWithStdMultimap) {
+  ExpectAgreementWithStdMultimap<IntMap>(DefaultHash);
+}
+
+TEST(Set, AClassWithItsOwnHashIsPlacedAndSearchedByIt) {
+  ExpectAgreementWithStdMultimap<FewHashesMap>(FewHashesMap::HashOfKey);
 }
 
 // Keys that hash alike are kept in key order; an item's own entry may be inserted across a rehash.
@@ -150,6 +187,7 @@ TEST(Set, StringAndGuidKeysCompareByContent) {
     EXPECT_EQ(std::wstring(item->Key()), name);
   }
   EXPECT_EQ(nullptr, map.Find(L"name"));
+  EXPECT_EQ(nullptr, map.Find(L"name10000"));
   map.Insert(L"", 7);
   EXPECT_EQ(7, map.Find(nullptr)->Value());  // null finds the empty string
 

@@ -1,22 +1,21 @@
 // A string changed on one thread while other threads copy, change and release strings that share
 // its record: the changing thread decides from the reference count alone whether it may write in
-// place, so every holder must still see exactly its own characters.
+// place, so every holder must still see exactly its own characters, and the count comes back to
+// one holder.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "../support/scoped_locks.h"
 #include "orvutil/foundation.h"
-#include "orvutil/threads/locks.h"
+#include "tstring_print.h"
 
 using Orv::tstring;
 
 namespace {
-
-std::wstring Std(const tstring& s) {
-  return std::wstring(s.data(), s.size());
-}
 
 const wchar_t kOriginal[] = L"shared text longer than the inline room";
 
@@ -33,42 +32,53 @@ bool AppendMatchesModel(tstring& target, int count) {
   return Std(target) == model;
 }
 
-class TStringCopyDuringEdit : public ::testing::Test {
- protected:
-  void SetUp() override { Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(true); }
-  void TearDown() override { Orv::CScopeCriticalSection::SetCriticalSectionsAllowed(false); }
-};
+unsigned RecordsInUse() {
+  return tstring::GetSharedStringAllocator().InUse();
+}
 
 }  // namespace
 
-// One thread appends to its copy of a string while another keeps copying the original, changing
-// its own copies and letting them go.
-TEST_F(TStringCopyDuringEdit, AppendingToACopyNeverShowsInTheOriginalOrItsOtherCopies) {
-  const tstring original(kOriginal);
-  std::atomic<bool> appending{true};
-  std::atomic<int> wrongCopies{0};
-  std::thread copier([&] {
-    while (appending.load()) {
-      tstring copy(original);
-      if (Std(copy) != kOriginal) ++wrongCopies;
-      copy.push_back(L'!');
-      if (Std(copy) != std::wstring(kOriginal) + L'!') ++wrongCopies;
+// One thread appends to its copies of a string while three others keep copying the original,
+// changing their own copies and letting them go.
+TEST(TStringCopyDuringEdit, AppendingToACopyNeverShowsInTheOriginalOrItsOtherCopies) {
+  ScopedLocks locks;
+  unsigned records = RecordsInUse();
+  {
+    tstring original(kOriginal);
+    const wchar_t* chars = original.data();
+    std::atomic<bool> appending{true};
+    std::atomic<int> wrongCopies{0};
+    std::vector<std::thread> copiers;
+    for (int t = 0; t < 3; ++t) {
+      copiers.emplace_back([&] {
+        while (appending.load()) {
+          tstring copy(original), second(copy);
+          if (copy.data() != chars || Std(copy) != kOriginal) ++wrongCopies;
+          second.push_back(L'!');
+          if (second.data() == chars || Std(second) != std::wstring(kOriginal) + L'!') ++wrongCopies;
+        }
+      });
     }
-  });
-  for (int round = 0; round < 200; ++round) {
-    tstring mine(original);
-    EXPECT_TRUE(AppendMatchesModel(mine, 50)) << "round " << round;
+    for (int round = 0; round < 200; ++round) {
+      tstring mine(original);
+      EXPECT_TRUE(AppendMatchesModel(mine, 50)) << "round " << round;
+    }
+    appending = false;
+    for (std::thread& copier : copiers) copier.join();
+    EXPECT_EQ(0, wrongCopies.load());
+    EXPECT_EQ(kOriginal, Std(original));
+    EXPECT_EQ(records + 1, RecordsInUse());
+    original[0] = L'#';  // the only holder: changed in place
+    EXPECT_EQ(chars, original.data());
   }
-  appending = false;
-  copier.join();
-  EXPECT_EQ(wrongCopies.load(), 0);
-  EXPECT_EQ(Std(original), kOriginal);
+  EXPECT_EQ(records, RecordsInUse());
 }
 
 // The other holder lets go of the shared record at an arbitrary moment of the appends: the count
 // falls from 2 to 1 under the appender, which may then write in place or copy once more, and
 // must end with the same characters either way.
-TEST_F(TStringCopyDuringEdit, AHolderReleasingDuringTheAppendsLeavesBothStringsRight) {
+TEST(TStringCopyDuringEdit, AHolderReleasingDuringTheAppendsLeavesBothStringsRight) {
+  ScopedLocks locks;
   int wrongHolders = 0;
   for (int round = 0; round < 200; ++round) {
     tstring mine(kOriginal);
@@ -83,5 +93,5 @@ TEST_F(TStringCopyDuringEdit, AHolderReleasingDuringTheAppendsLeavesBothStringsR
     holder.join();
     if (!seenOriginal) ++wrongHolders;
   }
-  EXPECT_EQ(wrongHolders, 0);
+  EXPECT_EQ(0, wrongHolders);
 }

@@ -1,12 +1,13 @@
-// Prints strings readably in test failure messages.
+// Strings in test checks and failure messages: the characters as a std::wstring, and a readable
+// print with code units outside ASCII as \x escapes.
 #pragma once
 
 #include <ostream>
+#include <string>
 
 #include "orvutil/foundation/tstring.h"
 
 namespace Orv {
-// Readable failure messages: the characters, with code units outside ASCII as \x escapes.
 inline void PrintTo(const tstring& s, std::ostream* os) {
   *os << '"';
   for (unsigned i = 0; i < s.size(); ++i) {
@@ -20,3 +21,7 @@ inline void PrintTo(const tstring& s, std::ostream* os) {
   *os << '"';
 }
 }  // namespace Orv
+
+inline std::wstring Std(const Orv::tstring& s) {
+  return std::wstring(s.data(), s.size());
+}

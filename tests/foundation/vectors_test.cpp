@@ -5,17 +5,46 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
-#include "container_test_support.h"
 #include "orvutil/foundation.h"
 
 using namespace Orv;
-using ContainerTest::HookCall;
-using ContainerTest::Tracked;
 
 namespace {
+
+// Counts live objects so that tests can prove every construction is matched by a destruction.
+struct Tracked {
+  static int live;
+  int value;
+  Tracked(int v = 0) : value(v) { ++live; }
+  Tracked(const Tracked& other) : value(other.value) { ++live; }
+  Tracked(Tracked&& other) noexcept : value(other.value) {
+    other.value = -1;
+    ++live;
+  }
+  Tracked& operator=(const Tracked&) = default;
+  ~Tracked() { --live; }
+};
+inline int Tracked::live = 0;
+
+// A change hook call: 'i' inserted, 'e' erased, 'u' moved up, 'd' moved down, and its arguments.
+using HookCall = std::tuple<char, unsigned, unsigned, unsigned>;
+
+// An array type V whose change hooks record their calls, in order.
+template <typename V>
+class tHookRecorder : public V {
+ public:
+  std::vector<HookCall> calls;
+
+ protected:
+  void OnInserted(unsigned a, unsigned b, unsigned c) override { calls.push_back({'i', a, b, c}); }
+  void OnErased(unsigned a, unsigned b, unsigned c) override { calls.push_back({'e', a, b, c}); }
+  void OnMovedUp(unsigned a, unsigned b, unsigned c) override { calls.push_back({'u', a, b, c}); }
+  void OnMovedDown(unsigned a, unsigned b, unsigned c) override { calls.push_back({'d', a, b, c}); }
+};
 
 template <typename V>
 std::vector<int> Values(const V& v) {
@@ -148,7 +177,7 @@ TYPED_TEST(Vectors, MatchesStdVector) {
 }
 
 TEST(VectorHooks, ReportMovesInsertsAndErasesOnlyWhenNotifying) {
-  ContainerTest::tHookRecorder<tVectorPOD<int, 4>> v;
+  tHookRecorder<tVectorPOD<int, 4>> v;
   int values[] = {1, 2, 3, 4, 5};
   v.Insert(0, values, 5);
   EXPECT_TRUE(v.calls.empty());
@@ -161,7 +190,7 @@ TEST(VectorHooks, ReportMovesInsertsAndErasesOnlyWhenNotifying) {
 }
 
 TEST(GapVectorHooks, GapMovesGrowthAndErasesReportStoragePositions) {
-  ContainerTest::tHookRecorder<tGapVectorPOD<int>> v;
+  tHookRecorder<tGapVectorPOD<int>> v;
   v.SetNotify(true);
   for (int i = 0; i < 6; ++i) v.PushBack(i);  // capacity 8, gap [6, 8)
   v.calls.clear();
