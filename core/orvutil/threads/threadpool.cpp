@@ -77,13 +77,23 @@ unsigned CThreadPool::GetThreadCount() {
 
 // Adding.
 
+// An item the pool cannot take (no worker, or the pool is being destroyed) is cancelled at once, so
+// that its listeners still hear how it ended.
 void CThreadPool::AddWorkItem(IWorkItem* item) {
   if (!item) return;
+  bool queued;
   {
     CLock lock(m_lock);
-    if (!EnsureWorker()) return;
-    InsertPending(item);
-    SetWorkEvent(true);
+    queued = EnsureWorker();
+    if (queued) {
+      InsertPending(item);
+      SetWorkEvent(true);
+    }
+  }
+  if (!queued) {
+    tSmartPtr<IWorkItem> held(item);
+    held->InternalOnCancel();
+    return;
   }
   if (IsShuttingDown()) WaitForAllWork();
 }
