@@ -148,7 +148,7 @@ tSmartPtr<Orv::IPackage> BytePackage(unsigned entries) {
     tSmartPtr<Orv::IPackageNodePersist> persist;
     tSmartPtr<Orv::IDataVector> block;
     Orv::CreatePackageByteData(bytes.Receive());
-    Orv::CreateDataVector(60000, block.Receive());
+    Orv::CreateDataVector(20000, block.Receive());
     bytes->SetData(block);
     bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
     persist->Save(Orv::PackageNode(made.Get()));
@@ -177,7 +177,7 @@ int Main() {
   for (int i = 0; i < 16; ++i) CWork::Queue(Orv::GetGlobalThreadPool(), 0, random() % 3);
   for (int i = 0; i < 8; ++i) CWork::Queue(own, 3, random() % 3);
   for (int i = 0; i < 12; ++i) {
-    data.push_back(Packed(200000 + random() % 100000));
+    data.push_back(Packed(30000 + random() % 30000));
     Orv::GetGlobalAsyncDataLoader()->LoadAsync(data.back(), 0, New<CDataListener>(g_loads.New()));
   }
   for (Orv::PackageNode node = package->GetFirstNode(); node.GetNode(); node = node->GetNextSibling()) {

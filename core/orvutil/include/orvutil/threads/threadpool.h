@@ -81,7 +81,9 @@ class ORV_API CThreadPool : public CComBase, public IThreadPool {
   void InsertPending(IWorkItem* item);
   tSmartPtr<IWorkItem> TakeWork();
   void FinishWork(IWorkItem* item);
+  tSmartPtr<IWorkItem> TakeCompleted();
   void DeliverOneCompletion();
+  static void DeliverPostedCompletion(CThreadPool* pool);
   void WaitForActivity();
   bool HasWork();
   bool IsKnown(IWorkItem* item);
