@@ -59,8 +59,15 @@ TEST_F(FileReplace, FailedSavesReportAndLeaveTheOldFileAndNoTemporary) {
     const char* name;
     std::function<bool(const tstring& target)> save;
     bool inProcess;
+    bool inPlace = false;  // opens the file itself: a read-only file is left to the system's refusal
   } savers[] = {
       {"SavePackageToFile", [&](const tstring& t) { return Orv::SavePackageToFile(package, t.c_str()); }, true},
+      {"CLog::AddFile",
+       [](const tstring& t) {
+         Orv::CLog log;
+         return log.AddFile(t.c_str(), false) && log.Trace(L"a line of the log");
+       },
+       true, true},
       {"orvpack compile",
        [&](const tstring& t) {
          return Orvpack(L"compile \"" + std::wstring(Path(L"in.txt").c_str()) + L"\" -o \"" + t.c_str() + L"\"");
@@ -79,7 +86,9 @@ TEST_F(FileReplace, FailedSavesReportAndLeaveTheOldFileAndNoTemporary) {
       {"a directory", [](const tstring& t) { CreateDirectoryW(t.c_str(), nullptr); }, false},
       {"in a missing folder", [](const tstring&) {}, false}};
   for (auto& saver : savers) {
+    saver.save(Path(L"first.pak"));  // what the first save sets up once is no leak
     for (auto& blocker : blockers) {
+      if (saver.inPlace && blocker.name[0] == 'r') continue;
       tstring target = Path(blocker.name[0] == 'i' ? L"missing\\out.pak" : L"out.pak");
       blocker.prepare(target);
       std::string before = State(target);
