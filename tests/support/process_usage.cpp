@@ -16,7 +16,10 @@ DWORD HandleCount() {
   if (GetProcessHandleCount(GetCurrentProcess(), &count) && count) return count;
   DWORD flags = 0;
   for (ULONG_PTR value = kHandleStep, last = 0; value - last < kFreeRunAfterLast; value += kHandleStep) {
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count, last = value;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+      ++count;
+      last = value;
+    }
   }
   return count;
 }

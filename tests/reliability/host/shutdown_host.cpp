@@ -2,7 +2,8 @@
 // pool of its own (some queueing follow-ups as they run), background loads of saved data and of
 // package objects, functions posted to the main thread from another thread, and running event
 // timers. Every piece of work must end in exactly one completion or one cancellation (a posted
-// function: run once, or dropped unrun). Prints the tallies; exit code 0 when every one is exact.
+// function: run once, or dropped unrun; a timer: stopped for good once the library has gone).
+// Prints the tallies; exit code 0 when every one is exact.
 #include <atomic>
 #include <cstdio>
 #include <deque>
@@ -185,7 +186,7 @@ int Main() {
     tSmartPtr<Orv::IPackageNodePersist> persist;
     Orv::CreatePackageByteData(bytes.Receive());
     bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
-    if (persist->Load(node)) persist->AddListener(New<CPersistListener>(g_objects.New()));
+    if (persist->Load(node) && !persist->IsLoaded()) persist->AddListener(New<CPersistListener>(g_objects.New()));
     objects.push_back(persist);
   }
   std::atomic<bool> stop{false};
@@ -214,7 +215,7 @@ int Main() {
   for (Orv::CEventTimer& timer : timers) {
     Tally* tally = g_timers.New();
     timer.Stop();
-    ++(timer.Running() ? tally->cancelled : tally->completed);
+    if (!timer.Running() && !timer.IsValid()) ++tally->completed;  // stopped for good
   }
   objects.clear();
   data.clear();
