@@ -67,11 +67,7 @@ int Extract(Args const& args) {
     return Fail(L"no byte data named \"" + args[1] + L"\" in " + args[0]);
   }
   Orv::IData* data = bytes->GetData();
-  HANDLE out = CreateFileW(args[3].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD size = data ? data->GetSize() : 0, written = 0;
-  bool ok = out != INVALID_HANDLE_VALUE && (size == 0 || WriteFile(out, data->GetPointer(), size, &written, nullptr)) &&
-            written == size;
-  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  bool ok = Orv::ReplaceFileContents(args[3].c_str(), data ? data->GetPointer() : nullptr, data ? data->GetSize() : 0);
   return ok ? eExitOk : Fail(L"cannot write " + args[3]);
 }
 

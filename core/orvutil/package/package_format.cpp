@@ -5,6 +5,7 @@
 #include "orvutil/data/saved_data.h"
 #include "orvutil/foundation/vector.h"
 #include "orvutil/package/format.h"
+#include "orvutil/system/filesystem.h"
 
 namespace Orv {
 
@@ -330,44 +331,13 @@ GUID GetPackageID(wchar_t const* path) {
   return GetPackageID(reader);
 }
 
-}  // namespace Orv
-
-namespace Orv {
-
-namespace {
-
-// A temporary file beside `path`, in the same folder so that it can replace `path` in one move.
-tstring SiblingTempFile(wchar_t const* path) {
-  tstring folder(path);
-  unsigned slash = folder.find_last_of(L"\\/");
-  folder = slash == tstring::npos ? tstring(L".") : folder.substr(0, slash);
-  wchar_t name[MAX_PATH];
-  if (!GetTempFileNameW(folder.c_str(), L"orv", 0, name)) return tstring();
-  return tstring(name);
-}
-
 // The stream is made in memory and written with one call: one write per payload would cost a
 // system call each.
-bool SaveInto(IPackage* package, wchar_t const* path) {
+bool SavePackageToFile(IPackage* package, wchar_t const* path) {
   tSmartPtr<IDataVector> stream;
   tSmartPtr<IDataWriter> memory;
-  tSmartPtr<IDataFile> file;
-  tSmartPtr<IDataWriter> writer;
-  return CreateDataWriter(stream.Receive(), memory.Receive()) && SavePackage(memory, package) &&
-         CreateDataFile(path, false, file.Receive()) && CreateDataWriter(file, ~0u, writer.Receive()) &&
-         writer->Write(stream->GetPointer(), stream->GetSize());
-}
-
-}  // namespace
-
-bool SavePackageToFile(IPackage* package, wchar_t const* path) {
-  if (!package || !path || !*path) return false;
-  tstring temp = SiblingTempFile(path);
-  if (temp.empty()) return false;
-  bool saved = SaveInto(package, temp.c_str()) &&
-               MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!saved) DeleteFileW(temp.c_str());
-  return saved;
+  return package && path && *path && CreateDataWriter(stream.Receive(), memory.Receive()) &&
+         SavePackage(memory, package) && ReplaceFileContents(path, stream->GetPointer(), stream->GetSize());
 }
 
 }  // namespace Orv

@@ -53,6 +53,13 @@ void UnregisterThreadPool(CThreadPool* pool) {
   }
 }
 
+bool IsThreadPoolRegistered(CThreadPool* pool) {
+  for (CThreadPool* listed : Pools()) {
+    if (listed == pool) return true;
+  }
+  return false;
+}
+
 }  // namespace Detail
 
 IThreadPool* GetGlobalThreadPool() {

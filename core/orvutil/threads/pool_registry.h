@@ -10,6 +10,8 @@ namespace Detail {
 
 void RegisterThreadPool(CThreadPool* pool);
 void UnregisterThreadPool(CThreadPool* pool);
+// Whether the pool is on the list (its destruction has not begun); the caller holds the list's lock.
+bool IsThreadPoolRegistered(CThreadPool* pool);
 
 }  // namespace Detail
 }  // namespace Orv

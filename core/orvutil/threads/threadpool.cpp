@@ -77,13 +77,23 @@ unsigned CThreadPool::GetThreadCount() {
 
 // Adding.
 
+// An item the pool cannot take (no worker, or the pool is being destroyed) is cancelled at once, so
+// that its listeners still hear how it ended.
 void CThreadPool::AddWorkItem(IWorkItem* item) {
   if (!item) return;
+  bool queued;
   {
     CLock lock(m_lock);
-    if (!EnsureWorker()) return;
-    InsertPending(item);
-    SetWorkEvent(true);
+    queued = EnsureWorker();
+    if (queued) {
+      InsertPending(item);
+      SetWorkEvent(true);
+    }
+  }
+  if (!queued) {
+    tSmartPtr<IWorkItem> held(item);
+    held->InternalOnCancel();
+    return;
   }
   if (IsShuttingDown()) WaitForAllWork();
 }
@@ -169,7 +179,7 @@ tSmartPtr<IWorkItem> CThreadPool::TakeWork() {
 }
 
 // Moves the item to the completed list and has the main thread deliver it. While the pool is being
-// destroyed nothing is posted (a posted function would need a reference): the destructor delivers.
+// destroyed nothing is posted: the destructor delivers.
 void CThreadPool::FinishWork(IWorkItem* item) {
   CLock lock(m_lock);
   for (unsigned i = 0; i < m_running.Count(); ++i) {
@@ -180,23 +190,37 @@ void CThreadPool::FinishWork(IWorkItem* item) {
     }
   }
   if (m_maxThreads != 0) {
-    tSmartPtr<CThreadPool, IThreadPool> pool(this);
-    PostMainThreadFunction([pool] { pool->DeliverOneCompletion(); });
+    CThreadPool* pool = this;
+    PostMainThreadFunction([pool] { DeliverPostedCompletion(pool); });
   }
   SetDoneEvent(true);
 }
 
 // Completions and waits.
 
+tSmartPtr<IWorkItem> CThreadPool::TakeCompleted() {
+  CLock lock(m_lock);
+  tSmartPtr<IWorkItem> item;
+  if (auto* first = m_completed.First()) {
+    item = std::move(first->Value());
+    m_completed.Remove(first);
+  }
+  if (m_completed.IsEmpty()) SetDoneEvent(false);
+  return item;
+}
+
 void CThreadPool::DeliverOneCompletion() {
+  if (tSmartPtr<IWorkItem> item = TakeCompleted()) item->InternalOnComplete();
+}
+
+// A worker's post names its pool without a reference: the last reference may be gone already (a
+// reference taken then would revive a pool in destruction). The pool is used only while it is on
+// the list of pools, under the list's lock; one that has left it delivers in its destructor.
+void CThreadPool::DeliverPostedCompletion(CThreadPool* pool) {
   tSmartPtr<IWorkItem> item;
   {
-    CLock lock(m_lock);
-    if (auto* first = m_completed.First()) {
-      item = std::move(first->Value());
-      m_completed.Remove(first);
-    }
-    if (m_completed.IsEmpty()) SetDoneEvent(false);
+    CScopeCriticalSection guard(eGlobalCSThreadPools);
+    if (Detail::IsThreadPoolRegistered(pool)) item = pool->TakeCompleted();
   }
   if (item) item->InternalOnComplete();
 }

@@ -32,6 +32,10 @@ ORV_API bool MoveFileW(const wchar_t* from, const wchar_t* to, bool overwrite);
 // the new link exists, so a failed placement leaves it as it was. True at once when `to` already
 // is the same file.
 ORV_API bool PlaceFile(const wchar_t* from, const wchar_t* to);
+// Writes `size` bytes as the whole contents of `path` by way of a new temporary file beside it that
+// then replaces it: a failed write leaves an existing file as it was and no temporary file behind.
+// A read-only file is not replaced.
+ORV_API bool ReplaceFileContents(const wchar_t* path, const void* data, unsigned size);
 
 ORV_API bool GetFileAttributesW(const wchar_t* path, DWORD& attributes);
 ORV_API bool SetFileAttributesW(const wchar_t* path, DWORD attributes);

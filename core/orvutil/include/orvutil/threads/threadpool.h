@@ -28,7 +28,8 @@
 namespace Orv {
 
 struct IThreadPool : public IUnknown {
-  // Queues the item (with a reference); it stays unqueued when the pool cannot start a worker.
+  // Queues the item (with a reference). An item the pool cannot take, because no worker can start
+  // or the pool is being destroyed, is cancelled at once on the calling thread.
   virtual void AddWorkItem(IWorkItem* item) = 0;
   // Main thread only (false elsewhere): delivers completions until `item` has been delivered, or,
   // for a null item, waits for some activity and delivers one completion.
@@ -80,7 +81,9 @@ class ORV_API CThreadPool : public CComBase, public IThreadPool {
   void InsertPending(IWorkItem* item);
   tSmartPtr<IWorkItem> TakeWork();
   void FinishWork(IWorkItem* item);
+  tSmartPtr<IWorkItem> TakeCompleted();
   void DeliverOneCompletion();
+  static void DeliverPostedCompletion(CThreadPool* pool);
   void WaitForActivity();
   bool HasWork();
   bool IsKnown(IWorkItem* item);

@@ -1,0 +1,186 @@
+// Savers and loaders against a writer that fails after N bytes and a reader that fails at N: every
+// failure is reported, every success wrote or read the whole, and a failed load leaves nothing.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "../support/failing_io.h"
+#include "samples.h"
+
+namespace Reliability {
+
+// Hears how a compression ended.
+class CChunkCounter : public Orv::CComBase, public Orv::IChunkListener {
+ public:
+  ORV_INTERFACES(Orv::IChunkListener)
+  int finished = 0, failed = 0;
+  bool OnProgress(unsigned, unsigned, unsigned) override { return true; }
+  void OnFinished(unsigned) override { ++finished; }
+  void OnFailed(unsigned, unsigned) override { ++failed; }
+};
+
+}  // namespace Reliability
+
+ORV_CLASS_GUID(Reliability::CChunkCounter, 0x3c5d7e90, 0x1f2a, 0x4b3c, 0x8d, 0x4e, 0x5f, 0x60, 0x71, 0x82, 0x93, 0xa4)
+
+namespace {
+
+using namespace Reliability;
+
+// Every limit for small totals; for large ones the edges and a spread between them.
+std::vector<unsigned> Limits(unsigned total) {
+  std::vector<unsigned> limits;
+  for (unsigned n = 0; n <= total; ++n) {
+    if (total <= 4096 || n < 16 || total - n < 16 || n % (total / 32) == 0) limits.push_back(n);
+  }
+  return limits;
+}
+
+Ptr<CChunkCounter> NewCounter() {
+  CChunkCounter* counter = nullptr;
+  Orv::CComObject<CChunkCounter>::CreateObject(nullptr, &counter);
+  Ptr<CChunkCounter> held(counter);
+  counter->Release();
+  return held;
+}
+
+// Compression's listener hears exactly one end, the one the result tells.
+bool HeardOneEnd(CChunkCounter* counter, bool result) {
+  return counter->finished + counter->failed == 1 && (counter->finished == 1) == result;
+}
+
+Ptr<Orv::IDataReader> ReaderOf(Orv::IData* data) {
+  Ptr<Orv::IDataReader> reader;
+  Orv::CreateDataReader(data, 0, reader.Receive());
+  return reader;
+}
+
+Ptr<Orv::IData> Compressed(const std::string& bytes) {
+  Ptr<Orv::IData> packed;
+  Orv::CompressData(Block(bytes), packed.Receive(), nullptr);
+  return packed;
+}
+
+// A saver that writes into `writer`; false when it saw its writes fail. `heard` tells whether its
+// listeners agree with the result.
+using Saver = std::function<bool(Orv::IDataWriter* writer, bool& heard)>;
+
+TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
+  Ptr<Orv::IPackage> package = SamplePackage();
+  Orv::CDict dict;
+  FillDict(dict);
+  std::string large = SampleBytes(300000, 4), small = SampleBytes(5000, 5);
+  Ptr<Orv::IData> packed = Compressed(large);
+  struct Case {
+    const char* name;
+    Saver save;
+  } cases[] = {
+      {"SavePackage", [&](Orv::IDataWriter* w, bool&) { return Orv::SavePackage(w, package); }},
+      {"WriteDict", [&](Orv::IDataWriter* w, bool&) { return Orv::Detail::WriteDict(dict, false, w, nullptr); }},
+      {"StreamCopyData",
+       [&](Orv::IDataWriter* w, bool&) { return Orv::StreamCopyData(ReaderOf(Block(small)), 5000, w, 700); }},
+      {"CompressData",
+       [&](Orv::IDataWriter* w, bool& heard) {
+         auto counter = NewCounter();
+         bool saved = Orv::CompressData(ReaderOf(Block(large)), 300000, w, counter);
+         heard = HeardOneEnd(counter, saved);
+         return saved;
+       }},
+      {"UncompressData",
+       [&](Orv::IDataWriter* w, bool& heard) {
+         auto counter = NewCounter();
+         bool saved = Orv::UncompressData(ReaderOf(packed), packed->GetSize(), w, counter);
+         heard = HeardOneEnd(counter, saved);
+         return saved;
+       }},
+      {"CLog", [&](Orv::IDataWriter* w, bool&) {
+         Orv::CLog log;
+         log.AddWriter(w);
+         bool traced = true;
+         for (int i = 0; i < 12; ++i) traced = log.TraceF(L"line %d of the log\r\n", i) && traced;
+         return traced;
+       }}};
+  for (auto& c : cases) {
+    unsigned total = 0;
+    Ptr<Orv::IDataVector> whole;
+    bool heard = true;
+    ASSERT_TRUE(c.save(OrvTest::FailingWriter(~0u, &whole, &total), heard)) << c.name;
+    for (unsigned limit : Limits(total)) {
+      Ptr<Orv::IDataVector> written;
+      heard = true;
+      bool saved = c.save(OrvTest::FailingWriter(limit, &written), heard);
+      EXPECT_EQ(limit >= total, saved) << c.name << " with " << limit << " of " << total << " bytes";
+      EXPECT_TRUE(heard) << c.name << " with " << limit << " of " << total << " bytes";
+      if (saved) {
+        EXPECT_EQ(Text(whole), Text(written)) << c.name;
+      }
+    }
+  }
+}
+
+// A loader that reads `size` bytes from `reader` and describes what it made; false when it failed.
+using Loader = std::function<bool(Orv::IDataReader* reader, unsigned size, std::string& made)>;
+
+TEST(FaultInjection, EveryReadFailureIsReportedAndLeavesNothing) {
+  Ptr<Orv::IDataVector> packageBytes, dictBytes;
+  Ptr<Orv::IDataWriter> writer;
+  Orv::CreateDataWriter(packageBytes.Receive(), writer.Receive());
+  ASSERT_TRUE(Orv::SavePackage(writer, SamplePackage()));
+  Orv::CDict dict;
+  FillDict(dict);
+  Orv::CreateDataWriter(dictBytes.Receive(), writer.Receive());
+  ASSERT_TRUE(Orv::Detail::WriteDict(dict, false, writer, nullptr));
+  Ptr<Orv::IData> large = Block(SampleBytes(300000, 6)), packed = Compressed(Text(large));
+  auto streamed = [](Orv::IDataReader* r, unsigned size, std::string& made, bool compress, bool uncompress) {
+    auto counter = NewCounter();
+    Ptr<Orv::IDataVector> out;
+    Ptr<Orv::IDataWriter> w;
+    Orv::CreateDataWriter(out.Receive(), w.Receive());
+    bool done = compress     ? Orv::CompressData(r, size, w, counter)
+                : uncompress ? Orv::UncompressData(r, size, w, counter)
+                             : Orv::StreamCopyData(r, size, w, 4096);
+    made = done ? Text(out) : std::string();
+    return done && (compress || uncompress ? HeardOneEnd(counter, done) : true);
+  };
+  struct Case {
+    const char* name;
+    Orv::IData* bytes;
+    Loader load;
+  } cases[] = {
+      {"LoadPackage", packageBytes,
+       [](Orv::IDataReader* r, unsigned, std::string& made) {
+         Ptr<Orv::IPackage> loaded;
+         bool done = Orv::LoadPackage(r, loaded.Receive());
+         made = Describe(loaded);  // payloads are read here, from the same reader's data
+         return done;
+       }},
+      {"ReadDict", dictBytes,
+       [](Orv::IDataReader* r, unsigned, std::string& made) {
+         Orv::CDict read;
+         bool done = Orv::Detail::ReadDict(r, read, nullptr);
+         made = Describe(read);
+         return done;
+       }},
+      {"StreamCopyData", packageBytes,
+       [&](Orv::IDataReader* r, unsigned size, std::string& made) { return streamed(r, size, made, false, false); }},
+      {"CompressData", large,
+       [&](Orv::IDataReader* r, unsigned size, std::string& made) { return streamed(r, size, made, true, false); }},
+      {"UncompressData", packed,
+       [&](Orv::IDataReader* r, unsigned size, std::string& made) { return streamed(r, size, made, false, true); }}};
+  for (auto& c : cases) {
+    unsigned size = c.bytes->GetSize();
+    std::string whole;
+    ASSERT_TRUE(c.load(OrvTest::FailingReader(c.bytes, ~0u), size, whole)) << c.name;
+    for (unsigned limit : Limits(size)) {
+      std::string made;
+      bool done = c.load(OrvTest::FailingReader(c.bytes, limit), size, made);
+      EXPECT_EQ(done ? whole : std::string(), made) << c.name << " with " << limit << " of " << size << " bytes";
+      if (limit == size) {
+        EXPECT_TRUE(done) << c.name;
+      }
+    }
+  }
+}
+
+}  // namespace

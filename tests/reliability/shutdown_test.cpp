@@ -1,0 +1,88 @@
+// Shut-down under load: the host program ends the library with work of every kind in flight, many
+// times over, several at once. No run may hang or crash, and every run must count exactly one end
+// for every piece of work. ORV_SHUTDOWN_RUNS sets the number of runs (200 by default).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "../support/scratch.h"
+
+namespace {
+
+constexpr unsigned kDefaultRuns = 200, kAtOnce = 4;
+constexpr DWORD kHangMs = 120000;  // far beyond any run: a run still going then is hung
+
+unsigned Runs() {
+  const char* text = std::getenv("ORV_SHUTDOWN_RUNS");
+  unsigned runs = text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
+  return runs ? runs : kDefaultRuns;
+}
+
+struct Child {
+  PROCESS_INFORMATION process = {};
+  ScratchFiles::tstring output;
+  DWORD started = 0;
+};
+
+class ShutdownUnderLoad : public ScratchFiles::ScratchTest {
+ protected:
+  bool Start(unsigned index, Child& child) {
+    child.output = Path(ScratchFiles::tstring::format_new(L"run%u.txt", index).c_str());
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileW(child.output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = out;
+    std::wstring host = std::wstring(Orv::GetExecutableDir().c_str()) + L"\\orv_shutdown_host.exe";
+    std::wstring commandLine = L"\"" + host + L"\"";
+    bool started = out != INVALID_HANDLE_VALUE && CreateProcessW(host.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                                                                 0, nullptr, nullptr, &startup, &child.process);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    child.started = GetTickCount();
+    return started;
+  }
+  // "" for a run that ended well, else what went wrong and what it printed.
+  std::string Finish(Child& child, bool hung) {
+    DWORD code = 0;
+    if (hung) TerminateProcess(child.process.hProcess, 99);
+    WaitForSingleObject(child.process.hProcess, INFINITE);
+    GetExitCodeProcess(child.process.hProcess, &code);
+    CloseHandle(child.process.hProcess);
+    CloseHandle(child.process.hThread);
+    std::string printed;
+    ScratchFiles::ReadRaw(child.output, printed);
+    if (!hung && code == 0) return "";
+    return (hung ? std::string("hung") : "exit code " + std::to_string(code)) + ":\n" + printed;
+  }
+};
+
+TEST_F(ShutdownUnderLoad, EveryRunEndsAndHearsEveryPieceOfWorkEndOnce) {
+  unsigned runs = Runs(), launched = 0, failed = 0;
+  std::vector<Child> running;
+  DWORD start = GetTickCount();
+  while (launched < runs || !running.empty()) {
+    while (launched < runs && running.size() < kAtOnce) {
+      running.emplace_back();
+      ASSERT_TRUE(Start(launched++, running.back())) << "run " << launched;
+    }
+    std::vector<HANDLE> handles;
+    for (Child& child : running) handles.push_back(child.process.hProcess);
+    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, 1000);
+    for (size_t i = running.size(); i-- > 0;) {
+      bool ended = WaitForSingleObject(running[i].process.hProcess, 0) == WAIT_OBJECT_0;
+      bool hung = !ended && GetTickCount() - running[i].started > kHangMs;
+      if (!ended && !hung) continue;
+      std::string problem = Finish(running[i], hung);
+      failed += !problem.empty();
+      EXPECT_EQ("", problem);
+      running.erase(running.begin() + i);
+    }
+  }
+  printf("%u shut-down runs, %u at once, in %lu ms\n", runs, kAtOnce, GetTickCount() - start);
+  EXPECT_EQ(0u, failed);
+}
+
+}  // namespace

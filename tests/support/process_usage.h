@@ -1,0 +1,15 @@
+// Test support: what a leak raises in a process, counted with the system's own figures.
+#pragma once
+
+#include <windows.h>
+
+namespace OrvTest {
+
+// The handles the process holds: GetProcessHandleCount, or where that reports none (as under Wine)
+// the handle values that name an object.
+DWORD HandleCount();
+// The committed private memory: PrivateUsage of GetProcessMemoryInfo, or where that reports none
+// (as under Wine) the sum of the committed private regions.
+SIZE_T PrivateBytes();
+
+}  // namespace OrvTest
