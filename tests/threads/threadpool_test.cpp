@@ -105,8 +105,9 @@ TEST(ThreadPool, CompletionRunsOnTheMainThreadAfterRun) {
   EXPECT_FALSE(Orv::CreateThreadPool(nullptr, 1));
 }
 
-// One thread per busy item up to the maximum; blocks suspend the workers once, however nested.
-TEST(ThreadPool, ThreadsStartOnDemandAndNestedBlocksSuspendThemOnce) {
+// One thread per busy item up to the maximum; while blocks are held (however nested) no worker takes
+// an item, and an item already running finishes.
+TEST(ThreadPool, ThreadsStartOnDemandAndBlocksHoldBackNewWork) {
   tSmartPtr<IThreadPool> pool = MakePool(3);
   Orv::CThreadPool* implementation = Implementation(pool);
   CEvent release;
@@ -118,26 +119,25 @@ TEST(ThreadPool, ThreadsStartOnDemandAndNestedBlocksSuspendThemOnce) {
   }
   release.Set();
   pool->WaitForAllWork();
-  tSmartPtr<IThreadPool> single = MakePool(1);  // one idle worker
-  tSmartPtr<CTestItem> done = MakeItem();
-  single->AddWorkItem(done);
-  ASSERT_TRUE(single->WaitForWorkItem(done));
-  HANDLE worker = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, done->runThread);
-  auto suspensions = [worker] {  // the previous suspend count; the probe is undone at once
-    DWORD previous = ::SuspendThread(worker);
-    ::ResumeThread(worker);
-    return previous;
-  };
+  tSmartPtr<IThreadPool> single = MakePool(1);
+  CEvent started, finish;
+  tSmartPtr<CTestItem> running = MakeItem(), later = MakeItem(), elsewhere = MakeItem();
+  running->started = started.Get();
+  running->release = finish.Get();
+  single->AddWorkItem(running);
+  ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(started.Get(), 10000));
   {
     Orv::CScopeBlockAllWorkerThreads outer;
-    { Orv::CScopeBlockAllWorkerThreads inner; }
-    EXPECT_EQ(1u, suspensions());
+    {
+      Orv::CScopeBlockAllWorkerThreads inner;
+    }
+    finish.Set();
+    EXPECT_TRUE(single->WaitForWorkItem(running));
+    pool->AddWorkItem(later);
+    single->AddWorkItem(elsewhere);
+    ::Sleep(100);  // ample time for a free worker to take them, were it allowed to
+    EXPECT_EQ(0, later->runs + elsewhere->runs);
   }
-  EXPECT_EQ(0u, suspensions());
-  ::CloseHandle(worker);
-  tSmartPtr<CTestItem> later = MakeItem(), elsewhere = MakeItem();
-  pool->AddWorkItem(later);
-  single->AddWorkItem(elsewhere);
   Orv::FlushAllThreadPoolWork();
   EXPECT_EQ(2, later->completions + elsewhere->completions);
   EXPECT_EQ(3u, implementation->GetThreadCount());

@@ -166,9 +166,10 @@ void CThreadPool::WorkerLoop() {
   }
 }
 
+// Nothing while the pool is held: the worker waits again until ResumeThreads sets the work event.
 tSmartPtr<IWorkItem> CThreadPool::TakeWork() {
   CLock lock(m_lock);
-  if (m_maxThreads == 0 || m_pending.IsEmpty()) {
+  if (m_maxThreads == 0 || m_holds != 0 || m_pending.IsEmpty()) {
     SetWorkEvent(false);
     return nullptr;
   }
@@ -306,12 +307,12 @@ bool CThreadPool::CancelWorkItem(IWorkItem* item) {
 
 void CThreadPool::SuspendThreads() {
   CLock lock(m_lock);
-  for (HANDLE thread : m_threads) ::SuspendThread(thread);
+  ++m_holds;
 }
 
 void CThreadPool::ResumeThreads() {
   CLock lock(m_lock);
-  for (HANDLE thread : m_threads) ::ResumeThread(thread);
+  if (m_holds != 0 && --m_holds == 0 && !m_pending.IsEmpty()) SetWorkEvent(true);
 }
 
 // Destruction.

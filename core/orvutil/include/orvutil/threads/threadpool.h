@@ -39,7 +39,9 @@ struct IThreadPool : public IUnknown {
   virtual bool CancelWorkItem(IWorkItem* item) = 0;
   // Main thread only: runs the pool dry, delivering every completion.
   virtual void WaitForAllWork() = 0;
-  // Suspend or resume every worker thread of the pool.
+  // Hold or release the pool's workers (calls nest): while held no worker takes an item, and an item
+  // already running finishes. Workers are stopped between items, never frozen wherever they are:
+  // a thread frozen inside the heap or a lock would block the caller's next allocation for good.
   virtual void SuspendThreads() = 0;
   virtual void ResumeThreads() = 0;
 };
@@ -102,6 +104,7 @@ class ORV_API CThreadPool : public CComBase, public IThreadPool {
   tSmartPtrVector<IWorkItem> m_running;
   tList<tSmartPtr<IWorkItem>> m_completed;  // in order of finishing
   tVectorPOD<HANDLE> m_threads;
+  unsigned m_holds = 0;  // SuspendThreads calls not yet matched: no worker takes work meanwhile
   volatile LONG m_maxThreads = 2;  // 0 while the pool is destroyed
 };
 
@@ -113,11 +116,11 @@ ORV_API bool CreateThreadPool(IThreadPool** out, int threads);
 ORV_API IThreadPool* GetGlobalThreadPool();
 // Main thread: waits for the work of every pool and delivers its completions.
 ORV_API void FlushAllThreadPoolWork();
-// Suspend and resume the workers of every pool; nested calls suspend and resume once.
+// Hold and release the workers of every pool (see SuspendThreads); nested calls hold and release once.
 ORV_API void SuspendAllWorkerThreads();
 ORV_API void ResumeAllWorkerThreads();
 
-// Keeps every pool's workers suspended for its lifetime (nestable).
+// Keeps every pool's workers from taking work for its lifetime (nestable).
 class ORV_API CScopeBlockAllWorkerThreads {
  public:
   CScopeBlockAllWorkerThreads() { SuspendAllWorkerThreads(); }
