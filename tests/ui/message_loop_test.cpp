@@ -101,9 +101,10 @@ TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
   EXPECT_TRUE(next > g_firstAppMessage && Orv::CreateAppMessage() == next + 1);
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
-  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0));
-  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe + 1, 0, 0) && Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
-  EXPECT_FALSE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));  // the thread's own queue is another target
+  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0) &&
+              Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
+  // The thread's own queue is another target.
+  EXPECT_TRUE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0) && !Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
   std::vector<WPARAM> wParams;
   EXPECT_EQ(1, RemoveQueued(window, kProbe, &wParams));
   EXPECT_EQ(std::vector<WPARAM>{1}, wParams);
