@@ -21,8 +21,6 @@ TEST(Scrolling, EveryCodeMovesAndClampsToMinimumAndMaximumMinusPage) {
       {50, SB_LINEDOWN, 55, 55}, {50, SB_LINEUP, 45, 45}, {50, SB_PAGEDOWN, 80, 80}, {50, SB_PAGEUP, 20, 20},
       {170, SB_PAGEDOWN, 180, 90}, {2, SB_LINEUP, 0, 0}, {50, SB_TOP, 0, 0}, {50, SB_BOTTOM, 180, 90},
       {181, SB_ENDSCROLL, 180, 90}, {50, 99, 50, 50}};
-  setPosition(1000);
-  ASSERT_EQ(Point(91, 181), Orv::GetScrollPos(window));  // where the system itself stops
   for (auto const& c : cases) {
     setPosition(c.start);
     EXPECT_EQ(Point(c.expectedH, c.expectedV), Point(Orv::HandleHScroll(window, c.code, 5, 30, false),
@@ -31,10 +29,9 @@ TEST(Scrolling, EveryCodeMovesAndClampsToMinimumAndMaximumMinusPage) {
     EXPECT_EQ(Point(c.expectedH, c.expectedV), Orv::GetScrollPos(window));
   }
   setPosition(33);
-  int track = Orv::GetThumbPos(window).y;
-  EXPECT_EQ(track, Orv::HandleVScroll(window, SB_THUMBTRACK, 1, 1, false));
-  EXPECT_TRUE(Orv::GetScrollPos(nullptr) == Point() && Orv::GetThumbPos(nullptr) == Point());
-  EXPECT_EQ(0, Orv::HandleVScroll(nullptr, SB_LINEDOWN, 1, 1, true));
+  EXPECT_EQ(Orv::GetThumbPos(window).y, Orv::HandleVScroll(window, SB_THUMBTRACK, 1, 1, false));
+  EXPECT_TRUE(Orv::GetScrollPos(nullptr) == Point() && Orv::GetThumbPos(nullptr) == Point() &&
+              !Orv::HandleVScroll(nullptr, SB_LINEDOWN, 1, 1, true));
   ::ShowWindow(window, SW_SHOWNOACTIVATE);
   for (bool invalidate : {false, true}) {
     ::ValidateRect(window, nullptr);
