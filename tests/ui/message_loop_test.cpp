@@ -59,7 +59,7 @@ class MessageFilters : public ::testing::Test {
 
 // Filters run in the order of adding until one consumes the message; one removed during the walk
 // (by another filter or by itself) is skipped and stays gone; a nested pump keeps the outer walk.
-TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
+TEST_F(MessageFilters, RunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModules) {
   for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)})
     AddMessageFilter(filter, nullptr);
   EXPECT_EQ("ABC!", Probe());
@@ -76,19 +76,15 @@ TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
   AddMessageFilter(FilterA, nullptr);
   g_aPumpsNested = g_aRemovesB = true;  // A removes B (already passed) and pumps the second probe inside
   EXPECT_EQ("CBCAA!", Probe(2));  // C, B, then the nested walk (C, A), then A itself
-}
-
-// Removal takes every entry of the filter and releases the module reference each one held.
-TEST_F(MessageFilters, RemovalRemovesEveryEntryAndReleasesModules) {
+  // Removal takes every entry of a filter and releases the module reference each one held.
+  for (auto filter : {FilterA, FilterC}) RemoveMessageFilter(filter);
   Orv::CModule module;
   AddMessageFilter(FilterB, &module);
   AddMessageFilter(FilterB, &module);
-  EXPECT_EQ(2, module.GetObjectCount());
-  EXPECT_EQ("BB!", Probe());
+  EXPECT_TRUE(module.GetObjectCount() == 2 && Probe() == "BB!");
   RemoveMessageFilter(FilterB);
   RemoveMessageFilter(nullptr);
-  EXPECT_EQ(0, module.GetObjectCount());
-  EXPECT_EQ("!", Probe());
+  EXPECT_TRUE(module.GetObjectCount() == 0 && Probe() == "!");
 }
 
 TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
