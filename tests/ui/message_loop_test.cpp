@@ -87,7 +87,7 @@ TEST_F(MessageFilters, RunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModul
   EXPECT_TRUE(module.GetObjectCount() == 0 && Probe() == "!");
 }
 
-TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
+TEST(MessageLoop, ModelessListAndAppMessages) {
   HWND first = reinterpret_cast<HWND>(0x1230);
   for (HWND hwnd : {static_cast<HWND>(nullptr), first, first}) Orv::AddModelessDialog(hwnd);
   Orv::RemoveModelessDialog(first);  // one entry per dialog
@@ -95,8 +95,20 @@ TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
   EXPECT_EQ(static_cast<UINT>(WM_APP), g_firstAppMessage);
   UINT next = Orv::CreateAppMessage();
   EXPECT_TRUE(next > g_firstAppMessage && Orv::CreateAppMessage() == next + 1);
+}
+
+bool g_guardFired = false;
+void CALLBACK GuardTimer(HWND, UINT, UINT_PTR, DWORD) { g_guardFired = true; }
+void CALLBACK CountApc(ULONG_PTR counter) { ++*reinterpret_cast<int*>(counter); }
+
+// PostMessageOnce posts only what is not waiting yet, per window and message. It peeks at the
+// queue; the message it posts must still end the wait. The guard timer only keeps a faulty wait
+// from hanging the run: it must not be what ended it. APCs run when the pump runs, also while input
+// is waiting (which satisfies the pump's zero wait before any APC runs).
+TEST(MessageLoop, PostMessageOnceWaitingAndApcs) {
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
+  Pump();
   EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0) &&
               Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
   // The thread's own queue is another target.
@@ -105,19 +117,6 @@ TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
   EXPECT_EQ(1, RemoveQueued(window, kProbe, &wParams));
   EXPECT_EQ(std::vector<WPARAM>{1}, wParams);
   EXPECT_EQ(2, RemoveQueued(window, kProbe + 1) + RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
-}
-
-bool g_guardFired = false;
-void CALLBACK GuardTimer(HWND, UINT, UINT_PTR, DWORD) { g_guardFired = true; }
-void CALLBACK CountApc(ULONG_PTR counter) { ++*reinterpret_cast<int*>(counter); }
-
-// PostMessageOnce peeks at the queue; the message it posts must still end the wait. The guard timer
-// only keeps a faulty wait from hanging the run: it must not be what ended it. APCs run when the
-// pump runs, also while input is waiting (which satisfies the pump's zero wait before any APC runs).
-TEST(MessageLoop, WaitEndsForAMessageAlreadySeenAndThePumpRunsApcs) {
-  CRecordingWindow window;
-  ASSERT_TRUE(window.CreateMessageWindow());
-  Pump();
   UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, GuardTimer);
   MSG seen;
   ASSERT_TRUE(Orv::PostMessageOnce(window, kProbe, 0, 0) && ::PeekMessageW(&seen, window, kProbe, kProbe, PM_NOREMOVE));
