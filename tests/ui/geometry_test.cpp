@@ -10,18 +10,15 @@ namespace {
 using Point = Orv::tPoint<int>;
 using Rect = Orv::tRect<int>;
 
-// Packed message coordinates split as GET_X_LPARAM and GET_Y_LPARAM do; edges and emptiness.
-TEST(Geometry, ArithmeticAndPackedCoordinates) {
+// Packed message coordinates split as GET_X_LPARAM and GET_Y_LPARAM do; edges and emptiness. A
+// bordered popup with a borderless child, against GetWindowRect, GetClientRect and MapWindowPoints.
+TEST(Geometry, PointsRectanglesAndConversionsInEachCoordinateSpace) {
   for (LPARAM packed : {MAKELPARAM(-5, -300), MAKELPARAM(-32768, 32767), MAKELPARAM(32767, -32768)})
     EXPECT_EQ(Point(GET_X_LPARAM(packed), GET_Y_LPARAM(packed)), Orv::ToPoint(static_cast<long>(packed)));
   Rect rect(10, 20, 40, 60);
   EXPECT_TRUE(rect.Contains(Point(10, 20)) && !rect.Contains(Point(40, 30)) && rect.Size() == Point(30, 40));
   EXPECT_TRUE(Rect(5, 5, 5, 9).IsEmpty() && Rect(5, 9, 8, 2).IsEmpty() && !rect.IsEmpty());
   EXPECT_EQ(rect, Orv::ToRect(Orv::ToRECT(rect)));
-}
-
-// A bordered popup with a borderless child, against GetWindowRect, GetClientRect and MapWindowPoints.
-TEST(Geometry, RectanglesAndConversionsInEachCoordinateSpace) {
   CPlainWindow parent(100, 50, 300, 200, WS_POPUP | WS_CAPTION | WS_THICKFRAME), child(10, 20, 30, 40, 0, parent);
   for (HWND hwnd : {static_cast<HWND>(parent), static_cast<HWND>(child)}) {
     RECT window, client;

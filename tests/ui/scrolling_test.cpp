@@ -11,7 +11,7 @@ using Rect = Orv::tRect<int>;
 // minimum and the maximum minus the page (180 and 90), one short of the last position the system
 // itself allows (maximum - page + 1). keepBars false disables the bars it does not need instead of
 // hiding them; the window is invalidated on request.
-TEST(Scrolling, EveryCodeMovesAndClampsToMinimumAndMaximumMinusPage) {
+TEST(Scrolling, EveryCodeClampsAndWheelDeltasAccumulateIntoLineScrolls) {
   CPlainWindow window(0, 0, 200, 150, WS_POPUP | WS_HSCROLL | WS_VSCROLL);
   Orv::SetScrollArea(window, Rect(0, 0, 100, 200), Point(10, 20), true);
   auto setPosition = [&](int position) {
@@ -46,12 +46,7 @@ TEST(Scrolling, EveryCodeMovesAndClampsToMinimumAndMaximumMinusPage) {
     LONG_PTR bars = WS_VSCROLL | WS_HSCROLL;
     EXPECT_EQ(keepBars ? 0 : bars, ::GetWindowLongPtrW(window, GWL_STYLE) & bars);
   }
-}
-
-// Feeds wheel deltas and compares the posted scroll codes and the remainder with a model: one line
-// per whole 120 in the accumulated delta, the rest kept.
-TEST(Scrolling, WheelDeltasAccumulateIntoLineScrolls) {
-  CPlainWindow window(0, 0, 20, 20);
+  // Wheel deltas against a model: one line per whole 120 in the accumulated delta, the rest kept.
   Point acc, model;
   for (short delta : {240, -119, -1, 100, 30, 120, -250, -7, 600}) {
     for (UINT msg : {WM_MOUSEWHEEL, WM_MOUSEHWHEEL, WM_KEYDOWN}) {
