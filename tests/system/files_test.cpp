@@ -35,15 +35,17 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
   tstring file = Path(L"file.txt"), climbing = Path(L"sub/../FILE.TXT"), directory = Path(L"sub");
   ASSERT_TRUE(WriteRaw(file, "12345") && Orv::CreateDirectoryW(directory.c_str()));
   EXPECT_TRUE(Orv::FileExists(climbing.c_str()) && Orv::FileReadable(climbing.c_str()) &&
-              Orv::DirectoryExists(directory.c_str()));
+              Orv::DirectoryExists((tstring(1, Dir()[0]) + L":\\").c_str()));
   WIN32_FIND_DATAW data = {};
+  EXPECT_TRUE(Orv::DirectoryExists(directory.c_str(), &data) && tstring(L"sub") == data.cFileName);
   EXPECT_TRUE(Orv::FileExists(file.c_str(), &data) && tstring(L"file.txt") == data.cFileName && data.nFileSizeLow == 5);
   CFile opened;
   EXPECT_FALSE(Orv::DirectoryExists(file.c_str()) || Orv::FileExists(directory.c_str(), &data) ||
                data.cFileName[0] != L'f' ||  // left alone on failure
                Orv::FileReadable(directory.c_str()) || Orv::CreateDirectoryW(file.c_str()) ||
                Orv::DeleteDirectory(file.c_str(), true) || opened.Open(Dir().c_str(), true) ||
-               Orv::DeleteFileW(Dir().c_str()) || Orv::GetFileSize(Dir().c_str()) || Orv::DeleteDirectory(L".", true));
+               opened.Open(Dir().c_str(), false) || Orv::DeleteFileW(Dir().c_str()) || Orv::GetFileSize(Dir().c_str()) ||
+               Orv::DeleteDirectory(L".", false) || Orv::DeleteDirectory(L".", true));
   tstring missing = Path(L"missing"), inFile = file + L"\\inner", tooLong = Path(tstring(300, L'x').c_str());
   for (const wchar_t* path : {static_cast<const wchar_t*>(nullptr), L"", missing.c_str(), inFile.c_str(),
                               tooLong.c_str()}) {
@@ -53,7 +55,8 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
     tstring text(L"stale"), b = Path(L"b.txt");
     EXPECT_FALSE(Orv::FileExists(path) || Orv::FileReadable(path) || Orv::DirectoryExists(path) ||
                  Orv::DeleteDirectory(path, false) || Orv::DeleteDirectory(path, true) ||
-                 Orv::GetDirectoryContents(path, files, directories) || Orv::SetCurrentDirectoryW(path) ||
+                 Orv::GetDirectoryContents(path, files, directories) || files.Count() || directories.Count() ||
+                 Orv::SetCurrentDirectoryW(path) ||
                  Orv::DeleteFileW(path) || Orv::CopyFileW(path, b.c_str(), true) ||
                  Orv::MoveFileW(path, b.c_str(), true) || Orv::PlaceFile(path, b.c_str()) ||
                  Orv::GetFileAttributesW(path, attributes) || Orv::SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL) ||
@@ -75,6 +78,7 @@ TEST_F(FileTest, CopiesMovesDeletesPlacesAndSetsAttributes) {
   ASSERT_TRUE(WriteRaw(a, "alpha") && WriteRaw(c, "gamma") && Orv::CopyFileW(a.c_str(), b.c_str(), false));
   EXPECT_FALSE(Orv::CopyFileW(c.c_str(), b.c_str(), false) || Orv::MoveFileW(c.c_str(), b.c_str(), false) ||
                Orv::CopyFileW(a.c_str(), Path(L"A.TXT").c_str(), true));  // kept destination; onto itself
+  EXPECT_EQ("alphaalpha", Contents(a) + Contents(b));
   EXPECT_TRUE(Orv::CopyFileW(c.c_str(), b.c_str(), true) && Orv::MoveFileW(a.c_str(), b.c_str(), true));
   EXPECT_EQ("<none>alpha", Contents(a) + Contents(b));
   EXPECT_TRUE(Orv::DeleteFileW(b.c_str()) && !ScratchFiles::ExistsRaw(b));
@@ -84,6 +88,7 @@ TEST_F(FileTest, CopiesMovesDeletesPlacesAndSetsAttributes) {
   ASSERT_TRUE(Orv::PlaceFile(c.c_str(), target.c_str()) && Orv::PlaceFile(c.c_str(), c.c_str()));
   EXPECT_TRUE(NamesAndIndex(a).first == 1 && NamesAndIndex(c) == NamesAndIndex(target));
   EXPECT_FALSE(Orv::PlaceFile(Dir().c_str(), target.c_str()) || Orv::PlaceFile(a.c_str(), Dir().c_str()));
+  EXPECT_TRUE(Orv::DirectoryExists(Dir().c_str()) && Contents(target) == "gamma");  // both left alone
   DWORD attributes = 0;
   ASSERT_TRUE(Orv::SetFileAttributesW(c.c_str(), FILE_ATTRIBUTE_READONLY) &&
               Orv::GetFileAttributesW(c.c_str(), attributes));
@@ -115,6 +120,8 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
     EXPECT_EQ(fits, Orv::ReadFile(file, size, buffer) && expected == Bytes(buffer, size)) << at << "+" << size;
     EXPECT_EQ(fits, Orv::ReadFile(file, at, size, buffer) && expected == Bytes(buffer, size));
     EXPECT_EQ(fits, Orv::ReadFile(file, at, size, read) && expected == Bytes(read.Data(), read.Count()));
+    EXPECT_EQ(fits, Orv::SetFilePointer(file, at) && Orv::ReadFile(file, size, read) &&
+                        expected == Bytes(read.Data(), read.Count()));
   }
   EXPECT_TRUE(Orv::WriteFile(file, nullptr, 0) && !Orv::WriteFile(file, nullptr, 2));
   ASSERT_TRUE(file.Open(path.c_str(), false, true));  // appending
@@ -130,8 +137,8 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
   EXPECT_FALSE(!Orv::SetFilePointerToEnd(file) || Orv::ReadFile(file, 1, &model[0]) || Orv::WriteFile(file, "x", 1) ||
                view.OpenWrite(file, 0xFFFFFFFFu) || view.GetMem());  // a reading handle; the old view goes
   ASSERT_TRUE(file.OpenWrite(path.c_str(), false));
-  EXPECT_FALSE(Orv::GetFileSize(path.c_str()) || view.OpenRead(file) || view.OpenRead(INVALID_HANDLE_VALUE) ||
-               view.OpenWrite(nullptr, 16) || view.GetSize());
+  EXPECT_FALSE(Orv::GetFileSize(path.c_str()) || view.OpenRead(file) || view.OpenWrite(file, 0) ||
+               view.OpenRead(INVALID_HANDLE_VALUE) || view.OpenWrite(nullptr, 16) || view.GetSize());
   char buffer[4];
   Orv::tVectorPOD<unsigned char> bytes;
   for (HANDLE handle : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE}) {
@@ -146,16 +153,17 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
 TEST_F(FileTest, TimesAndWholeFileText) {
   tstring path = Path(L"text.txt"), text;
   FILETIME accessed = {1, 30000000}, modified = {2, 30500000}, time;
-  HANDLE handle = ::CreateFileW(ScratchFiles::Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_TRUE(WriteRaw(path, "xyz"));
+  HANDLE handle = ::CreateFileW(ScratchFiles::Long(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_TRUE(::SetFileTime(handle, nullptr, &accessed, &modified));
   ::CloseHandle(handle);
   EXPECT_TRUE(Orv::GetFileModifiedTime(path.c_str(), time) && TimeValue(modified) == TimeValue(time));
   EXPECT_TRUE(Orv::GetFileAccessedTime(path.c_str(), time) && TimeValue(accessed) == TimeValue(time));
-  EXPECT_TRUE(Orv::GetFileCreatedTime(path.c_str(), time) && TimeValue(time));
-  wchar_t ansi[8];
-  ASSERT_EQ(4, ::MultiByteToWideChar(CP_ACP, 0, "caf\xE9", 4, ansi, 8));
+  EXPECT_TRUE(Orv::GetFileCreatedTime(path.c_str(), time) && TimeValue(time) && Orv::GetFileSize(path.c_str()) == 3);
+  wchar_t ansi[8];  // UTF-8 without a mark is read as ANSI
+  ASSERT_EQ(4, ::MultiByteToWideChar(CP_ACP, 0, "h\xC3\xA9!", 4, ansi, 8));
   struct { std::string bytes; tstring text; } const cases[] = {
-      {"\xEF\xBB\xBFh\xC3\xA9!", L"h\u00E9!"}, {"\xEF\xBB\xBF", L""}, {"caf\xE9", tstring(ansi, 4)},
+      {"\xEF\xBB\xBFh\xC3\xA9!", L"h\u00E9!"}, {"\xEF\xBB\xBF", L""}, {"h\xC3\xA9!", tstring(ansi, 4)}, {"\xFF\xFE", L""},
       {std::string("\xFF\xFEh\0i\0\0\0x\0", 10), L"hi"}, {std::string("\xFF\xFEh\0i", 5), L"h"},
       {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), L"\U0001F600"}};
   for (const auto& c : cases) {
@@ -163,7 +171,7 @@ TEST_F(FileTest, TimesAndWholeFileText) {
     EXPECT_TRUE(Orv::ReadWholeFile(path.c_str(), text = L"stale") && c.text == text) << c.bytes;
   }
   ASSERT_TRUE(WriteRaw(path, ""));
-  EXPECT_FALSE(Orv::ReadWholeFile(path.c_str(), text) || !text.empty());
+  EXPECT_FALSE(Orv::ReadWholeFile(path.c_str(), text) || Orv::ReadWholeFile(Dir().c_str(), text) || !text.empty());
 }
 
 TEST(GdiHandles, DestroyedByTheirDeleters) {

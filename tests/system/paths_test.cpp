@@ -29,8 +29,8 @@ TEST(PathInPath, ComparesCanonicalFoldedForms) {
       {L"C:\\Dir\\sub\\..", L"C:\\Dir\\x", true}, {L"\\\\?\\C:\\Dir", L"C:\\Dir\\x", true},
       {L"\\\\server\\share", L"\\\\?\\UNC\\server\\share\\x", true}, {L"C:\\Dir", L"C:\\Dir", false},
       {L"C:\\Dir", L"C:\\Directory\\x", false}, {L"C:\\Dir", L"C:\\Dir\\..\\x", false},
-      {L"C:\\Dir", L"D:\\Dir\\x", false}, {L"", L"C:\\x", false}, {nullptr, L"C:\\x", false},
-      {L"C:\\Dir", nullptr, false}};
+      {L"C:\\Dir", L"D:\\Dir\\x", false}, {L"C:\\Dir\\sub", L"C:\\Dir", false}, {L"", L"C:\\x", false},
+      {nullptr, L"C:\\x", false}, {L"C:\\Dir", nullptr, false}};
   for (const auto& c : cases)
     EXPECT_EQ(c.inside, Orv::PathInPath(c.directory, c.path)) << Show(c.directory) << " / " << Show(c.path);
 }
@@ -60,7 +60,7 @@ TEST(CleanFileName, MakesUsableNames) {
   }
   struct { const wchar_t* name; const wchar_t* clean; } const cases[] = {
       {L"name..", L"name"}, {L"a...b...", L"a.b"}, {L"...", L""}, {L".hidden", L".hidden"}, {L"CON.", L"CON-File"},
-      {L"console.txt", L"console.txt"}, {L"com10", L"com10"}, {L"lpt", L"lpt"}, {L"CO", L"CO"}, {nullptr, L""},
+      {L"console.txt", L"console.txt"}, {L"com10", L"com10"}, {L"lpt", L"lpt"}, {L"CO", L"CO"}, {L"", L""}, {nullptr, L""},
       {L"nul.tar.gz", L"nul-File.tar.gz"}, {L"AUXx.log", L"AUXx.log"}};
   for (const auto& c : cases) EXPECT_EQ(tstring(c.clean), Orv::CleanFileName(c.name)) << Show(c.name);
   for (const wchar_t* name : {L"CON", L"PRN", L"AUX", L"NUL", L"COM1", L"COM9", L"LPT1", L"LPT9"})
@@ -70,7 +70,7 @@ TEST(CleanFileName, MakesUsableNames) {
 // A short form names the same entry; a chain well past MAX_PATH is made with every missing
 // ancestor, listed (files and directories apart, appended to what the lists held) and deleted.
 TEST_F(PathTest, ShortFormsAndDirectoriesPastMaxPath) {
-  tstring file = Path(L"A Rather Long Directory Name\\A Long File Name.text"), deep = Dir(), listed;
+  tstring file = Path(L"A Rather Long Directory Name\\A Long File Name.text"), deep = Dir(), listed, text;
   ASSERT_TRUE(Orv::CreateDirectoryW(Path(L"A Rather Long Directory Name").c_str()) && ScratchFiles::WriteRaw(file, "x"));
   tstring shortFile = Orv::GetShortPath(file.c_str());
   EXPECT_TRUE(Orv::FileExists(shortFile.c_str()) && shortFile.compare(0, 4, L"\\\\?\\") && file != shortFile);
@@ -82,6 +82,7 @@ TEST_F(PathTest, ShortFormsAndDirectoriesPastMaxPath) {
   Orv::ReplaceAll(listed = deep + L"\\", L'\\', L'/');
   ASSERT_TRUE(Orv::CopyFileW(file.c_str(), (deep + L"\\b.txt").c_str(), false) &&
               Orv::CopyFileW(file.c_str(), (deep + L"\\a.txt").c_str(), false));
+  EXPECT_TRUE(Orv::ReadWholeFile((deep + L"\\a.txt").c_str(), text) && text == L"x");
   Orv::tObjVector<tstring> files, directories;
   files.PushBack(L"kept");
   ASSERT_TRUE(Orv::GetDirectoryContents(listed.c_str(), files, directories));
@@ -99,10 +100,11 @@ TEST_F(PathTest, CurrentAndKnownDirectories) {
     tstring saved = Orv::GetCurrentDirectoryW();
     ~Restore() { Orv::SetCurrentDirectoryW(saved.c_str()); }
   } restore;
-  ASSERT_TRUE(Orv::SetCurrentDirectoryW((Dir() + L"\\").c_str()));
-  EXPECT_TRUE(Orv::PathsEqual(Dir().c_str(), Orv::GetCurrentDirectoryW().c_str()));
+  ASSERT_TRUE(ScratchFiles::WriteRaw(Path(L"here.txt"), "x") && Orv::SetCurrentDirectoryW((Dir() + L"\\").c_str()));
+  EXPECT_TRUE(Orv::FileExists(L"here.txt") && Orv::PathsEqual(Dir().c_str(), Orv::GetCurrentDirectoryW().c_str()));
   tstring local = Orv::GetLocalUserDirectory(), roaming = Orv::GetRoamingUserDirectory();
-  EXPECT_TRUE(Orv::DirectoryExists(roaming.c_str()) && !Orv::PathsEqual(local.c_str(), roaming.c_str()));
+  EXPECT_TRUE(Orv::DirectoryExists(local.c_str()) && Orv::DirectoryExists(roaming.c_str()) &&
+              !Orv::PathsEqual(local.c_str(), roaming.c_str()));
   EXPECT_TRUE(Orv::PathsEqual(local.c_str(), Orv::GetKnownDirectory(FOLDERID_LocalAppData, false).c_str()));
   const GUID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};  // names no folder
   EXPECT_TRUE(Orv::GetKnownDirectory(unknown, false).empty() && Orv::GetKnownDirectory(GUID{}, true).empty());

@@ -45,6 +45,9 @@ TEST_F(RegistryTest, RoundTripsMatchTheSystemReader) {
   EXPECT_TRUE(Orv::RegGetValueW(m_key, L"n", number, 3ul) && peerNumber == number && number == 4294967295ul);
   EXPECT_TRUE(Orv::RegGetValueW(m_key, L"g", read, nullptr) && Orv::RegGetValueW(m_key, L"g", back, kDefault));
   EXPECT_TRUE(Text(Orv::StringFromGUID(kGuid)) == Text(read) && ::IsEqualGUID(kGuid, back));
+  ASSERT_TRUE(Orv::RegSetValueW(m_key, L"s", L"") && Orv::RegSetValueW(m_key, L"n", 0ul));  // empty text, zero
+  EXPECT_TRUE(Orv::RegGetValueW(m_key, L"s", read, L"default") && read.empty());
+  EXPECT_TRUE(Orv::RegGetValueW(m_key, L"n", number, 3ul) && number == 0);
   EXPECT_FALSE(Orv::RegSetValueW(m_key, L"null", static_cast<const wchar_t*>(nullptr)) ||
                Orv::RegSetValueW(nullptr, L"x", 1ul));
   EXPECT_TRUE(Orv::RegDeleteValueW(m_key, L"n") && !Orv::RegDeleteValueW(m_key, L"n"));

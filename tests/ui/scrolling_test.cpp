@@ -29,7 +29,9 @@ TEST(Scrolling, EveryCodeClampsAndWheelDeltasAccumulateIntoLineScrolls) {
     EXPECT_EQ(Point(c.expectedH, c.expectedV), Orv::GetScrollPos(window));
   }
   setPosition(33);
-  EXPECT_EQ(Orv::GetThumbPos(window).y, Orv::HandleVScroll(window, SB_THUMBTRACK, 1, 1, false));
+  int track = Orv::GetThumbPos(window).y;
+  EXPECT_EQ(track, Orv::HandleVScroll(window, SB_THUMBTRACK, 1, 1, false));
+  EXPECT_EQ(track, Orv::HandleVScroll(window, SB_THUMBPOSITION, 1, 1, false));
   EXPECT_TRUE(Orv::GetScrollPos(nullptr) == Point() && Orv::GetThumbPos(nullptr) == Point() &&
               !Orv::HandleVScroll(nullptr, SB_LINEDOWN, 1, 1, true));
   ::ShowWindow(window, SW_SHOWNOACTIVATE);
