@@ -8,15 +8,12 @@ namespace ScratchFiles {
 namespace {
 
 tstring g_runDirectory;
-tstring g_runTempDirectory;
 
-tstring ReadEnvironment(const wchar_t* name) {
-  wchar_t value[4096];
-  DWORD n = ::GetEnvironmentVariableW(name, value, 4096);
-  return n && n < 4096 ? tstring(value, n) : tstring();
+bool MakeDirectoryRaw(const tstring& path) {
+  return ::CreateDirectoryW(Long(path).c_str(), nullptr) != FALSE;
 }
 
-// Makes the run's directory and points TMP and TEMP into it; removes it all at the end of the run.
+// Makes the run's directory and points TMP and TEMP to it; removes it all at the end of the run.
 class CScratchEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
@@ -26,25 +23,15 @@ class CScratchEnvironment : public ::testing::Environment {
     g_runDirectory = Orv::CanonicalizePath(tstring(temp, n).c_str());
     Orv::AppendPathTail(g_runDirectory,
                         tstring::format_new(L"orv_system_%lu_%lu", ::GetCurrentProcessId(), ::GetTickCount()).c_str());
-    g_runTempDirectory = g_runDirectory + L"\\temp";
     ASSERT_TRUE(MakeDirectoryRaw(g_runDirectory));
-    ASSERT_TRUE(MakeDirectoryRaw(g_runTempDirectory));
-    m_savedTmp = ReadEnvironment(L"TMP");
-    m_savedTemp = ReadEnvironment(L"TEMP");
-    ::SetEnvironmentVariableW(L"TMP", g_runTempDirectory.c_str());
-    ::SetEnvironmentVariableW(L"TEMP", g_runTempDirectory.c_str());
+    ::SetEnvironmentVariableW(L"TMP", g_runDirectory.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", g_runDirectory.c_str());
   }
   void TearDown() override {
-    ::SetEnvironmentVariableW(L"TMP", m_savedTmp.empty() ? nullptr : m_savedTmp.c_str());
-    ::SetEnvironmentVariableW(L"TEMP", m_savedTemp.empty() ? nullptr : m_savedTemp.c_str());
     if (g_runDirectory.empty()) return;
     Orv::DeleteDirectory(g_runDirectory.c_str(), true);
     EXPECT_FALSE(ExistsRaw(g_runDirectory)) << "the run's scratch directory was left behind";
   }
-
- private:
-  tstring m_savedTmp;
-  tstring m_savedTemp;
 };
 
 ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new CScratchEnvironment);
@@ -53,10 +40,6 @@ class CScratchEnvironment : public ::testing::Environment {
 
 const tstring& RunDirectory() {
   return g_runDirectory;
-}
-
-const tstring& RunTempDirectory() {
-  return g_runTempDirectory;
 }
 
 tstring Long(const tstring& path) {
@@ -93,17 +76,11 @@ bool ExistsRaw(const tstring& path) {
   return ::GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool MakeDirectoryRaw(const tstring& path) {
-  return ::CreateDirectoryW(Long(path).c_str(), nullptr) != FALSE;
-}
-
+// Each test's directory is numbered in the order the tests run.
 void ScratchTest::SetUp() {
+  static unsigned s_tests = 0;
   ASSERT_FALSE(RunDirectory().empty());
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  tstring name = Orv::StringFromACP(info->test_suite_name()) + L"." + Orv::StringFromACP(info->name());
-  Orv::ReplaceAll(name, L'/', L'_');
-  m_dir = RunDirectory();
-  Orv::AppendPathTail(m_dir, name.c_str());
+  m_dir = tstring::format_new(L"%s\\test%u", RunDirectory().c_str(), ++s_tests);
   ASSERT_TRUE(MakeDirectoryRaw(m_dir));
 }
 

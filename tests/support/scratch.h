@@ -1,10 +1,9 @@
 // The scratch area of a file-test run and raw file helpers that do not go through the code under test
 // (shared by the system and data tests).
 //
-// The run's directory is made under the user's temporary directory when the run starts; TMP and
-// TEMP point into it (so the library's temporary-file area lives there too) until the run ends,
-// when it is deleted with everything in it. Each test of a ScratchTest fixture gets a fresh
-// directory of its own inside it.
+// The run's directory is made under the user's temporary directory when the run starts and TMP and
+// TEMP point to it (so the library's temporary-file area lives there too); when the run ends it is
+// deleted with everything in it. Each test of a ScratchTest fixture gets a fresh directory in it.
 #pragma once
 
 #include <windows.h>
@@ -20,23 +19,18 @@ namespace ScratchFiles {
 
 using Orv::tstring;
 
-// The run's directory and the directory the run's TMP and TEMP name (absolute, no long prefix).
+// The run's directory (absolute, no long prefix).
 const tstring& RunDirectory();
-const tstring& RunTempDirectory();
 
 // `path` (absolute) in the long form, for the raw Win32 calls of the tests.
 tstring Long(const tstring& path);
 
-// Raw file access: whole-file writes and reads, existence, directory creation.
+// Raw file access: whole-file writes and reads, existence.
 bool WriteRaw(const tstring& path, const std::string& bytes);
 bool ReadRaw(const tstring& path, std::string& bytes);
 // The file's bytes, "<none>" when it cannot be read.
 std::string Contents(const tstring& path);
 bool ExistsRaw(const tstring& path);
-bool MakeDirectoryRaw(const tstring& path);
-
-// A path in failure messages.
-inline const wchar_t* Show(const wchar_t* path) { return path ? path : L"(null)"; }
 
 // A test with a fresh directory of its own under the run's directory.
 class ScratchTest : public ::testing::Test {

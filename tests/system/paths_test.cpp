@@ -18,7 +18,7 @@ namespace {
 
 class PathTest : public ScratchFiles::ScratchTest {};
 
-using ScratchFiles::Show;
+const wchar_t* Show(const wchar_t* path) { return path ? path : L"(null)"; }
 wchar_t AsciiUpper(wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c >= L'A' && c <= L'Z' ? c : 0; }
 
 }  // namespace
@@ -45,23 +45,9 @@ TEST(PathShapes, AbsoluteDriveRelativeAndDriveLetters) {
     EXPECT_EQ(AsciiUpper(c) || c == L'\\' || c == L'/', Orv::IsDriveRelativePath(relative.c_str())) << relative.c_str();
   }
   struct { const wchar_t* path; int shape; } const cases[] = {  // 1 absolute, 2 drive-relative
-      {L"\\\\server\\share", 1}, {L"//server/share", 1}, {L"\\x", 2}, {L"/x", 2},
-      {L"C:", 2}, {L"..\\x", 0}, {L"", 0}, {nullptr, 0}};
+      {L"//server/share", 1}, {L"\\x", 2}, {L"C:", 2}, {L"..\\x", 0}, {L"", 0}, {nullptr, 0}};
   for (const auto& c : cases)
     EXPECT_EQ(c.shape, Orv::IsAbsolutePath(c.path) + 2 * Orv::IsDriveRelativePath(c.path)) << Show(c.path);
-}
-
-TEST_F(PathTest, ShortFormsNameTheSameEntries) {
-  tstring directory = Path(L"A Rather Long Directory Name"), file = directory + L"\\A Long File Name.text";
-  ASSERT_TRUE(Orv::CreateDirectoryW(directory.c_str()) && ScratchFiles::WriteRaw(file, "x"));
-  tstring shortDirectory = Orv::GetShortPath(directory.c_str()), shortFile = Orv::GetShortPath(file.c_str());
-  ASSERT_TRUE(Orv::FileExists(shortFile.c_str()) && Orv::DirectoryExists(shortDirectory.c_str()));
-  EXPECT_TRUE(shortFile.compare(0, 4, L"\\\\?\\") && file != shortFile);  // no long prefix
-  for (bool expand : {false, true}) {
-    EXPECT_EQ(expand, Orv::PathsEqual(file.c_str(), shortFile.c_str(), expand));
-    EXPECT_EQ(expand, Orv::PathInPath(shortDirectory.c_str(), file.c_str(), expand));
-    EXPECT_FALSE(Orv::PathInPath(file.c_str(), shortDirectory.c_str(), expand));
-  }
 }
 
 // Each character between two letters against a model of the replacements; dots and device names.
@@ -74,50 +60,39 @@ TEST(CleanFileName, MakesUsableNames) {
   }
   struct { const wchar_t* name; const wchar_t* clean; } const cases[] = {
       {L"name..", L"name"}, {L"a...b...", L"a.b"}, {L"...", L""}, {L".hidden", L".hidden"}, {L"CON.", L"CON-File"},
-      {L"console.txt", L"console.txt"}, {L"com10", L"com10"}, {L"lpt", L"lpt"}, {L"", L""}, {nullptr, L""}};
+      {L"console.txt", L"console.txt"}, {L"com10", L"com10"}, {L"lpt", L"lpt"}, {L"CO", L"CO"}, {L"", L""}, {nullptr, L""},
+      {L"nul.tar.gz", L"nul-File.tar.gz"}, {L"AUXx.log", L"AUXx.log"}};
   for (const auto& c : cases) EXPECT_EQ(tstring(c.clean), Orv::CleanFileName(c.name)) << Show(c.name);
-  for (const wchar_t* name : {L"CON", L"PRN", L"AUX", L"NUL", L"COM1", L"COM9", L"LPT1", L"LPT9"}) {
-    tstring upper(name), lower = Orv::CanonicalizeString(name);
-    EXPECT_EQ(upper + L"-File" + lower + L"-File.tar.gz" + upper + L"x.log",
-              Orv::CleanFileName(name) + Orv::CleanFileName((lower + L".tar.gz").c_str()) +
-                  Orv::CleanFileName((upper + L"x.log").c_str()));
-  }
+  for (const wchar_t* name : {L"CON", L"PRN", L"AUX", L"NUL", L"COM1", L"COM9", L"LPT1", L"LPT9"})
+    EXPECT_EQ(tstring(name) + L"-File", Orv::CleanFileName(name));
 }
 
-TEST_F(PathTest, CreatesEveryMissingAncestorAndDeletesEmptyOrRecursively) {
-  tstring tree = Path(L"tree");
-  ASSERT_TRUE(Orv::CreateDirectoryW(Path(L"tree/one\\.\\x\\..\\two").c_str()));
-  EXPECT_TRUE(Orv::DirectoryExists(Path(L"tree\\one\\two").c_str()));
-  EXPECT_TRUE(Orv::CreateDirectoryW(Path(L"tree\\one").c_str()) &&  // already there
-              Orv::CreateDirectoryW((tstring(1, Dir()[0]) + L":\\").c_str()));
-  ASSERT_TRUE(Orv::CreateDirectoryW(Path(L"tree\\empty").c_str()) &&
-              ScratchFiles::WriteRaw(Path(L"tree\\one\\d.txt"), ""));
-  EXPECT_TRUE(!Orv::DeleteDirectory(tree.c_str(), false) && Orv::DeleteDirectory(Path(L"tree\\empty").c_str(), false));
-  EXPECT_TRUE(Orv::DeleteDirectory(tree.c_str(), true) && !ScratchFiles::ExistsRaw(tree));
-}
-
-// A chain well past MAX_PATH is made, filled, listed (files and directories apart, appended to what
-// the lists held) and deleted.
-TEST_F(PathTest, ListsFilesAndDirectoriesApartAlsoPastMaxPath) {
-  tstring deep = Dir(), text;
+// A short form names the same entry; a chain well past MAX_PATH is made with every missing
+// ancestor, listed (files and directories apart, appended to what the lists held) and deleted.
+TEST_F(PathTest, ShortFormsAndDirectoriesPastMaxPath) {
+  tstring file = Path(L"A Rather Long Directory Name\\A Long File Name.text"), deep = Dir(), listed, text;
+  ASSERT_TRUE(Orv::CreateDirectoryW(Path(L"A Rather Long Directory Name").c_str()) && ScratchFiles::WriteRaw(file, "x"));
+  tstring shortFile = Orv::GetShortPath(file.c_str());
+  EXPECT_TRUE(Orv::FileExists(shortFile.c_str()) && shortFile.compare(0, 4, L"\\\\?\\") && file != shortFile);
+  for (bool expand : {false, true})
+    EXPECT_EQ(expand, Orv::PathInPath(Path(L"A Rather Long Directory Name").c_str(), shortFile.c_str(), expand));
   for (int i = 0; i < 8; ++i) Orv::AppendPathTail(deep, (L"level" + tstring(40, L'x')).c_str());
-  tstring file = deep + L"\\file.txt", copy = deep + L"\\copy.txt", listed = deep + L"\\";
-  Orv::ReplaceAll(listed, L'\\', L'/');
-  Orv::CFile out;
-  ASSERT_TRUE(Orv::CreateDirectoryW((deep + L"\\sub").c_str()) && out.OpenWrite(file.c_str()) &&
-              Orv::WriteFile(out, "deep", 4));
-  out.Close();
-  EXPECT_TRUE(Orv::ReadWholeFile(file.c_str(), text) && text == L"deep");
-  EXPECT_TRUE(Orv::CopyFileW(file.c_str(), copy.c_str(), false));
+  ASSERT_TRUE(Orv::CreateDirectoryW((deep + L"/.\\x\\..\\sub").c_str()) && Orv::CreateDirectoryW(deep.c_str()) &&
+              Orv::CreateDirectoryW((tstring(1, Dir()[0]) + L":\\").c_str()));
+  Orv::ReplaceAll(listed = deep + L"\\", L'\\', L'/');
+  ASSERT_TRUE(Orv::CopyFileW(file.c_str(), (deep + L"\\b.txt").c_str(), false) &&
+              Orv::CopyFileW(file.c_str(), (deep + L"\\a.txt").c_str(), false));
+  EXPECT_TRUE(Orv::ReadWholeFile((deep + L"\\a.txt").c_str(), text) && text == L"x");
   Orv::tObjVector<tstring> files, directories;
   files.PushBack(L"kept");
   ASSERT_TRUE(Orv::GetDirectoryContents(listed.c_str(), files, directories));
   std::vector<tstring> all(files.begin(), files.end());
   std::sort(all.begin(), all.end());
   all.insert(all.end(), directories.begin(), directories.end());
-  EXPECT_EQ((std::vector<tstring>{copy, file, L"kept", deep + L"\\sub"}), all);
-  EXPECT_TRUE(Orv::DeleteDirectory(Path(L"level").append(tstring(40, L'x')).c_str(), true));
-  EXPECT_FALSE(Orv::DirectoryExists(deep.c_str()));
+  EXPECT_EQ((std::vector<tstring>{deep + L"\\a.txt", deep + L"\\b.txt", L"kept", deep + L"\\sub"}), all);
+  tstring top = Path(L"level").append(tstring(40, L'x'));
+  EXPECT_TRUE(!Orv::DeleteDirectory(top.c_str(), false) && Orv::DeleteDirectory((deep + L"\\sub").c_str(), false));
+  EXPECT_TRUE(Orv::DeleteDirectory(top.c_str(), true) && !ScratchFiles::ExistsRaw(top));
 }
 
 TEST_F(PathTest, CurrentAndKnownDirectories) {

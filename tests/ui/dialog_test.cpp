@@ -6,22 +6,18 @@
 namespace UiTests {
 namespace {
 
-// How a dialog ends itself once WM_INITDIALOG arrives.
-enum EEnding { eNoEnding, ePostOk, eSendCancel, eTimerOk };
-
-// Records the state at WM_INITDIALOG and ends as told. As a listener (of itself) it keeps IDOK and
-// WM_DESTROY from the dialog and answers kQuery with 7.
+// Records the state at WM_INITDIALOG and, when modal, ends with IDCANCEL there or with IDOK from a
+// timer. As a listener (of itself) it keeps IDOK and WM_DESTROY from the dialog and answers kQuery
+// with 7.
 class CScriptedDialog : public Orv::CListenedDialog, public Orv::IDialogProcListener {
  public:
   static constexpr UINT kQuery = WM_APP + 200;
-  explicit CScriptedDialog(EEnding ending = eNoEnding) : m_ending(ending) {}
   INT_PTR DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg == WM_INITDIALOG) {
       heldAtInit = GetHwnd() == hwnd && ::GetWindowLongPtrW(hwnd, DWLP_USER) == reinterpret_cast<LONG_PTR>(this);
-      rectAtInit = Orv::GetWindowRect(initHwnd = hwnd);
-      if (m_ending == ePostOk) ::PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
-      if (m_ending == eSendCancel) ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
-      if (m_ending == eTimerOk) ::SetTimer(hwnd, 77, 10, nullptr);
+      rectAtInit = Orv::GetWindowRect(hwnd);
+      if (sendCancel) ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+      if (timerOk) ::SetTimer(hwnd, 77, 10, nullptr);
     }
     if (msg == WM_TIMER && wParam == 77 && ::KillTimer(hwnd, 77)) ::PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
     return CListenedDialog::DialogProc(hwnd, msg, wParam, lParam);
@@ -32,13 +28,9 @@ class CScriptedDialog : public Orv::CListenedDialog, public Orv::IDialogProcList
   }
   void PostNcDestroy() override { ++postNcDestroyCount; }
 
-  HWND initHwnd = nullptr;
-  bool heldAtInit = false;
+  bool sendCancel = false, timerOk = false, heldAtInit = false;
   Orv::tRect<int> rectAtInit;
   int postNcDestroyCount = 0;
-
- private:
-  EEnding m_ending;
 };
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
@@ -46,15 +38,13 @@ HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 // Attached before WM_INITDIALOG and centred on the primary work area (no parent) by then; detached
 // when it ends, with the command that closed it.
 TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
-  struct { EEnding ending; bool byName; INT_PTR result; } const cases[] = {
-      {ePostOk, false, IDOK}, {eSendCancel, false, IDCANCEL}, {eTimerOk, false, IDOK}, {ePostOk, true, IDOK}};
   Orv::tRect<int> work = Orv::GetWorkArea(static_cast<HWND>(nullptr));
-  for (auto const& c : cases) {
-    CScriptedDialog dialog(c.ending);
-    EXPECT_EQ(c.result, c.byName ? dialog.Create(L"NAMED_TEST_DIALOG", nullptr, Instance(), true)
-                                 : dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), true)) << c.ending;
+  for (bool byName : {false, true}) {
+    CScriptedDialog dialog;
+    (byName ? dialog.timerOk : dialog.sendCancel) = true;
+    EXPECT_EQ(byName ? IDOK : IDCANCEL, byName ? dialog.Create(L"NAMED_TEST_DIALOG", nullptr, Instance(), true)
+                                               : dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), true));
     EXPECT_TRUE(dialog.heldAtInit && !dialog.GetHwnd() && dialog.postNcDestroyCount == 1);
-    EXPECT_FALSE(Orv::IsModelessDialog(dialog.initHwnd));
     Orv::tRect<int> rect = dialog.rectAtInit;
     EXPECT_EQ(work.left + (work.Width() - rect.Width()) / 2, rect.left);
     EXPECT_EQ(work.top + (work.Height() - rect.Height()) / 2, rect.top);
@@ -62,19 +52,23 @@ TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
 }
 
 // A modeless dialog is listed, gets Escape through the pump (as IDCANCEL), and goes with its object
-// unless it was taken off the list; a missing template fails.
-TEST(ModelessDialog, IsListedRoutedThroughThePumpAndDestroyedWithItsObject) {
+// unless it was taken off the list; a missing template fails. The listener answers first.
+TEST(ModelessDialog, IsListedRoutedThroughThePumpListenedAndDestroyedWithItsObject) {
   CScriptedDialog dialog;
   EXPECT_EQ(-1, dialog.Create(4242u, nullptr, Instance(), true));
   EXPECT_EQ(0, dialog.Create(L"NO_SUCH_DIALOG", nullptr, Instance(), false) +
                    dialog.Create(static_cast<wchar_t const*>(nullptr), nullptr, Instance(), false));
+  dialog.SetListener(&dialog);
   ASSERT_EQ(1, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));
   HWND hwnd = dialog.GetHwnd(), kept;
   EXPECT_TRUE(Orv::IsModelessDialog(hwnd) && Orv::GetDialogItemText(hwnd, IDC_TEST_LABEL) == L"Label text");
   EXPECT_EQ(0, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));  // holds one already
+  EXPECT_EQ(7, reinterpret_cast<DLGPROC>(::GetWindowLongPtrW(hwnd, DWLP_DLGPROC))(hwnd, CScriptedDialog::kQuery, 0, 0));
+  ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(::IsWindow(hwnd));
   ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
   Pump();
-  EXPECT_FALSE(::IsWindow(hwnd) || Orv::IsModelessDialog(hwnd) || dialog.GetHwnd());
+  EXPECT_FALSE(::IsWindow(hwnd) || Orv::IsModelessDialog(hwnd) || dialog.GetHwnd());  // although WM_DESTROY was kept
   EXPECT_EQ(1, dialog.postNcDestroyCount);
   {
     CScriptedDialog named, unlisted;
@@ -88,20 +82,6 @@ TEST(ModelessDialog, IsListedRoutedThroughThePumpAndDestroyedWithItsObject) {
   EXPECT_EQ(0, ::GetWindowLongPtrW(kept, DWLP_USER));
   ::SendMessageW(kept, WM_COMMAND, IDOK, 0);  // no object any more: must not reach freed memory
   ::DestroyWindow(kept);
-}
-
-TEST(ListenedDialog, ListenerAnswersFirstAndTheRestGoesToTheDialog) {
-  CScriptedDialog dialog;
-  dialog.SetListener(&dialog);
-  EXPECT_EQ(&dialog, dialog.GetListener());
-  ASSERT_EQ(1, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));
-  HWND hwnd = dialog.GetHwnd();
-  EXPECT_EQ(7, reinterpret_cast<DLGPROC>(::GetWindowLongPtrW(hwnd, DWLP_DLGPROC))(hwnd, CScriptedDialog::kQuery, 0, 0));
-  ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(::IsWindow(hwnd));
-  ::SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
-  EXPECT_FALSE(::IsWindow(hwnd) || dialog.GetHwnd());
-  EXPECT_FALSE(Orv::IsModelessDialog(hwnd));  // off the list although the listener kept WM_DESTROY
 }
 
 }  // namespace

@@ -10,33 +10,24 @@ namespace {
 using Point = Orv::tPoint<int>;
 using Rect = Orv::tRect<int>;
 
-Rect Mapped(HWND from, HWND to, Rect rect) {
-  ::MapWindowPoints(from, to, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-// Packed message coordinates split as GET_X_LPARAM and GET_Y_LPARAM do; edges and emptiness.
-TEST(Geometry, ArithmeticAndPackedCoordinates) {
-  for (short x : {0, -5, -32768, 32767})
-    for (LPARAM packed : {MAKELPARAM(x, -300), MAKELPARAM(x, 32767), MAKELPARAM(x, -32768)})
-      EXPECT_EQ(Point(GET_X_LPARAM(packed), GET_Y_LPARAM(packed)), Orv::ToPoint(static_cast<long>(packed)));
+// Packed message coordinates split as GET_X_LPARAM and GET_Y_LPARAM do; edges and emptiness. A
+// bordered popup with a borderless child, against GetWindowRect, GetClientRect and MapWindowPoints.
+TEST(Geometry, PointsRectanglesAndConversionsInEachCoordinateSpace) {
+  for (LPARAM packed : {MAKELPARAM(-5, -300), MAKELPARAM(-32768, 32767), MAKELPARAM(32767, -32768)})
+    EXPECT_EQ(Point(GET_X_LPARAM(packed), GET_Y_LPARAM(packed)), Orv::ToPoint(static_cast<long>(packed)));
   Rect rect(10, 20, 40, 60);
   EXPECT_TRUE(rect.Contains(Point(10, 20)) && !rect.Contains(Point(40, 30)) && rect.Size() == Point(30, 40));
   EXPECT_TRUE(Rect(5, 5, 5, 9).IsEmpty() && Rect(5, 9, 8, 2).IsEmpty() && !rect.IsEmpty());
-  EXPECT_EQ(Rect(-1, 2, 3, 4), Orv::ToRect(Orv::ToRECT(Rect(-1, 2, 3, 4))));
-}
-
-// A bordered popup with a borderless child at (10, 20), 30 x 40, against GetWindowRect,
-// GetClientRect and MapWindowPoints.
-TEST(Geometry, RectanglesAndConversionsInEachCoordinateSpace) {
+  EXPECT_EQ(rect, Orv::ToRect(Orv::ToRECT(rect)));
   CPlainWindow parent(100, 50, 300, 200, WS_POPUP | WS_CAPTION | WS_THICKFRAME), child(10, 20, 30, 40, 0, parent);
   for (HWND hwnd : {static_cast<HWND>(parent), static_cast<HWND>(child)}) {
     RECT window, client;
     ::GetWindowRect(hwnd, &window);
     ::GetClientRect(hwnd, &client);
     HWND up = ::GetParent(hwnd);
-    Rect onScreen = Mapped(hwnd, nullptr, Orv::ToRect(client));
-    Rect onParentClient = Mapped(nullptr, up, Orv::ToRect(window));
+    Rect onScreen = Orv::ToRect(client), onParentClient = Orv::ToRect(window);
+    ::MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+    ::MapWindowPoints(nullptr, up, reinterpret_cast<POINT*>(&onParentClient), 2);
     EXPECT_EQ(Orv::ToRect(window), Orv::GetWindowRect(hwnd));
     EXPECT_EQ(Orv::ToRect(client), Orv::GetClientRect(hwnd));
     EXPECT_EQ(onScreen, Orv::GetClientOnScreen(hwnd));
@@ -47,23 +38,21 @@ TEST(Geometry, RectanglesAndConversionsInEachCoordinateSpace) {
     EXPECT_EQ(onScreen.TopLeft() + Point(1, 2), Orv::ClientToScreen(hwnd, Point(1, 2)));
     EXPECT_EQ(Rect(0, 0, 5, 6), Orv::ScreenToClient(hwnd, Rect(0, 0, 5, 6).Offset(onScreen.TopLeft())));
   }
-  EXPECT_EQ(Rect(10, 20, 40, 60), Orv::GetWindowRectOnParentClient(child));
   EXPECT_EQ(Point(11, 21), Orv::ClientToClient(child, parent, Point(1, 1)));
   EXPECT_EQ(Rect(0, 0, 2, 2), Orv::ClientToClient(parent, child, Rect(10, 20, 12, 22)));
   HWND dead = reinterpret_cast<HWND>(0x7FFF0);  // a dead window leaves the input as it is
   EXPECT_EQ(Point(3, 4), Orv::ClientToClient(dead, parent, Point(3, 4)));
   EXPECT_EQ(Rect(1, 2, 3, 4), Orv::ScreenToClient(dead, Rect(1, 2, 3, 4)));
-  EXPECT_EQ(Rect(), Orv::GetWindowRect(dead));
-  EXPECT_EQ(Rect(), Orv::GetClientOnWindow(nullptr));
+  EXPECT_TRUE(Orv::GetWindowRect(dead) == Rect() && Orv::GetClientOnWindow(nullptr) == Rect());
 }
 
 // The window made that size gets the requested client area, also with a menu bar.
 TEST(Geometry, WindowSizeFromClientSizeGivesTheRequestedClientArea) {
   HMENU menu = ::CreateMenu();
   ::AppendMenuW(menu, MF_STRING, 1, L"File");
-  for (DWORD style : {DWORD(WS_POPUP), DWORD(WS_OVERLAPPEDWINDOW), DWORD(WS_POPUP | WS_DLGFRAME)}) {
+  for (DWORD style : {DWORD(WS_OVERLAPPEDWINDOW), DWORD(WS_POPUP | WS_DLGFRAME)}) {
     CPlainWindow window(0, 0, 50, 50, style);
-    if (style & WS_DLGFRAME) ::SetMenu(window, menu);
+    if (style & WS_POPUP) ::SetMenu(window, menu);
     Point outer = Orv::WindowSizeFromClientSize(window, Point(230, 170));
     ::SetWindowPos(window, nullptr, 0, 0, outer.x, outer.y, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(Point(230, 170), Orv::GetClientRect(window).Size()) << style;
@@ -80,11 +69,8 @@ TEST(Geometry, CenterWindowCentresAndKeepsInsideThePrimaryWorkArea) {
   Rect work = Orv::GetWorkArea(static_cast<HWND>(nullptr));
   Point w = work.TopLeft();
   struct { bool hasParent; Rect parent; Point size, expected; } const cases[] = {
-      {true, Rect(100, 100, 501, 401), Point(200, 100), Point(200, 200)},
       {true, Rect(300, 300, 400, 400), Point(201, 151), Point(250, 275)},
-      {true, Rect(-400, -400, -300, -300), Point(40, 40), Point(0, 0)},
       {true, Rect(work.Width() - 50, 0, work.Width() + 50, 100), Point(60, 60), Point(work.Width() - 60, 20)},
-      {false, Rect(), Point(100, 60), Point((work.Width() - 100) / 2, (work.Height() - 60) / 2)},
       {false, Rect(), Point(work.Width() + 40, 30), Point(0, (work.Height() - 30) / 2)}};
   for (auto const& c : cases) {
     Rect at = c.parent.Offset(w);
@@ -99,15 +85,14 @@ TEST(Geometry, CenterWindowCentresAndKeepsInsideThePrimaryWorkArea) {
   EXPECT_EQ(w + Point(120, 105), Orv::GetWindowRect(child).TopLeft());  // on the parent's window rectangle
 }
 
-// Moves now and deferred; the cursor, the window under it and the position a message recorded.
+// Deferred moves; the cursor, the window under it and the position a message recorded.
 TEST(Geometry, MovesCursorAndTheWindowUnderIt) {
   Point w = Orv::GetWorkArea(static_cast<HWND>(nullptr)).TopLeft(), inside = w + Point(50, 40);
   Rect placed(w + Point(10, 10), w + Point(90, 70));
   CPlainWindow first(0, 0, 10, 10, WS_POPUP | SS_NOTIFY), second(0, 0, 10, 10);  // a hit-testable static
-  EXPECT_TRUE(Orv::MoveWindow(second, Rect(5, 6, 55, 46), false) && !Orv::MoveWindow(nullptr, Rect(), false));
   HDWP batch = Orv::DeferMoveWindow(::BeginDeferWindowPos(2), second, Rect(10, 20, 30, 40), false);
-  ASSERT_TRUE(Rect(5, 6, 55, 46) == Orv::GetWindowRect(second) &&
-              ::EndDeferWindowPos(Orv::DeferMoveWindow(batch, first, placed, true)));
+  ASSERT_TRUE(::EndDeferWindowPos(Orv::DeferMoveWindow(batch, first, placed, true)));
+  EXPECT_FALSE(Orv::MoveWindow(nullptr, Rect(), false));  // moving succeeds in the centring test
   EXPECT_TRUE(Rect(10, 20, 30, 40) == Orv::GetWindowRect(second) && placed == Orv::GetWindowRect(first));
   ::SetWindowPos(first, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   MSG msg;

@@ -39,13 +39,11 @@ bool FilterA(MSG& msg) {
 
 class MessageFilters : public ::testing::Test {
  protected:
-  void SetUp() override {
-    g_consumer = 0;
-    g_aRemovesB = g_aRemovesItself = g_aPumpsNested = false;
-    ASSERT_TRUE(m_window.CreateMessageWindow());
-  }
+  void SetUp() override { ASSERT_TRUE(m_window.CreateMessageWindow()); }
   void TearDown() override {
     for (auto filter : {FilterA, FilterB, FilterC}) RemoveMessageFilter(filter);
+    g_consumer = 0;
+    g_aRemovesB = g_aRemovesItself = g_aPumpsNested = false;
   }
   // Posts `count` probes to the window and pumps; the trace of the filters, then '!' when the window
   // got a probe.
@@ -61,8 +59,7 @@ class MessageFilters : public ::testing::Test {
 
 // Filters run in the order of adding until one consumes the message; one removed during the walk
 // (by another filter or by itself) is skipped and stays gone; a nested pump keeps the outer walk.
-TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
-  EXPECT_EQ("!", Probe());
+TEST_F(MessageFilters, RunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModules) {
   for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)})
     AddMessageFilter(filter, nullptr);
   EXPECT_EQ("ABC!", Probe());
@@ -74,71 +71,59 @@ TEST_F(MessageFilters, RunInOrderUntilConsumedAndStayGoneOnceRemoved) {
   g_aRemovesItself = true;
   EXPECT_EQ("AC!", Probe());
   EXPECT_EQ("C!", Probe());
-  g_aRemovesItself = false;
+  g_aRemovesItself = g_aRemovesB = false;
   AddMessageFilter(FilterB, nullptr);
   AddMessageFilter(FilterA, nullptr);
-  g_aPumpsNested = true;  // A removes B (already passed) and pumps the second probe inside its call
+  g_aPumpsNested = g_aRemovesB = true;  // A removes B (already passed) and pumps the second probe inside
   EXPECT_EQ("CBCAA!", Probe(2));  // C, B, then the nested walk (C, A), then A itself
-}
-
-TEST_F(MessageFilters, RemovalRemovesEveryEntryAndReleasesModules) {
+  // Removal takes every entry of a filter and releases the module reference each one held.
+  for (auto filter : {FilterA, FilterC}) RemoveMessageFilter(filter);
   Orv::CModule module;
   AddMessageFilter(FilterB, &module);
   AddMessageFilter(FilterB, &module);
-  AddMessageFilter(FilterC, nullptr);
-  EXPECT_EQ(2, module.GetObjectCount());
-  EXPECT_EQ("BBC!", Probe());
+  EXPECT_TRUE(module.GetObjectCount() == 2 && Probe() == "BB!");
   RemoveMessageFilter(FilterB);
   RemoveMessageFilter(nullptr);
-  EXPECT_EQ(0, module.GetObjectCount());
-  EXPECT_EQ("C!", Probe());
+  EXPECT_TRUE(module.GetObjectCount() == 0 && Probe() == "!");
 }
 
-TEST(MessageLoop, ModelessListAppMessagesAndPostMessageOnce) {
-  HWND first = reinterpret_cast<HWND>(0x1230), second = reinterpret_cast<HWND>(0x4560);
-  for (HWND hwnd : {static_cast<HWND>(nullptr), first, first, second}) Orv::AddModelessDialog(hwnd);
+TEST(MessageLoop, ModelessListAndAppMessages) {
+  HWND first = reinterpret_cast<HWND>(0x1230);
+  for (HWND hwnd : {static_cast<HWND>(nullptr), first, first}) Orv::AddModelessDialog(hwnd);
   Orv::RemoveModelessDialog(first);  // one entry per dialog
-  EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr) || !Orv::IsModelessDialog(second));
-  Orv::RemoveModelessDialog(second);
+  EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr));
   EXPECT_EQ(static_cast<UINT>(WM_APP), g_firstAppMessage);
   UINT next = Orv::CreateAppMessage();
   EXPECT_TRUE(next > g_firstAppMessage && Orv::CreateAppMessage() == next + 1);
-  CRecordingWindow window;
-  ASSERT_TRUE(window.CreateMessageWindow());
-  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0));
-  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
-  EXPECT_TRUE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));  // the thread's own queue is another target
-  EXPECT_FALSE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
-  std::vector<WPARAM> wParams;
-  EXPECT_EQ(1, RemoveQueued(window, kProbe, &wParams));
-  EXPECT_EQ(std::vector<WPARAM>{1}, wParams);
-  EXPECT_EQ(2, RemoveQueued(window, kProbe + 1) + RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
-  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 3, 0));  // nothing waiting any more
-  EXPECT_EQ(1, RemoveQueued(window, kProbe));
 }
 
 bool g_guardFired = false;
 void CALLBACK GuardTimer(HWND, UINT, UINT_PTR, DWORD) { g_guardFired = true; }
 void CALLBACK CountApc(ULONG_PTR counter) { ++*reinterpret_cast<int*>(counter); }
 
-// PostMessageOnce peeks at the queue; the message it posts must still end the wait. The guard timer
-// only keeps a faulty wait from hanging the run: it must not be what ended it.
-TEST(MessageLoop, WaitForMessageWakesForAMessageAlreadySeenInTheQueue) {
+// PostMessageOnce posts only what is not waiting yet, per window and message. It peeks at the
+// queue; the message it posts must still end the wait. The guard timer only keeps a faulty wait
+// from hanging the run: it must not be what ended it. APCs run when the pump runs, also while input
+// is waiting (which satisfies the pump's zero wait before any APC runs).
+TEST(MessageLoop, PostMessageOnceWaitingAndApcs) {
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
   Pump();
+  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0) &&
+              Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
+  // The thread's own queue is another target.
+  EXPECT_TRUE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0) && !Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
+  std::vector<WPARAM> wParams;
+  EXPECT_EQ(1, RemoveQueued(window, kProbe, &wParams));
+  EXPECT_EQ(std::vector<WPARAM>{1}, wParams);
+  EXPECT_EQ(2, RemoveQueued(window, kProbe + 1) + RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
   UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, GuardTimer);
   MSG seen;
   ASSERT_TRUE(Orv::PostMessageOnce(window, kProbe, 0, 0) && ::PeekMessageW(&seen, window, kProbe, kProbe, PM_NOREMOVE));
   EXPECT_TRUE(Orv::WaitForMessage());
   ::KillTimer(nullptr, guard);
   EXPECT_TRUE(!g_guardFired && window.CountOf(kProbe) == 1);
-}
-
-// Also while input is waiting, which satisfies the pump's zero wait before any APC runs.
-TEST(MessageLoop, HandleMessagesRunsQueuedApcs) {
   for (bool inputWaiting : {false, true}) {
-    Pump();
     if (inputWaiting) ::PostThreadMessageW(::GetCurrentThreadId(), kProbe, 0, 0);
     int runs = 0;
     ASSERT_TRUE(::QueueUserAPC(CountApc, ::GetCurrentThread(), reinterpret_cast<ULONG_PTR>(&runs)));

@@ -3,4 +3,3 @@
 
 #define IDD_TEST_DIALOG 101
 #define IDC_TEST_LABEL 1001
-#define IDC_TEST_EDIT 1002

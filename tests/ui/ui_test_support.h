@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 #include <vector>
 
 #include "orvutil/ui.h"
@@ -26,18 +25,13 @@ namespace UiTests {
 // The first application message number of the process, taken by main before the library started.
 extern UINT g_firstAppMessage;
 
-// A window object that records the messages it sees (and the class WM_CREATE names), how often
-// PostNcDestroy ran and the window's procedure and user data by then. It refuses WM_CREATE when
-// told to, and deletes itself in PostNcDestroy, as heap objects do, when it has a destruction count.
+// A window object that records the messages it sees, how often PostNcDestroy ran and the window's
+// procedure and user data by then. It refuses WM_CREATE when told to.
 template <class TBase>
 class tRecordingWindow : public TBase {
  public:
-  ~tRecordingWindow() override {
-    if (destructions) ++*destructions;
-  }
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
     messages.push_back(msg);
-    if (msg == WM_CREATE && lParam) createClass = reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszClass;
     if (msg == WM_NCDESTROY) lastHwnd = hwnd;
     LRESULT result = TBase::WindowProc(hwnd, msg, wParam, lParam);
     return msg == WM_CREATE && refuseCreate ? -1 : result;
@@ -46,16 +40,13 @@ class tRecordingWindow : public TBase {
     ++postNcDestroyCount;
     procAfterDetach = ::GetWindowLongPtrW(lastHwnd, GWLP_WNDPROC);
     userDataAfterDetach = ::GetWindowLongPtrW(lastHwnd, GWLP_USERDATA);
-    if (destructions) delete this;
   }
   size_t CountOf(UINT msg) const { return std::count(messages.begin(), messages.end(), msg); }
 
   std::vector<UINT> messages;
-  std::wstring createClass;
   HWND lastHwnd = nullptr;
   bool refuseCreate = false;
   int postNcDestroyCount = 0;
-  int* destructions = nullptr;
   LONG_PTR procAfterDetach = 0, userDataAfterDetach = -1;
 };
 using CRecordingWindow = tRecordingWindow<Orv::CCustomWindow>;
