@@ -59,33 +59,26 @@ class AsyncLoading : public testing::Test {
   }
 };
 
-TEST_F(AsyncLoading, EqualRequestsMergeAndOtherWorkWaitsItsTurn) {
+TEST_F(AsyncLoading, EqualRequestsMergeOtherWorkWaitsItsTurnAndForegroundLoadsWait) {
   std::string text(100000, 'x');
-  tSmartPtr<Orv::ISavedData> data = Compressed(text);
+  tSmartPtr<Orv::ISavedData> data = Compressed(text), other = Compressed(text);
   auto first = NewCounter(), second = NewCounter(), unload = NewCounter();
   {
     Orv::CScopeBlockAllWorkerThreads hold;  // nothing runs before both requests are in
     ASSERT_TRUE(loader->LoadAsync(data, 0, first));
     ASSERT_TRUE(loader->LoadAsync(data, 0, second));
+    ASSERT_TRUE(loader->LoadAsync(other, 0, nullptr));
     EXPECT_TRUE(loader->IsBusy());
   }
+  EXPECT_EQ(text, Bytes(other->Load()));  // waits for the pending load
   ASSERT_TRUE(loader->UnloadAsync(data, 0, unload));  // waits for the load first
   EXPECT_EQ(1, first->completed);
   EXPECT_EQ(1, second->completed);
-  EXPECT_EQ(1, heard->completed);  // one merged item
   ASSERT_TRUE(loader->WaitForAll());
+  EXPECT_EQ(3, heard->completed);  // the two equal loads merged into one item
   EXPECT_EQ(1, unload->completed);
   EXPECT_FALSE(loader->IsBusy());
   EXPECT_EQ(text, Bytes(data->Load()));
-}
-
-TEST_F(AsyncLoading, ForegroundLoadWaitsForThePendingOne) {
-  std::string text(50000, 'y');
-  tSmartPtr<Orv::ISavedData> data = Compressed(text);
-  auto listener = NewCounter();
-  ASSERT_TRUE(loader->LoadAsync(data, 0, listener));
-  EXPECT_EQ(text, Bytes(data->Load()));
-  EXPECT_EQ(1, listener->completed);
   tSmartPtr<Orv::IAsyncDataLoader> attached;
   EXPECT_FALSE(data->GetAsyncLoader(attached.Receive()));
 }

@@ -179,7 +179,6 @@ TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainTh
   const std::string text = std::string(30000, 'q') + "end";
   PackageNode node = SaveNote(text);
   ASSERT_FALSE(!node);
-  EXPECT_TRUE(IsEqualGUID(__uuidof(CNote), node.GetEntry()->GetObjectClassID()));
   EXPECT_EQ(Orv::tstring(L"note"), node.GetEntry()->GetName());
   // On a worker the load is complete when it returns.
   auto onWorker = NewNote();
@@ -202,13 +201,6 @@ TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainTh
   EXPECT_EQ(text, onMain->text);
   EXPECT_TRUE(IsEqualGUID(node.GetEntry()->GetInstanceID(), onMain->GetInstanceID()));
   EXPECT_TRUE(onMain->GetOriginalNode() == node);
-  // The node is a class factory for the object it stores.
-  tSmartPtr<IClassFactory> factory;
-  tSmartPtr<Orv::IPackageNodePersist> made;
-  ASSERT_EQ(S_OK, node->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(factory.Receive())));
-  ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(made.Receive())));
-  EXPECT_TRUE(Orv::IPackageNodePersist::Wait(made));
-  EXPECT_EQ(text, static_cast<CNote*>(made.Get())->text);
 }
 
 TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
