@@ -2,44 +2,20 @@
 // thread, and a stress run of four threads queueing work against the main thread's cancels.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../support/byte_records.h"
-#include "../support/new_object.h"
-
-namespace AsyncTests {
-
-using Orv::tSmartPtr;
-
-// Counts what it hears and the threads it heard it on.
-class CCounter : public Orv::CComBase, public Orv::IAsyncDataListener {
- public:
-  ORV_INTERFACES(Orv::IAsyncDataListener)
-  std::atomic<int> completed{0}, cancelled{0}, offMainThread{0};
-  void OnComplete(Orv::ISavedData*, Orv::EDataWorkType) override { Heard(completed); }
-  void OnCancel(Orv::ISavedData*, Orv::EDataWorkType) override { Heard(cancelled); }
-
- private:
-  void Heard(std::atomic<int>& counter) {
-    ++counter;
-    if (!Orv::IsRunningOnMainThread()) ++offMainThread;
-  }
-};
-
-}  // namespace AsyncTests
-
-ORV_CLASS_GUID(AsyncTests::CCounter, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x10, 0x01)
+#include "test_objects.h"
 
 namespace {
 
-using namespace AsyncTests;
+using namespace PackageTests;
+using Orv::tSmartPtr;
 using OrvTest::Bytes;
-
-auto NewCounter() { return OrvTest::New<CCounter>(); }
+using Counter = tSmartPtr<CCounter, Orv::IAsyncDataListener>;
 
 // Saved data holding `text`, compressed in memory and not loaded.
 tSmartPtr<Orv::ISavedData> Compressed(const std::string& text) {
@@ -52,7 +28,7 @@ tSmartPtr<Orv::ISavedData> Compressed(const std::string& text) {
 class AsyncLoading : public testing::Test {
  protected:
   tSmartPtr<Orv::IAsyncDataLoader> loader;
-  tSmartPtr<CCounter> heard = NewCounter();  // the loader's own listener
+  Counter heard = NewCounter();  // the loader's own listener
   void SetUp() override {
     ASSERT_TRUE(Orv::CreateAsyncDataLoader(loader.Receive()));
     loader->AddListener(heard);
@@ -115,7 +91,7 @@ TEST_F(AsyncLoading, StressEveryRequestHearsOnceAndBytesSurvive) {
     texts.push_back(std::string(100 + i * 7, static_cast<char>('A' + i % 26)) + std::to_string(i));
     data.push_back(Compressed(texts.back()));
   }
-  std::vector<tSmartPtr<CCounter>> listeners(kThreads * kPerThread);
+  std::vector<Counter> listeners(kThreads * kPerThread);
   for (auto& listener : listeners) listener = NewCounter();
   std::atomic<int> threadsDone{0}, refused{0};
   std::vector<std::thread> threads;

@@ -7,30 +7,14 @@
 #include <thread>
 #include <vector>
 
-#include "../support/new_object.h"
+#include "test_objects.h"
 
-namespace PackageTests {
+namespace {
 
+using namespace PackageTests;
 using Orv::PackageNode;
 using Orv::tSmartPtr;
-
-// A persistent object whose payload is a text; it can be told to fail either hook.
-class CNote : public Orv::CPackagePersistAsyncHelper {
- public:
-  std::string text;
-  bool failSave = false, failLoad = false;
-
- protected:
-  bool InternalLoad(Orv::IDataReader* reader, PackageNode) override {
-    const unsigned char* p = reader->Read(reader->GetSize());
-    if (failLoad || !p) return false;
-    text.assign(reinterpret_cast<const char*>(p), reader->GetSize());
-    return true;
-  }
-  bool InternalSave(Orv::IDataWriter* writer, PackageNode) override {
-    return !failSave && writer->Write(text.data(), static_cast<unsigned>(text.size()));
-  }
-};
+using OrvTest::New;
 
 // Records the order in which entry listeners hear a change.
 struct CEntryWatch : Orv::IPackageEntryListener {
@@ -40,29 +24,9 @@ struct CEntryWatch : Orv::IPackageEntryListener {
   void OnEntryChanged(Orv::IPackageEntry*) override { order->push_back(id); }
 };
 
-class CLoadWatch : public Orv::CComBase, public Orv::IPersistListener {
- public:
-  ORV_INTERFACES(Orv::IPersistListener)
-  int finished = 0, cancelled = 0;
-  void OnLoadFinished(Orv::IPackageNodePersist*) override { ++finished; }
-  void OnLoadCancelled(Orv::IPackageNodePersist*) override { ++cancelled; }
-};
-
-}  // namespace PackageTests
-
-ORV_CLASS_GUID(PackageTests::CNote, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x20, 0x01)
-ORV_CLASS_GUID(PackageTests::CLoadWatch, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x20, 0x02)
-
-namespace {
-
-using namespace PackageTests;
-using OrvTest::New;
-
 const GUID kNoteCategory = {0x7a11b1c0, 0x55e2, 0x4d8a, {0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x20, 0x03}};
 Orv::StaticModuleClassInfo g_noteClass(Orv::GetThisModule(), __uuidof(CNote), kNoteCategory, IID_IUnknown, L"Note",
                                        Orv::CComObject<CNote>::CreateInstance);
-
-auto NewNote() { return New<CNote, Orv::IPackageNodePersist>(); }
 
 tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name) {
   tSmartPtr<Orv::IPackageEntry> entry;
@@ -162,7 +126,7 @@ class Persist : public testing::Test {
  protected:
   tSmartPtr<Orv::IPackage> package = NewPackage();
   // A note saved at the top level, with its payload compressed and not loaded.
-  PackageNode SaveNote(const std::string& text) {
+  PackageNode SaveNote(const std::wstring& text) {
     auto note = NewNote();
     note->text = text;
     note->SetName(L"note");
@@ -176,7 +140,7 @@ class Persist : public testing::Test {
 };
 
 TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainThread) {
-  const std::string text = std::string(30000, 'q') + "end";
+  const std::wstring text = std::wstring(30000, L'q') + L"end";
   PackageNode node = SaveNote(text);
   ASSERT_FALSE(!node);
   EXPECT_EQ(Orv::tstring(L"note"), node.GetEntry()->GetName());
@@ -188,7 +152,7 @@ TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainTh
   EXPECT_EQ(text, onWorker->text);
   // On the main thread it returns at once; listeners added meanwhile hear once.
   auto onMain = NewNote();
-  auto watch = New<CLoadWatch>();
+  auto watch = NewCounter();
   onMain->AddListener(watch);  // no load outstanding: ignored
   ASSERT_TRUE(onMain->Load(node));
   EXPECT_FALSE(onMain->IsLoaded());
@@ -197,7 +161,7 @@ TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainTh
   onMain->AddListener(watch);
   EXPECT_TRUE(onMain->Wait());
   EXPECT_TRUE(onMain->IsLoaded());
-  EXPECT_EQ(1, watch->finished);
+  EXPECT_EQ(1, watch->completed);
   EXPECT_EQ(text, onMain->text);
   EXPECT_TRUE(IsEqualGUID(node.GetEntry()->GetInstanceID(), onMain->GetInstanceID()));
   EXPECT_TRUE(onMain->GetOriginalNode() == node);
@@ -209,14 +173,14 @@ TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
   note->failSave = true;
   EXPECT_TRUE(!note->Save(PackageNode(package.Get())));
   EXPECT_EQ(0u, package->GetNodeCount());
-  PackageNode node = SaveNote("payload");
+  PackageNode node = SaveNote(L"payload");
   auto reader = NewNote();
-  auto watch = New<CLoadWatch>();
+  auto watch = NewCounter();
   reader->failLoad = true;
   ASSERT_TRUE(reader->Load(node));
   reader->AddListener(watch);
   reader->Wait();
-  EXPECT_EQ(0, watch->finished);
+  EXPECT_EQ(0, watch->completed);
   EXPECT_EQ(1, watch->cancelled);
   EXPECT_TRUE(reader->IsLoaded());  // the attempt is over
   EXPECT_FALSE(reader->Load(PackageNode(package.Get())));  // a package's top level has no entry
@@ -224,7 +188,7 @@ TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
 
 TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
   auto note = NewNote();
-  note->text = "inside";
+  note->text = L"inside";
   note->SetName(L"n");
   tSmartPtr<Orv::ITree> notPersistent;
   Orv::CreateTree(notPersistent.Receive());
@@ -252,7 +216,7 @@ TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
   IUnknown* loaded = back.GetValue(L"note", false)->AsObject();
   ASSERT_TRUE(loaded && Orv::IPackageNodePersist::Wait(loaded));
   loaded->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
-  EXPECT_EQ("inside", static_cast<CNote*>(persist.Get())->text);
+  EXPECT_EQ(L"inside", static_cast<CNote*>(persist.Get())->text);
   // Without the note's node the reference cannot be resolved, and nothing is stored.
   package->RemoveNode(package->FindNode(L"n", GUID_NULL, GUID_NULL));
   Orv::CDict target;

@@ -7,32 +7,16 @@
 #include <vector>
 
 #include "../support/byte_records.h"
+#include "test_objects.h"
 
 namespace ParserTests {
 
+using PackageTests::CNote;
 using Orv::tSmartPtr;
 using Orv::tstring;
 
-// The object a probe creator makes: its payload is the log of what the creator was told.
-class CProbe : public Orv::CPackagePersistAsyncHelper {
- public:
-  std::wstring log;
-
- protected:
-  bool InternalLoad(Orv::IDataReader* reader, Orv::PackageNode) override {
-    unsigned n = reader->GetSize();
-    const unsigned char* p = reader->Read(n);
-    if (!p && n) return false;
-    log.assign(reinterpret_cast<const wchar_t*>(p), n / 2);
-    return true;
-  }
-  bool InternalSave(Orv::IDataWriter* writer, Orv::PackageNode) override {
-    return writer->Write(log.data(), static_cast<unsigned>(log.size() * 2));
-  }
-};
-
-// Logs every member as "type name=v,v;" and every child as "child{...};". A string member "fail"
-// fails Complete; an int member "extras" asks for that many extra objects.
+// Makes notes whose text logs every member as "type name=v,v;" and every child as "child{...};". A
+// string member "fail" fails Complete; an int member "extras" asks for that many extra objects.
 class CProbeCreator : public Orv::CComBase, public Orv::IObjectCreator {
  public:
   ORV_INTERFACES(Orv::IObjectCreator)
@@ -79,7 +63,6 @@ class CProbeCreator : public Orv::CComBase, public Orv::IObjectCreator {
 
 }  // namespace ParserTests
 
-ORV_CLASS_GUID(ParserTests::CProbe, 0x5e0c7a10, 0x2b9d, 0x4f3e, 0x8a, 0x61, 0x11, 0x70, 0x3c, 0x2d, 0x90, 0x01)
 ORV_CLASS_GUID(ParserTests::CProbeCreator, 0x5e0c7a10, 0x2b9d, 0x4f3e, 0x8a, 0x61, 0x11, 0x70, 0x3c, 0x2d, 0x90, 0x02)
 
 namespace ParserTests {
@@ -87,9 +70,9 @@ namespace ParserTests {
 bool CProbeCreator::Complete(Orv::IPackageParser*) {
   if (fail) return false;
   for (int i = 0; i <= extras; ++i) {
-    CProbe* probe = nullptr;
-    Orv::CComObject<CProbe>::CreateObject(nullptr, &probe);
-    probe->log = i == 0 ? log : L"extra";
+    CNote* probe = nullptr;
+    Orv::CComObject<CNote>::CreateObject(nullptr, &probe);
+    probe->text = i == 0 ? log : L"extra";
     probe->SetName(i == 0 ? L"" : (L"x" + std::to_wstring(i)).c_str());
     objects.PushBack(tSmartPtr<Orv::IPackageNodePersist>(probe));
     static_cast<Orv::IPackageNodePersist*>(probe)->Release();
@@ -109,12 +92,10 @@ bool CProbeCreator::CreateChild(tstring const& className, Orv::IObjectCreator** 
 
 namespace {
 
-Orv::StaticModuleClassInfo g_probe(Orv::GetThisModule(), __uuidof(CProbe), GUID_NULL, GUID_NULL, L"Probe",
-                                   Orv::CComObject<CProbe>::CreateInstance);
 Orv::StaticModuleClassInfo g_probeCreator(Orv::GetThisModule(), __uuidof(CProbeCreator), GUID_NULL, GUID_NULL,
                                           L"Probe Creator", Orv::CComObject<CProbeCreator>::CreateInstance);
 Orv::StaticModuleObjectCreatorInfo g_probeName(Orv::GetThisModule(), L"probe", __uuidof(CProbeCreator),
-                                               __uuidof(CProbe));
+                                               __uuidof(CNote));
 
 // A scratch folder of this test run.
 std::wstring Scratch() {
@@ -322,7 +303,7 @@ TEST(PackageParser, ImportsPackagesAndPlugIns) {
   ASSERT_TRUE(imported.ok) << imported.errors;
   EXPECT_EQ(L"user=obj o=shared,x1;", Dump(imported.package->GetFirstNode()));
   Orv::IPackage::GuidInfo record;
-  EXPECT_TRUE(imported.package->FindGuidInfo(__uuidof(CProbe), &record));
+  EXPECT_TRUE(imported.package->FindGuidInfo(__uuidof(CNote), &record));
   EXPECT_FALSE(Compile(L"import { 'missing.pak' }", dir).ok);
   // A plug-in's registration is usable after its import, and the plug-in goes with the parser.
   tstring exeDir = Orv::GetExecutableDir();
