@@ -81,16 +81,15 @@ TEST_F(AsyncLoading, CancelledWorkLeavesTheDataAsItWas) {
   EXPECT_FALSE(loader->LoadAsync(nullptr, 0, listener));
 }
 
+// The text of the i-th saved data of the stress run.
+std::string Text(int i) { return std::string(100 + i * 7, static_cast<char>('A' + i % 26)) + std::to_string(i); }
+
 // Four threads queue random work over shared saved data while the main thread cancels at random:
 // every request hears exactly one completion or cancellation, and the bytes survive every round.
 TEST_F(AsyncLoading, StressEveryRequestHearsOnceAndBytesSurvive) {
   const int kData = 200, kThreads = 4, kPerThread = 2500;
-  std::vector<std::string> texts;
   std::vector<tSmartPtr<Orv::ISavedData>> data;
-  for (int i = 0; i < kData; ++i) {
-    texts.push_back(std::string(100 + i * 7, static_cast<char>('A' + i % 26)) + std::to_string(i));
-    data.push_back(Compressed(texts.back()));
-  }
+  for (int i = 0; i < kData; ++i) data.push_back(Compressed(Text(i)));
   std::vector<Counter> listeners(kThreads * kPerThread);
   for (auto& listener : listeners) listener = NewCounter();
   std::atomic<int> threadsDone{0}, refused{0};
@@ -123,7 +122,7 @@ TEST_F(AsyncLoading, StressEveryRequestHearsOnceAndBytesSurvive) {
   for (auto& listener : listeners) wrong += listener->completed + listener->cancelled != 1 || listener->offMainThread;
   EXPECT_EQ(0, wrong);
   EXPECT_EQ(0, refused);
-  for (int i = 0; i < kData; ++i) EXPECT_EQ(texts[i], Bytes(data[i]->Load())) << i;
+  for (int i = 0; i < kData; ++i) EXPECT_EQ(Text(i), Bytes(data[i]->Load())) << i;
 }
 
 }  // namespace

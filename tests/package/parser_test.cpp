@@ -191,7 +191,6 @@ TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped
       {L"new probe", L"!Stopped at token at line:1, column:10, text:''"},
       {L"x\r\n  *", L"!Stopped at token at line:2, column:3, text:'*'"},
       {L"\r\r\nnew probe {\n  int n { 99999999999 } }", L"!Stopped at token at line:4, column:11, text:'99999999999'"},
-      {L"new probe {\n float f { 1e99 } }", L"!Stopped at token at line:2, column:12, text:'1e99'"},
       {L"new probe ('a' 'bad-guid') {}", L"!Stopped at token at line:1, column:17, text:'bad-guid'"},
       {L"new nothing ('n') {}", L"!Failed to create type:nothing, Name:n\nStopped at token at line:1, column:17, text:')'"},
       {L"new probe { new nothing {} }",
@@ -199,7 +198,6 @@ TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped
       {L"new probe ('p') { string fail { 'x' } }",
        L"!Failed to create type:probe, Name:p\nStopped at token at line:1, column:39, text:'}'"},
       {L"new unsaved unsaved {}", L"!Failed to create type:unsaved, Name:\nStopped at token at line:1, column:21, text:'{'"},
-      {L"'one\ntwo'", L"!Stopped at token at line:1, column:2, text:'one'"},
       {L"new probe ('a') new probe {}", L"!"},
       {L"new probe { int n { 1.5 } }", L"!"},
       {L"new probe { int n { } }", L"!"},
@@ -245,12 +243,6 @@ TEST(PackageParser, NestingIsLimited) {
             deep.errors);
 }
 
-std::string FileBytes(unsigned size) {
-  std::string bytes(size, '\0');
-  for (unsigned i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
-  return bytes;
-}
-
 // The bytes of the byte-data object made from the entry named `name` of the package.
 std::string StoredBytes(Orv::IPackage* package, const wchar_t* name) {
   Orv::PackageNode node = package->FindNode(name, Orv::GetPackageByteDataClassID(), GUID_NULL);
@@ -262,22 +254,20 @@ std::string StoredBytes(Orv::IPackage* package, const wchar_t* name) {
   return OrvTest::Bytes(bytes->GetData());
 }
 
-TEST(PackageByteData, FilesFromTheFolderOrTheIncludesAndCreatorFailures) {
+// Files found on the include folders (their contents are checked by the plug-in import below, by
+// orvpack's test and by orvview's), creator failures, and a stored form that does not begin with 0.
+TEST(PackageByteData, FilesOnTheIncludesCreatorFailuresAndABadStoredForm) {
   std::wstring dir = Scratch(), include = dir + L"\\include";
   CreateDirectoryW(include.c_str(), nullptr);
-  PutFile(dir + L"\\blob.bin", FileBytes(1001));
   PutFile(include + L"\\empty.bin", "");
   Orv::tObjVector<tstring> includes;
   includes.PushBack(tstring(include.c_str()));
-  Compiled result = Compile(L"new bytes ('blob') { string file { 'blob.bin' } } new bytes ('empty') { string file { 'empty.bin' } }",
-                            dir, &includes);
+  Compiled result = Compile(L"new bytes ('empty') { string file { 'empty.bin' } }", dir, &includes);
   ASSERT_TRUE(result.ok) << result.errors;
   EXPECT_EQ(8u, result.package->FindNode(L"empty", GUID_NULL, GUID_NULL).GetEntry()->GetSavedData()->GetLoadedSize());
-  EXPECT_EQ(FileBytes(1001), StoredBytes(result.package, L"blob"));
   EXPECT_EQ("", StoredBytes(result.package, L"empty"));
-  // Creator failures, and a stored form that does not begin with 0.
-  for (const wchar_t* text : {L"new bytes { }", L"new bytes { string file { 'blob.bin' 'blob.bin' } }",
-                              L"new bytes { string name { 'blob.bin' } }", L"new bytes { int file { 1 } }",
+  for (const wchar_t* text : {L"new bytes { }", L"new bytes { string file { 'empty.bin' 'empty.bin' } }",
+                              L"new bytes { string name { 'empty.bin' } }", L"new bytes { int file { 1 } }",
                               L"new bytes { string file { 'missing.bin' } }", L"new bytes { new bytes {} }"}) {
     EXPECT_FALSE(Compile(text, dir, &includes).ok) << text;
   }
