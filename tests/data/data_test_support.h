@@ -28,16 +28,4 @@ inline std::string MixedBytes(size_t n, unsigned seed = 1) {
   return bytes;
 }
 
-// IUnknown for test objects that live on the stack.
-#define DATA_TESTS_STACK_UNKNOWN                                      \
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { \
-    return E_NOINTERFACE;                                             \
-  }                                                                   \
-  ULONG STDMETHODCALLTYPE AddRef() override {                         \
-    return 1;                                                         \
-  }                                                                   \
-  ULONG STDMETHODCALLTYPE Release() override {                        \
-    return 1;                                                         \
-  }
-
 }  // namespace DataTests

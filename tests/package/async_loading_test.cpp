@@ -2,44 +2,20 @@
 // thread, and a stress run of four threads queueing work against the main thread's cancels.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../support/byte_records.h"
-#include "../support/new_object.h"
-
-namespace AsyncTests {
-
-using Orv::tSmartPtr;
-
-// Counts what it hears and the threads it heard it on.
-class CCounter : public Orv::CComBase, public Orv::IAsyncDataListener {
- public:
-  ORV_INTERFACES(Orv::IAsyncDataListener)
-  std::atomic<int> completed{0}, cancelled{0}, offMainThread{0};
-  void OnComplete(Orv::ISavedData*, Orv::EDataWorkType) override { Heard(completed); }
-  void OnCancel(Orv::ISavedData*, Orv::EDataWorkType) override { Heard(cancelled); }
-
- private:
-  void Heard(std::atomic<int>& counter) {
-    ++counter;
-    if (!Orv::IsRunningOnMainThread()) ++offMainThread;
-  }
-};
-
-}  // namespace AsyncTests
-
-ORV_CLASS_GUID(AsyncTests::CCounter, 0x7a11b1c0, 0x55e2, 0x4d8a, 0x93, 0x0b, 0x6c, 0x01, 0x2e, 0x44, 0x10, 0x01)
+#include "test_objects.h"
 
 namespace {
 
-using namespace AsyncTests;
+using namespace PackageTests;
+using Orv::tSmartPtr;
 using OrvTest::Bytes;
-
-auto NewCounter() { return OrvTest::New<CCounter>(); }
+using Counter = tSmartPtr<CCounter, Orv::IAsyncDataListener>;
 
 // Saved data holding `text`, compressed in memory and not loaded.
 tSmartPtr<Orv::ISavedData> Compressed(const std::string& text) {
@@ -52,40 +28,33 @@ tSmartPtr<Orv::ISavedData> Compressed(const std::string& text) {
 class AsyncLoading : public testing::Test {
  protected:
   tSmartPtr<Orv::IAsyncDataLoader> loader;
-  tSmartPtr<CCounter> heard = NewCounter();  // the loader's own listener
+  Counter heard = NewCounter();  // the loader's own listener
   void SetUp() override {
     ASSERT_TRUE(Orv::CreateAsyncDataLoader(loader.Receive()));
     loader->AddListener(heard);
   }
 };
 
-TEST_F(AsyncLoading, EqualRequestsMergeAndOtherWorkWaitsItsTurn) {
+TEST_F(AsyncLoading, EqualRequestsMergeOtherWorkWaitsItsTurnAndForegroundLoadsWait) {
   std::string text(100000, 'x');
-  tSmartPtr<Orv::ISavedData> data = Compressed(text);
+  tSmartPtr<Orv::ISavedData> data = Compressed(text), other = Compressed(text);
   auto first = NewCounter(), second = NewCounter(), unload = NewCounter();
   {
     Orv::CScopeBlockAllWorkerThreads hold;  // nothing runs before both requests are in
     ASSERT_TRUE(loader->LoadAsync(data, 0, first));
     ASSERT_TRUE(loader->LoadAsync(data, 0, second));
+    ASSERT_TRUE(loader->LoadAsync(other, 0, nullptr));
     EXPECT_TRUE(loader->IsBusy());
   }
+  EXPECT_EQ(text, Bytes(other->Load()));  // waits for the pending load
   ASSERT_TRUE(loader->UnloadAsync(data, 0, unload));  // waits for the load first
   EXPECT_EQ(1, first->completed);
   EXPECT_EQ(1, second->completed);
-  EXPECT_EQ(1, heard->completed);  // one merged item
   ASSERT_TRUE(loader->WaitForAll());
+  EXPECT_EQ(3, heard->completed);  // the two equal loads merged into one item
   EXPECT_EQ(1, unload->completed);
   EXPECT_FALSE(loader->IsBusy());
   EXPECT_EQ(text, Bytes(data->Load()));
-}
-
-TEST_F(AsyncLoading, ForegroundLoadWaitsForThePendingOne) {
-  std::string text(50000, 'y');
-  tSmartPtr<Orv::ISavedData> data = Compressed(text);
-  auto listener = NewCounter();
-  ASSERT_TRUE(loader->LoadAsync(data, 0, listener));
-  EXPECT_EQ(text, Bytes(data->Load()));
-  EXPECT_EQ(1, listener->completed);
   tSmartPtr<Orv::IAsyncDataLoader> attached;
   EXPECT_FALSE(data->GetAsyncLoader(attached.Receive()));
 }
@@ -112,17 +81,16 @@ TEST_F(AsyncLoading, CancelledWorkLeavesTheDataAsItWas) {
   EXPECT_FALSE(loader->LoadAsync(nullptr, 0, listener));
 }
 
+// The text of the i-th saved data of the stress run.
+std::string Text(int i) { return std::string(100 + i * 7, static_cast<char>('A' + i % 26)) + std::to_string(i); }
+
 // Four threads queue random work over shared saved data while the main thread cancels at random:
 // every request hears exactly one completion or cancellation, and the bytes survive every round.
 TEST_F(AsyncLoading, StressEveryRequestHearsOnceAndBytesSurvive) {
   const int kData = 200, kThreads = 4, kPerThread = 2500;
-  std::vector<std::string> texts;
   std::vector<tSmartPtr<Orv::ISavedData>> data;
-  for (int i = 0; i < kData; ++i) {
-    texts.push_back(std::string(100 + i * 7, static_cast<char>('A' + i % 26)) + std::to_string(i));
-    data.push_back(Compressed(texts.back()));
-  }
-  std::vector<tSmartPtr<CCounter>> listeners(kThreads * kPerThread);
+  for (int i = 0; i < kData; ++i) data.push_back(Compressed(Text(i)));
+  std::vector<Counter> listeners(kThreads * kPerThread);
   for (auto& listener : listeners) listener = NewCounter();
   std::atomic<int> threadsDone{0}, refused{0};
   std::vector<std::thread> threads;
@@ -154,7 +122,7 @@ TEST_F(AsyncLoading, StressEveryRequestHearsOnceAndBytesSurvive) {
   for (auto& listener : listeners) wrong += listener->completed + listener->cancelled != 1 || listener->offMainThread;
   EXPECT_EQ(0, wrong);
   EXPECT_EQ(0, refused);
-  for (int i = 0; i < kData; ++i) EXPECT_EQ(texts[i], Bytes(data[i]->Load())) << i;
+  for (int i = 0; i < kData; ++i) EXPECT_EQ(Text(i), Bytes(data[i]->Load())) << i;
 }
 
 }  // namespace

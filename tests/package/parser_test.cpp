@@ -2,38 +2,21 @@
 // positions, hostile text, imports of packages and plug-ins, and embedded byte data.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../support/byte_records.h"
+#include "test_objects.h"
 
 namespace ParserTests {
 
+using PackageTests::CNote;
 using Orv::tSmartPtr;
 using Orv::tstring;
 
-// The object a probe creator makes: its payload is the log of what the creator was told.
-class CProbe : public Orv::CPackagePersistAsyncHelper {
- public:
-  std::wstring log;
-
- protected:
-  bool InternalLoad(Orv::IDataReader* reader, Orv::PackageNode) override {
-    unsigned n = reader->GetSize();
-    const unsigned char* p = reader->Read(n);
-    if (!p && n) return false;
-    log.assign(reinterpret_cast<const wchar_t*>(p), n / 2);
-    return true;
-  }
-  bool InternalSave(Orv::IDataWriter* writer, Orv::PackageNode) override {
-    return writer->Write(log.data(), static_cast<unsigned>(log.size() * 2));
-  }
-};
-
-// Logs every member as "type name=v,v;" and every child as "child{...};". A string member "fail"
-// fails Complete; an int member "extras" asks for that many extra objects.
+// Makes notes whose text logs every member as "type name=v,v;" and every child as "child{...};". A
+// string member "fail" fails Complete; an int member "extras" asks for that many extra objects.
 class CProbeCreator : public Orv::CComBase, public Orv::IObjectCreator {
  public:
   ORV_INTERFACES(Orv::IObjectCreator)
@@ -80,7 +63,6 @@ class CProbeCreator : public Orv::CComBase, public Orv::IObjectCreator {
 
 }  // namespace ParserTests
 
-ORV_CLASS_GUID(ParserTests::CProbe, 0x5e0c7a10, 0x2b9d, 0x4f3e, 0x8a, 0x61, 0x11, 0x70, 0x3c, 0x2d, 0x90, 0x01)
 ORV_CLASS_GUID(ParserTests::CProbeCreator, 0x5e0c7a10, 0x2b9d, 0x4f3e, 0x8a, 0x61, 0x11, 0x70, 0x3c, 0x2d, 0x90, 0x02)
 
 namespace ParserTests {
@@ -88,9 +70,9 @@ namespace ParserTests {
 bool CProbeCreator::Complete(Orv::IPackageParser*) {
   if (fail) return false;
   for (int i = 0; i <= extras; ++i) {
-    CProbe* probe = nullptr;
-    Orv::CComObject<CProbe>::CreateObject(nullptr, &probe);
-    probe->log = i == 0 ? log : L"extra";
+    CNote* probe = nullptr;
+    Orv::CComObject<CNote>::CreateObject(nullptr, &probe);
+    probe->text = i == 0 ? log : L"extra";
     probe->SetName(i == 0 ? L"" : (L"x" + std::to_wstring(i)).c_str());
     objects.PushBack(tSmartPtr<Orv::IPackageNodePersist>(probe));
     static_cast<Orv::IPackageNodePersist*>(probe)->Release();
@@ -110,12 +92,10 @@ bool CProbeCreator::CreateChild(tstring const& className, Orv::IObjectCreator** 
 
 namespace {
 
-Orv::StaticModuleClassInfo g_probe(Orv::GetThisModule(), __uuidof(CProbe), GUID_NULL, GUID_NULL, L"Probe",
-                                   Orv::CComObject<CProbe>::CreateInstance);
 Orv::StaticModuleClassInfo g_probeCreator(Orv::GetThisModule(), __uuidof(CProbeCreator), GUID_NULL, GUID_NULL,
                                           L"Probe Creator", Orv::CComObject<CProbeCreator>::CreateInstance);
 Orv::StaticModuleObjectCreatorInfo g_probeName(Orv::GetThisModule(), L"probe", __uuidof(CProbeCreator),
-                                               __uuidof(CProbe));
+                                               __uuidof(CNote));
 
 // A scratch folder of this test run.
 std::wstring Scratch() {
@@ -211,7 +191,6 @@ TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped
       {L"new probe", L"!Stopped at token at line:1, column:10, text:''"},
       {L"x\r\n  *", L"!Stopped at token at line:2, column:3, text:'*'"},
       {L"\r\r\nnew probe {\n  int n { 99999999999 } }", L"!Stopped at token at line:4, column:11, text:'99999999999'"},
-      {L"new probe {\n float f { 1e99 } }", L"!Stopped at token at line:2, column:12, text:'1e99'"},
       {L"new probe ('a' 'bad-guid') {}", L"!Stopped at token at line:1, column:17, text:'bad-guid'"},
       {L"new nothing ('n') {}", L"!Failed to create type:nothing, Name:n\nStopped at token at line:1, column:17, text:')'"},
       {L"new probe { new nothing {} }",
@@ -219,17 +198,13 @@ TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped
       {L"new probe ('p') { string fail { 'x' } }",
        L"!Failed to create type:probe, Name:p\nStopped at token at line:1, column:39, text:'}'"},
       {L"new unsaved unsaved {}", L"!Failed to create type:unsaved, Name:\nStopped at token at line:1, column:21, text:'{'"},
-      {L"'one\ntwo'", L"!Stopped at token at line:1, column:2, text:'one'"},
-      {L"new probe ('a')", L"!"},
       {L"new probe ('a') new probe {}", L"!"},
       {L"new probe { int n { 1.5 } }", L"!"},
       {L"new probe { int n { } }", L"!"},
       {L"new probe { long n { 1 } }", L"!"},
-      {L"new probe { int n 1 }", L"!"},
       {L"new probe { obj o { 'a' } }", L"!"},
       {L"new probe { obj o { 'probe:missing' } }", L"!"},
       {L"new probe ('a' '' 'x') {}", L"!"},
-      {L"new probe ('a' 'CLSID') {}", L"!"},
       {L"new probe ('a' '{12345678-1234-1234-1234-123456789abcd}') {}", L"!"},
       {L"new probe {} }", L"!"},
       {L"import 'x'", L"!"},
@@ -238,14 +213,12 @@ TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped
     Compiled result = Compile(c.text);
     bool fails = c.result[0] == L'!';
     ASSERT_EQ(!fails, result.ok) << c.text << L"\n" << result.errors;
-    EXPECT_EQ(result.ok, result.errors.empty()) << c.text;
     std::wstring got = result.ok ? Dump(result.package->GetFirstNode()) : result.errors;
     EXPECT_EQ(c.result + fails, fails && !c.result[1] ? L"" : got) << c.text;
   }
   EXPECT_EQ(std::wstring(L"Stopped at token at line:1, column:2, text:'") + L'\0' + L"'",
             Compile(std::wstring(L"a\0b", 3)).errors);
   tSmartPtr<Orv::IPackage> package;  // no error list
-  EXPECT_FALSE(Orv::CompilePackage(L"*", L".", package.Receive(), nullptr, nullptr));
   EXPECT_FALSE(Orv::CompilePackage(L"new probe", L".", package.Receive(), nullptr, nullptr));
   EXPECT_FALSE(Orv::CompilePackage(L"", nullptr, package.Receive(), nullptr, nullptr));
   // A GUID parameter with or without braces names the instance.
@@ -257,7 +230,7 @@ TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped
   }
 }
 
-TEST(PackageParser, HostileTextFailsCleanly) {
+TEST(PackageParser, NestingIsLimited) {
   auto nested = [](unsigned depth) {
     std::wstring text;
     for (unsigned i = 0; i < depth; ++i) text += L"new probe {";
@@ -268,17 +241,6 @@ TEST(PackageParser, HostileTextFailsCleanly) {
   EXPECT_FALSE(deep.ok);
   EXPECT_EQ(L"Stopped at token at line:1, column:" + std::to_wstring(Orv::kMaxPackageNesting * 11 + 1) + L", text:'new'",
             deep.errors);
-  std::wstring big(1 << 20, L'x');
-  Compiled large = Compile(L"new probe ('a') { string s { '" + big + L"' } }");
-  ASSERT_TRUE(large.ok);
-  EXPECT_TRUE(L"a=string s=" + big + L";" == Dump(large.package->GetFirstNode()));
-  EXPECT_TRUE(L"Stopped at token at line:1, column:2, text:'" + big + L"'" == Compile(L"\"" + big).errors);
-}
-
-std::string FileBytes(unsigned size) {
-  std::string bytes(size, '\0');
-  for (unsigned i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
-  return bytes;
 }
 
 // The bytes of the byte-data object made from the entry named `name` of the package.
@@ -292,29 +254,20 @@ std::string StoredBytes(Orv::IPackage* package, const wchar_t* name) {
   return OrvTest::Bytes(bytes->GetData());
 }
 
-TEST(PackageByteData, FilesRoundTripThroughTheBinaryFormat) {
+// Files found on the include folders (their contents are checked by the plug-in import below, by
+// orvpack's test and by orvview's), creator failures, and a stored form that does not begin with 0.
+TEST(PackageByteData, FilesOnTheIncludesCreatorFailuresAndABadStoredForm) {
   std::wstring dir = Scratch(), include = dir + L"\\include";
   CreateDirectoryW(include.c_str(), nullptr);
-  PutFile(dir + L"\\blob.bin", FileBytes(1001));
   PutFile(include + L"\\empty.bin", "");
   Orv::tObjVector<tstring> includes;
   includes.PushBack(tstring(include.c_str()));
-  Compiled result = Compile(L"new bytes ('blob') { string file { 'blob.bin' } } new bytes ('empty') { string file { 'empty.bin' } }",
-                            dir, &includes);
+  Compiled result = Compile(L"new bytes ('empty') { string file { 'empty.bin' } }", dir, &includes);
   ASSERT_TRUE(result.ok) << result.errors;
   EXPECT_EQ(8u, result.package->FindNode(L"empty", GUID_NULL, GUID_NULL).GetEntry()->GetSavedData()->GetLoadedSize());
-  std::wstring path = dir + L"\\bytes.pak";
-  ASSERT_TRUE(Orv::SavePackageToFile(result.package, path.c_str()));
-  tSmartPtr<Orv::IDataFile> file;
-  tSmartPtr<Orv::IDataReader> reader;
-  tSmartPtr<Orv::IPackage> loaded;
-  ASSERT_TRUE(Orv::CreateDataFile(path.c_str(), false, file.Receive()) && Orv::CreateDataReader(file, 0, reader.Receive()));
-  ASSERT_TRUE(Orv::LoadPackage(reader, loaded.Receive()));
-  EXPECT_EQ(FileBytes(1001), StoredBytes(loaded, L"blob"));
-  EXPECT_EQ("", StoredBytes(loaded, L"empty"));
-  // Creator failures, and a stored form that does not begin with 0.
-  for (const wchar_t* text : {L"new bytes { }", L"new bytes { string file { 'blob.bin' 'blob.bin' } }",
-                              L"new bytes { string name { 'blob.bin' } }", L"new bytes { int file { 1 } }",
+  EXPECT_EQ("", StoredBytes(result.package, L"empty"));
+  for (const wchar_t* text : {L"new bytes { }", L"new bytes { string file { 'empty.bin' 'empty.bin' } }",
+                              L"new bytes { string name { 'empty.bin' } }", L"new bytes { int file { 1 } }",
                               L"new bytes { string file { 'missing.bin' } }", L"new bytes { new bytes {} }"}) {
     EXPECT_FALSE(Compile(text, dir, &includes).ok) << text;
   }
@@ -340,7 +293,7 @@ TEST(PackageParser, ImportsPackagesAndPlugIns) {
   ASSERT_TRUE(imported.ok) << imported.errors;
   EXPECT_EQ(L"user=obj o=shared,x1;", Dump(imported.package->GetFirstNode()));
   Orv::IPackage::GuidInfo record;
-  EXPECT_TRUE(imported.package->FindGuidInfo(__uuidof(CProbe), &record));
+  EXPECT_TRUE(imported.package->FindGuidInfo(__uuidof(CNote), &record));
   EXPECT_FALSE(Compile(L"import { 'missing.pak' }", dir).ok);
   // A plug-in's registration is usable after its import, and the plug-in goes with the parser.
   tstring exeDir = Orv::GetExecutableDir();
