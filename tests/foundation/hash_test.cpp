@@ -14,6 +14,7 @@
 
 #include "fenced_page.h"
 #include "orvutil/foundation.h"
+#include "tstring_print.h"
 
 using Orv::CompareFunc;
 using Orv::HashBytes;
@@ -63,10 +64,6 @@ uint32_t ReferenceHash(const std::vector<uint8_t>& bytes, uint32_t start) {
 }
 
 const uint32_t kGolden = 0x9E3779B9u;
-
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
 
 }  // namespace
 

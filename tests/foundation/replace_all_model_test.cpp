@@ -25,18 +25,12 @@ std::wstring Ours(const std::wstring& s, const wchar_t* from, const wchar_t* to)
   return std::wstring(text.c_str(), text.size());
 }
 
-std::wstring Random(std::mt19937& random, unsigned maxLength) {
-  std::wstring s(random() % (maxLength + 1), L'a');
-  for (wchar_t& c : s) c = static_cast<wchar_t>(L'a' + random() % 3);
-  return s;
-}
-
 }  // namespace
 
 TEST(ReplaceAllModel, GeneratedTextsMatchTheModel) {
   std::mt19937 random(11u);
   for (int i = 0; i < 3000; ++i) {
-    std::wstring text = Random(random, 40), from = Random(random, 3), to = Random(random, 4);
+    std::wstring text = RandomText(random, L"abc", 40), from = RandomText(random, L"abc", 3), to = RandomText(random, L"abc", 4);
     ASSERT_EQ(Model(text, from, to), Ours(text, from.c_str(), to.c_str()))
         << ::testing::PrintToString(Orv::tstring(text.c_str())) << " " << ::testing::PrintToString(Orv::tstring(from.c_str()))
         << " " << ::testing::PrintToString(Orv::tstring(to.c_str()));

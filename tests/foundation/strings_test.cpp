@@ -27,12 +27,6 @@ std::vector<std::wstring> Pieces(const tObjVector<tstring>& pieces) {
   return out;
 }
 
-std::wstring RandomText(std::mt19937& random, const wchar_t* alphabet, unsigned maxLength) {
-  std::wstring text(random() % (maxLength + 1), L' ');
-  for (wchar_t& c : text) c = alphabet[random() % wcslen(alphabet)];
-  return text;
-}
-
 std::wstring ModelStrip(const std::wstring& s) {
   size_t first = s.find_first_not_of(L" \t\r\n");
   return first == std::wstring::npos ? std::wstring() : s.substr(first, s.find_last_not_of(L" \t\r\n") - first + 1);

@@ -32,10 +32,6 @@ bool AppendMatchesModel(tstring& target, int count) {
   return Std(target) == model;
 }
 
-unsigned RecordsInUse() {
-  return tstring::GetSharedStringAllocator().InUse();
-}
-
 }  // namespace
 
 // One thread appends to its copies of a string while three others keep copying the original,
