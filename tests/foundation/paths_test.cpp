@@ -105,6 +105,10 @@ TEST(Paths, Canonicalize) {
       {L"..\\x\\..\\..\\y", false, false, L"..\\..\\y"}, {L"C:\\a\\..\\..\\..\\x", true, false, L"\\\\?\\C:\\x"},
       {L"\\\\srv\\share\\a\\..\\..\\x", false, false, L"\\\\srv\\share\\x"},
       {L"\\\\.\\pipe\\..\\..\\x", false, false, L"\\\\.\\pipe\\x"}, {L"C:\\\u00C4\u0130Z", false, true, L"c:\\\u00C4\u0130z"},
+      // Drive-relative and other relative paths keep their drive and get no long form.
+      {L"C:x\\..\\y", true, false, L"C:y"}, {L"C:x\\..", true, false, L"C:."}, {L"C:dir\\..\\..\\x", true, false, L"C:..\\x"},
+      {L".\\C:\\x", true, false, L".\\C:\\x"}, {L"\\\\..\\share\\x", false, false, L"\\\\..\\share\\x"},
+      {L".\\ a", true, false, L".\\ a"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, Std(Orv::CanonicalizePath(c.path, c.longForm, c.foldCase))) << (c.path ? c.path : L"(null)");
@@ -205,25 +209,4 @@ TEST(CanonicalizePathKind, GeneratedPathsKeepTheirKindAndAreStable) {
       ASSERT_EQ(Canon(once, longForm), once) << ::testing::PrintToString(tstring(path.c_str())) << " long " << longForm;
     }
   }
-}
-
-TEST(CanonicalizePathKind, DriveRelativePathsKeepTheirDrive) {
-  const struct {
-    const wchar_t* path;
-    const wchar_t* canonical;
-  } cases[] = {
-      {L"C:x\\..\\y", L"C:y"}, {L"C:x\\..", L"C:."},       {L"C:dir\\..\\..\\x", L"C:..\\x"},
-      {L"C:x", L"C:x"},        {L".\\C:\\x", L".\\C:\\x"}, {L"\\\\..\\share\\x", L"\\\\..\\share\\x"},
-      {L".\\ a", L".\\ a"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(CanonicalizePath(c.path, false, false), tstring(c.canonical))
-        << ::testing::PrintToString(tstring(c.path));
-    // Only absolute paths get the long form.
-    if (Kind(c.path) != L"unc") {
-      EXPECT_EQ(CanonicalizePath(c.path, true, false), tstring(c.canonical))
-          << ::testing::PrintToString(tstring(c.path));
-    }
-  }
-  EXPECT_NE(CanonicalizePath(L"D:x\\..", false, true), CanonicalizePath(L"C:y\\..", false, true));
 }
