@@ -325,14 +325,12 @@ TEST(Hash, KeysHashTheirBytes) {
   unsigned long long ull = 0x0123456789ABCDEFull;
   void* pointer = &u;
   GUID guid = {0x01234567, 0x89AB, 0xCDEF, {1, 2, 3, 4, 5, 6, 7, 8}};
-  const wchar_t* text = L"Hello";
   auto bytesOf = [](const void* p, size_t n) { return ReferenceHash(std::vector<uint8_t>(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n), kGolden); };
   EXPECT_EQ(bytesOf(&u, 4), HashFunc<unsigned>(u));
   EXPECT_EQ(bytesOf(&ull, 8), HashFunc<unsigned long long>(ull));
   EXPECT_EQ(bytesOf(&pointer, sizeof pointer), HashFunc<void*>(pointer));
   EXPECT_EQ(bytesOf(&guid, 16), HashFunc<GUID>(guid));
-  EXPECT_EQ(bytesOf(text, 10), HashFunc<const wchar_t*>(text));
-  EXPECT_EQ(kGolden, HashFunc<const wchar_t*>(nullptr));
+  EXPECT_EQ(kGolden, HashFunc<const wchar_t*>(nullptr));  // other strings: see WideStringsMatchWcslenAndHashBytes
 }
 
 TEST(Hash, ComparisonsMatchStdWstringAndMemcmp) {
