@@ -14,7 +14,7 @@ TEST(Environment, ValuesOfEveryLengthOneByOneExpandedAndAllAtOnce) {
     std::wstring value(length, L'=');
     for (unsigned i = 0; i < length; i += 2) value[i] = static_cast<wchar_t>(L'a' + i % 26);
     ::SetEnvironmentVariableW(L"ORV_ENV_TEST", value.c_str());
-    ::SetEnvironmentVariableW(L"=Q:", L"Q:\\some dir");  // hidden drive variables are listed too
+    ::SetEnvironmentVariableW(L"=Q:", L"Q:\\some dir");  // a name that starts with =
     EXPECT_EQ(tstring(value.c_str()), Orv::GetEnvironmentVariableW(L"orv_env_test")) << length;
     EXPECT_EQ(tstring((L"x" + value + L"y").c_str()), Orv::ExpandEnvironmentVariables(L"x%ORV_ENV_TEST%y"));
     EXPECT_EQ(tstring(value.c_str()), Orv::ExpandEnvironmentVariables(value.c_str()));
