@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -105,11 +107,8 @@ void ExpectAgreementWithStdMultimap(unsigned (*hashOf)(unsigned)) {
         unsigned found = item ? item->Value() : 0;
         ASSERT_EQ(item != nullptr, map.RemoveKey(key));
         auto range = peer.equal_range(key);
-        for (auto it = range.first; it != range.second; ++it)
-          if (it->second == found) {
-            peer.erase(it);
-            break;
-          }
+        auto it = std::find(range.first, range.second, std::pair<const unsigned, unsigned>(key, found));
+        if (it != range.second) peer.erase(it);
         break;
       }
       case 3:
@@ -249,24 +248,18 @@ TEST(Set, StringAndGuidKeysCompareByContent) {
 }
 
 TEST(Set, ValuesAreDestroyedOnReplaceRemoveAndClear) {
-  static int live = 0;
-  struct Counted {
-    Counted() { ++live; }
-    Counted(const Counted&) { ++live; }
-    Counted& operator=(const Counted&) = default;
-    ~Counted() { --live; }
-  };
+  auto token = std::make_shared<int>(0);  // every value held adds one to its count
   {
-    tMap<unsigned, Counted> map;
-    for (unsigned i = 0; i < 50; ++i) map.Insert(i, Counted());
-    map.Insert(3, Counted());
+    tMap<unsigned, std::shared_ptr<int>> map;
+    for (unsigned i = 0; i < 50; ++i) map.Insert(i, token);
+    map.Insert(3, token);
     map.RemoveKey(7);
-    EXPECT_EQ(49, live);
+    EXPECT_EQ(1 + 49, token.use_count());
     map.Clear();
-    EXPECT_EQ(0, live);
-    for (unsigned i = 0; i < 10; ++i) map.Insert(i, Counted());
+    EXPECT_EQ(1, token.use_count());
+    for (unsigned i = 0; i < 10; ++i) map.Insert(i, token);
   }
-  EXPECT_EQ(0, live);
+  EXPECT_EQ(1, token.use_count());
 }
 
 // The reference itself is lookup3: with lookup3's own start it gives the published values.

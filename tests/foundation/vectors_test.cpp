@@ -332,10 +332,7 @@ TEST(List, MatchesStdList) {
           for (size_t i = 0; i < n; ++i, item = item->Next(), ++it) {}
           auto* next = list.Remove(item);
           it = peer.erase(it);
-          ASSERT_EQ(it == peer.end(), next == nullptr);
-          if (next) {
-            ASSERT_EQ(*it, next->Value().value);
-          }
+          ASSERT_EQ(it == peer.end() ? -1 : *it, next ? next->Value().value : -1);  // values are never negative
           break;
         }
         case 4:
