@@ -3,7 +3,7 @@
 // beyond the length they are given and keep every element within it, embedded zeros and broken
 // sequences included: inputs are placed right against a page that cannot be read, so one element
 // too many ends the run. Without a length the byte converters stop at the first zero.
-// GUID text both ways against the system's StringFromGUID2. Text is read by its syntax alone:
+// Also GUID text both ways against the system's StringFromGUID2. Text is read by its syntax alone:
 // program names and anything else that is not the braced registry form give false and a zero GUID,
 // whatever the registry knows.
 #include <windows.h>

@@ -1,6 +1,6 @@
 // Path canonicalisation and components in tables, module paths (also past the first buffer) and
 // path comparison with and without short names.
-// CanonicalizePath keeps the kind of a path (relative, drive-relative with its drive, rooted,
+// Also: CanonicalizePath keeps the kind of a path (relative, drive-relative with its drive, rooted,
 // drive-absolute with its drive, UNC, device), and a canonical path is its own canonical form.
 #include <gtest/gtest.h>
 

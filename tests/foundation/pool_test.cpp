@@ -1,6 +1,6 @@
 // tPoolAllocator against a model of its free list: block sizes, last-freed-first reuse,
 // statistics and releasing memory (use from many threads: see the copy-during-edit test of tstring).
-// StringAllocator: size classes at their boundaries, independent buffers, balanced counts.
+// Also StringAllocator: size classes at their boundaries, independent buffers, balanced counts.
 #include <windows.h>
 
 #include <gtest/gtest.h>

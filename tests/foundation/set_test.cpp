@@ -1,7 +1,7 @@
 // tSet and tMap against std::multimap and std::unordered_map: replacing and duplicate inserts,
 // lookups by a class's own hash or one the caller has, removal while iterating, rehashes, pooled
 // entries, string and GUID keys, copies.
-// HashBytes against a byte-wise reference of lookup3 at every length, alignment and buffer end;
+// Also HashBytes against a byte-wise reference of lookup3 at every length, alignment and buffer end;
 // wide strings against wcslen; key hashes and ordinal comparisons against their byte and
 // std::wstring peers.
 #include <windows.h>

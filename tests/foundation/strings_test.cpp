@@ -1,6 +1,6 @@
 // String utilities against std::wstring models: case folding, strip and split over random
 // inputs; resource strings with the instance override; date and time stamps; command lines.
-// ReplaceAll against a std::wstring model that follows the rule step by step: replace at the hit,
+// Also ReplaceAll against a std::wstring model that follows the rule step by step: replace at the hit,
 // search again after the inserted text, stop at the end.
 #include <windows.h>
 

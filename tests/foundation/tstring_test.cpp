@@ -1,7 +1,7 @@
 // tstring against std::wstring: edits, searches and comparisons over random and boundary inputs;
 // sharing and copy on write, moved-from strings, pooled records and formatting limits.
-// find with long patterns on periodic texts, where a naive search is slow.
-// A string changed on one thread while other threads copy, change and release strings that share
+// Also find with long patterns on periodic texts, where a naive search is slow, and
+// a string changed on one thread while other threads copy, change and release strings that share
 // its record: the changing thread decides from the reference count alone whether it may write in
 // place, so every holder must still see exactly its own characters.
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The three growable arrays (tVector, tGapVector, tMarkedVector) against std::vector, their change
 // hooks, and markers against a naive model.
-// tList against std::list: pushes at both ends, removal anywhere returning the next item, walking
+// Also tList against std::list: pushes at both ends, removal anywhere returning the next item, walking
 // both ways, Clear, and items going back to the list's pool with their values destroyed.
 #include <gtest/gtest.h>
 
