@@ -1,30 +1,34 @@
 // Path canonicalisation and components in tables, module paths (also past the first buffer) and
 // path comparison with and without short names.
+// Also: CanonicalizePath keeps the kind of a path (relative, drive-relative with its drive, rooted,
+// drive-absolute with its drive, UNC, device), and a canonical path is its own canonical form.
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <string>
 
 #include "orvutil/foundation.h"
 #include "tstring_print.h"
 
 using Orv::tstring;
+using Orv::CanonicalizePath;
 
 namespace {
 
-// A directory under the temporary directory, removed with what the test names on destruction.
-class CScratchTree {
+// Files and directories a test makes, removed in reverse order at its end.
+class CScratch {
  public:
-  CScratchTree() {
-    wchar_t temp[MAX_PATH + 1];
-    m_root = tstring(temp, ::GetTempPathW(MAX_PATH + 1, temp));
-    Orv::AppendPathTail(m_root, tstring::format_new(L"orv_paths_%lu", ::GetCurrentProcessId()).c_str());
-    Add(m_root);
-  }
-  ~CScratchTree() {
+  ~CScratch() {
     for (unsigned i = m_paths.Count(); i-- > 0;)
       if (!::DeleteFileW(m_paths[i].c_str())) ::RemoveDirectoryW(m_paths[i].c_str());
   }
-  const tstring& Root() const { return m_root; }
+  // A directory made (or found) under the temporary directory.
+  tstring Root() {
+    wchar_t temp[MAX_PATH + 1];
+    tstring root(temp, ::GetTempPathW(MAX_PATH + 1, temp));
+    Orv::AppendPathTail(root, tstring::format_new(L"orv_paths_%lu", ::GetCurrentProcessId()).c_str());
+    return Add(root) ? root : tstring();
+  }
   bool Add(const tstring& dir) {
     m_paths.PushBack(dir);
     return ::CreateDirectoryW(dir.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
@@ -32,9 +36,44 @@ class CScratchTree {
   void Owns(const tstring& file) { m_paths.PushBack(file); }
 
  private:
-  tstring m_root;
   Orv::tObjVector<tstring> m_paths;
 };
+
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+// The kind of a path, read from its first characters: a small model of how Windows reads them.
+// Drive kinds carry their letter. A long prefix is looked through.
+std::wstring Kind(std::wstring p) {
+  p.erase(0, p.find_first_not_of(L" \t\r\n\v\f"));
+  if (p.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"unc";
+  if (p.compare(0, 4, L"\\\\?\\") == 0) p.erase(0, 4);
+  if (p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1])) {
+    size_t at = p.find_first_not_of(L"\\/");
+    return at != std::wstring::npos && p[at] == L'.' && at + 1 < p.size() && IsSeparator(p[at + 1]) ? L"device"
+                                                                                                    : L"unc";
+  }
+  if (!p.empty() && IsSeparator(p[0])) return L"rooted";
+  if (p.size() >= 2 && iswalpha(p[0]) && p[1] == L':') {
+    return (p.size() == 2 || IsSeparator(p[2]) ? L"drive " : L"drive-relative ") + p.substr(0, 1);
+  }
+  return L"relative";
+}
+
+// Paths built from pieces that stress the kinds: drives, dots, blanks, separators of both sorts.
+std::wstring Generated(unsigned& seed) {
+  static const wchar_t* const pieces[] = {L"a",  L"Bc", L" ",  L"x y", L".",  L"..",  L"\\",   L"/",
+                                          L"\\", L"/",  L"C:", L"d:",  L"\t", L".\\", L"..\\", L"\\\\"};
+  std::wstring path;
+  seed = seed * 1103515245u + 12345u;
+  unsigned count = 1 + (seed >> 16) % 9;
+  for (unsigned i = 0; i < count; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    path += pieces[(seed >> 16) % (sizeof pieces / sizeof pieces[0])];
+  }
+  return path;
+}
 
 }  // namespace
 
@@ -44,13 +83,11 @@ TEST(Paths, Canonicalize) {
     bool longForm, foldCase;
     const wchar_t* expected;
   } cases[] = {
-      {nullptr, true, true, L""}, {L"   \t ", false, false, L""}, {L"./.", false, false, L""},
+      {nullptr, true, true, L""}, {L"   \t ", false, false, L""}, {L"a\\..", false, false, L""},
       {L"C:/dir//sub/./x/../file.txt", false, false, L"C:\\dir\\sub\\file.txt"},
       {L"C:/dir//sub/./x/../file.txt", true, false, L"\\\\?\\C:\\dir\\sub\\file.txt"},
-      {L"C:\\", false, false, L"C:"}, {L"C:\\", true, false, L"\\\\?\\C:"},
-      {L"a/b/c/", true, false, L"a\\b\\c"}, {L"a\\..", false, false, L""}, {L"C:a\\b\\..\\c", false, false, L"C:a\\c"},
-      {L"\\dir\\..\\x", false, false, L"\\x"}, {L"/dir/", true, false, L"\\dir"}, {L"/", false, false, L"\\"},
-      {L"//server/share/dir/", false, false, L"\\\\server\\share\\dir"},
+      {L"C:\\", false, false, L"C:"}, {L"a/b/c/", true, false, L"a\\b\\c"}, {L"/dir/", true, false, L"\\dir"},
+      {L"/", false, false, L"\\"}, {L"\\..\\x", false, false, L"\\x"},
       {L"\\\\server\\share\\dir\\", true, false, L"\\\\?\\UNC\\server\\share\\dir"},
       {L"\\\\\\server\\\\share", false, false, L"\\\\server\\share"},
       {L"\\\\Server\\Share", true, true, L"\\\\?\\unc\\server\\share"},
@@ -60,12 +97,13 @@ TEST(Paths, Canonicalize) {
       {L"\\\\?\\C:\\Dir\\..\\X", false, true, L"\\\\?\\c:\\dir\\..\\x"},
       {L" \r\nC:\\dir", true, false, L"\\\\?\\C:\\dir"}, {L"C:\\dir\\   ", false, false, L"C:\\dir"},
       {L"C:\\dir \\", false, false, L"C:\\dir"}, {L"C:\\a b \\c", false, false, L"C:\\a b \\c"},
-      {L"C:\\x\\.  ", false, false, L"C:\\x"}, {L"..\\x\\..\\..\\y", false, false, L"..\\..\\y"},
-      {L"a\\..\\..\\b", false, false, L"..\\b"}, {L"a\\.\\..\\b", false, false, L"b"},
-      {L"C:\\a\\..\\..\\..\\x", true, false, L"\\\\?\\C:\\x"}, {L"\\..\\x", false, false, L"\\x"},
+      {L"..\\x\\..\\..\\y", false, false, L"..\\..\\y"}, {L"C:\\a\\..\\..\\..\\x", true, false, L"\\\\?\\C:\\x"},
       {L"\\\\srv\\share\\a\\..\\..\\x", false, false, L"\\\\srv\\share\\x"},
-      {L"\\\\.\\pipe\\..\\..\\x", false, false, L"\\\\.\\pipe\\x"},
-      {L"C:\\\u00C4\u0130Z", false, true, L"c:\\\u00C4\u0130z"},
+      {L"\\\\.\\pipe\\..\\..\\x", false, false, L"\\\\.\\pipe\\x"}, {L"C:\\\u00C4\u0130Z", false, true, L"c:\\\u00C4\u0130z"},
+      // Drive-relative and other relative paths keep their drive and get no long form.
+      {L"C:x\\..\\y", true, false, L"C:y"}, {L"C:x\\..", true, false, L"C:."}, {L"C:dir\\..\\..\\x", true, false, L"C:..\\x"},
+      {L".\\C:\\x", true, false, L".\\C:\\x"}, {L"\\\\..\\share\\x", false, false, L"\\\\..\\share\\x"},
+      {L".\\ a", true, false, L".\\ a"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, Std(Orv::CanonicalizePath(c.path, c.longForm, c.foldCase))) << (c.path ? c.path : L"(null)");
@@ -91,12 +129,11 @@ TEST(Paths, Components) {
       {eStrip, L"C:\\dir/file", nullptr, L"C:\\dir"}, {eStrip, L"C:\\dir\\", nullptr, L"C:\\dir"},
       {eStrip, L"file", nullptr, L""}, {eAppend, L"C:\\dir", L"\\x", L"C:\\x"}, {eAppend, L"C:\\dir", L"x", L"C:\\dir\\x"},
       {eAppend, L"C:\\dir/", L"x", L"C:\\dir/x"}, {eAppend, L"C:\\dir", L"D:", L"D:"}, {eAppend, L"D:", L"x", L"D:\\x"},
-      {eAppend, L"dir", L"\\x", L"\\x"}, {eAppend, L"C:\\dir", L"//srv/share", L"//srv/share"},
       {eAppend, L"\\\\?\\C:\\dir", L"\\x", L"\\\\?\\C:\\x"}, {eAppend, L"C:\\dir", nullptr, L"C:\\dir"},
       {eChangeExt, L"C:\\dir\\file.txt", L".doc", L"C:\\dir\\file.doc"}, {eChangeExt, L"C:\\d\\file.txt", L".", L"C:\\d\\file"},
-      {eChangeExt, L"C:/a.b/file", L"txt", L"C:/a.b/file.txt"}, {eChangeExt, L"file.tar.gz", L"zip", L"file.tar.zip"},
-      {eChangeExt, L"file.", L"txt", L"file.txt"}, {eTail, L"a\\b/c", nullptr, L"c"}, {eTail, L"C:\\dir\\", nullptr, L""},
-      {eExt, L"C:\\a.b\\file", nullptr, L""}, {eExt, L"x.tar.gz", nullptr, L"gz"}, {eExt, L".profile", nullptr, L"profile"},
+      {eChangeExt, L"C:/a.b/file", L"txt", L"C:/a.b/file.txt"}, {eChangeExt, L"file.", L"txt", L"file.txt"},
+      {eTail, L"a\\b/c", nullptr, L"c"}, {eTail, L"C:\\dir\\", nullptr, L""}, {eExt, L"C:\\a.b\\file", nullptr, L""},
+      {eExt, L"x.tar.gz", nullptr, L"gz"}, {eExt, L".profile", nullptr, L"profile"},
   };
   for (const Case& c : cases) {
     tstring s(c.path);
@@ -118,7 +155,7 @@ TEST(Paths, ModulePathsAlsoPastTheFirstBuffer) {
   EXPECT_TRUE(Orv::PathsEqual(Orv::StripPathTail(library).c_str(), Orv::GetExecutableDir().c_str()));
   int local = 0;
   EXPECT_EQ(L"", Std(Orv::GetModulePath(reinterpret_cast<HINSTANCE>(&local))));
-  CScratchTree tree;
+  CScratch tree;
   tstring dir = tree.Root();
   for (int level = 0; level < 5; ++level) {
     Orv::AppendPathTail(dir, (tstring::format_new(L"level%d_", level) + tstring(140, L'x')).c_str());
@@ -142,16 +179,25 @@ TEST(Paths, EqualityByCanonicalFormThenShortNames) {
                {L" C:\\a ", L"C:\\a", true}, {nullptr, L"", true}, {L"C:\\dir\\file", L"C:\\dir\\other", false},
                {L"dir\\file", L"C:\\dir\\file", false}, {L"C:\\dir", L"\\\\?\\C:\\dir", false}};
   for (const Case& c : cases) EXPECT_EQ(c.equal, Orv::PathsEqual(c.a, c.b)) << (c.a ? c.a : L"") << " | " << c.b;
-  CScratchTree tree;
-  tstring file = tree.Root() + L"\\A Long File Name For Short Paths.text";
-  ::CloseHandle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  tree.Owns(file);
+  tstring file = Orv::GetExecutablePath(), dir = Orv::GetExecutableDir();
   wchar_t buffer[1024];
   tstring shortPath(buffer, ::GetShortPathNameW(file.c_str(), buffer, 1024));
   ASSERT_FALSE(shortPath.empty());
   if (Orv::PathsEqual(file.c_str(), shortPath.c_str(), false)) GTEST_SKIP() << "no separate short names here";
   EXPECT_TRUE(Orv::PathsEqual(shortPath.c_str(), file.c_str(), true));
-  EXPECT_FALSE(Orv::PathsEqual(file.c_str(), tree.Root().c_str(), true));
-  tstring missing = tree.Root() + L"\\missing one";
-  EXPECT_FALSE(Orv::PathsEqual(missing.c_str(), (tree.Root() + L"\\missing two").c_str(), true));
+  EXPECT_FALSE(Orv::PathsEqual(file.c_str(), dir.c_str(), true));
+  EXPECT_FALSE(Orv::PathsEqual((dir + L"\\missing one").c_str(), (dir + L"\\missing two").c_str(), true));
+}
+
+TEST(CanonicalizePathKind, GeneratedPathsKeepTheirKindAndAreStable) {
+  unsigned seed = 7;
+  for (int i = 0; i < 4000; ++i) {
+    std::wstring path = Generated(seed);
+    for (bool longForm : {false, true}) {
+      std::wstring once = Std(CanonicalizePath(path.c_str(), longForm, false));
+      ASSERT_EQ(Kind(once), Kind(path)) << ::testing::PrintToString(tstring(path.c_str())) << " gave "
+                                        << ::testing::PrintToString(tstring(once.c_str())) << " long " << longForm;
+      ASSERT_EQ(Std(CanonicalizePath(once.c_str(), longForm, false)), once) << ::testing::PrintToString(tstring(path.c_str())) << " long " << longForm;
+    }
+  }
 }

@@ -1,18 +1,18 @@
 // tPoolAllocator against a model of its free list: block sizes, last-freed-first reuse,
-// statistics, releasing memory, and use from many threads.
+// statistics and releasing memory (use from many threads: see the copy-during-edit test of tstring).
+// Also StringAllocator: size classes at their boundaries, independent buffers, balanced counts.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <set>
-#include <thread>
 #include <vector>
 
-#include "../support/scoped_locks.h"
 #include "orvutil/foundation.h"
 
 using Orv::tPoolAllocator;
+using Orv::StringAllocator;
 
 namespace {
 
@@ -73,29 +73,30 @@ TEST(Pool, MatchesAFreeListModel) {
   EXPECT_EQ(16u, pool.BlockSlots(0));
 }
 
-TEST(Pool, SurvivesManyThreads) {
-  ScopedLocks locks;
-  tPoolAllocator<Record> pool;
-  std::vector<std::thread> threads;
-  std::vector<int> failures(6, 0);
-  for (int t = 0; t < 6; ++t) {
-    threads.emplace_back([&pool, &failures, t] {
-      std::vector<Record*> held;
-      for (int i = 0; i < 20000; ++i) {
-        held.push_back(pool.New(t, i));
-        if (held.size() > 40 || i % 7 == 0) {
-          for (Record* h : held) {
-            failures[t] += !h || h->a != t;  // another thread got the same slot
-            pool.Delete(h);
-          }
-          held.clear();
-        }
-      }
-      for (Record* h : held) pool.Delete(h);
-    });
+TEST(StringAllocator, SizeClassesHoldTheirWholeSizeAndCountsBalance) {
+  struct Case {
+    unsigned count;
+    Orv::EStringSizeClass expected;
+  } cases[] = {{0, Orv::eStringSize32},   {32, Orv::eStringSize32},   {33, Orv::eStringSize64},
+               {64, Orv::eStringSize64},  {65, Orv::eStringSize128},  {128, Orv::eStringSize128},
+               {129, Orv::eStringSize256}, {256, Orv::eStringSize256}, {257, Orv::eStringSizeHeap}};
+  Orv::SStringAllocatorStats before = StringAllocator::GetStats();
+  wchar_t* buffers[sizeof(cases) / sizeof(cases[0])];
+  for (unsigned i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    buffers[i] = StringAllocator::NewPoolString(cases[i].count);
+    ASSERT_NE(nullptr, buffers[i]);
+    EXPECT_EQ(cases[i].expected, StringAllocator::GetSizeClass(buffers[i])) << cases[i].count;
+    for (unsigned c = 0; c < cases[i].count; ++c) buffers[i][c] = static_cast<wchar_t>(i + 1);
   }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(std::vector<int>(6, 0), failures);
-  EXPECT_EQ(0u, pool.InUse());
-  EXPECT_EQ(6u * 20000u, pool.Allocations());
+  EXPECT_EQ(before.references + 9, StringAllocator::GetStats().references);
+  EXPECT_EQ(before.heapInUse + 1, StringAllocator::GetStats().heapInUse);
+  for (unsigned i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+    for (unsigned c = 0; c < cases[i].count; ++c) ASSERT_EQ(static_cast<wchar_t>(i + 1), buffers[i][c]);
+    StringAllocator::DeletePoolString(buffers[i]);
+  }
+  StringAllocator::DeletePoolString(nullptr);
+  Orv::SStringAllocatorStats after = StringAllocator::GetStats();
+  EXPECT_EQ(before.references, after.references);
+  EXPECT_EQ(before.heapInUse, after.heapInUse);
+  for (unsigned i = 0; i < 4; ++i) EXPECT_EQ(before.poolInUse[i], after.poolInUse[i]);
 }

@@ -1,5 +1,7 @@
 // String utilities against std::wstring models: case folding, strip and split over random
 // inputs; resource strings with the instance override; date and time stamps; command lines.
+// Also ReplaceAll against a std::wstring model that follows the rule step by step: replace at the hit,
+// search again after the inserted text, stop at the end.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -21,16 +23,17 @@ namespace {
 
 constexpr unsigned kNpos = 0xFFFFFFFFu;
 
+// The characters of a BSTR, which is freed; "<null>" for none.
+std::wstring Owned(BSTR bstr) {
+  std::wstring text = bstr ? std::wstring(bstr, SysStringLen(bstr)) : L"<null>";
+  SysFreeString(bstr);
+  return text;
+}
+
 std::vector<std::wstring> Pieces(const tObjVector<tstring>& pieces) {
   std::vector<std::wstring> out;
   for (const tstring& piece : pieces) out.push_back(Std(piece));
   return out;
-}
-
-std::wstring RandomText(std::mt19937& random, const wchar_t* alphabet, unsigned maxLength) {
-  std::wstring text(random() % (maxLength + 1), L' ');
-  for (wchar_t& c : text) c = alphabet[random() % wcslen(alphabet)];
-  return text;
 }
 
 std::wstring ModelStrip(const std::wstring& s) {
@@ -46,6 +49,21 @@ std::vector<std::wstring> ModelSplit(const std::wstring& s, const std::wstring& 
     if (keepEmpty || end > start) pieces.push_back(s.substr(start, end - start));
   if (start < s.size()) pieces.push_back(s.substr(start));
   return pieces;
+}
+
+std::wstring Model(std::wstring s, const std::wstring& from, const std::wstring& to) {
+  for (size_t at = from.empty() ? std::wstring::npos : s.find(from); at != std::wstring::npos; at = s.find(from, at)) {
+    s.replace(at, from.size(), to);
+    at += to.size();
+    if (at >= s.size()) break;
+  }
+  return s;
+}
+
+std::wstring Ours(const std::wstring& s, const wchar_t* from, const wchar_t* to) {
+  Orv::tstring text(s.c_str(), static_cast<unsigned>(s.size()));
+  Orv::ReplaceAll(text, from, to);
+  return std::wstring(text.c_str(), text.size());
 }
 
 }  // namespace
@@ -88,26 +106,18 @@ TEST(Strings, ResourceStringsFollowTheNestedInstanceOverride) {
       Orv::InstanceOverride inner(library);
       EXPECT_EQ(L"", Std(Orv::LoadStringW(self, 4711)));
     }
-    BSTR bstr = Orv::LoadBSTR(nullptr, 4712);
-    ASSERT_NE(nullptr, bstr);
-    EXPECT_EQ(L"Second string, with a comma", std::wstring(bstr, SysStringLen(bstr)));
-    SysFreeString(bstr);
+    EXPECT_EQ(L"Second string, with a comma", Owned(Orv::LoadBSTR(nullptr, 4712)));
   }
   EXPECT_EQ(nullptr, Orv::InstanceOverride::GetCurrent());
-  BSTR empty = Orv::LoadBSTR(self, 999);
-  ASSERT_NE(nullptr, empty);
-  EXPECT_EQ(0u, SysStringLen(empty));
-  SysFreeString(empty);
+  EXPECT_EQ(L"", Owned(Orv::LoadBSTR(self, 999)));  // empty, not null
 }
 
 TEST(Strings, DateMonthDayYearAndTime) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
   int month = 0, day = 0, year = 0, hour = -1, minute = -1, second = -1;
   tstring date = Orv::GetDateAsString(), time = Orv::GetTimeAsString();
   ASSERT_EQ(10u, date.size());
   ASSERT_EQ(3, swscanf(date.c_str(), L"%2d/%2d/%4d", &month, &day, &year));
-  EXPECT_TRUE(month >= 1 && month <= 12 && day >= 1 && day <= 31 && year >= now.wYear) << Std(date).c_str();
+  EXPECT_TRUE(month >= 1 && month <= 12 && day >= 1 && day <= 31 && year >= 2000) << Std(date).c_str();
   ASSERT_EQ(8u, time.size());
   ASSERT_EQ(3, swscanf(time.c_str(), L"%2d:%2d:%2d", &hour, &minute, &second));
   EXPECT_TRUE(hour <= 23 && minute <= 59 && second <= 59);
@@ -131,4 +141,22 @@ TEST(Strings, CommandLinesSplitAtWhiteSpaceOutsideQuotes) {
   Orv::TokenizeCommandLine(nullptr, words);  // the process command line
   ASSERT_FALSE(words.IsEmpty());
   EXPECT_NE(tstring::npos, words[0].find(L"foundation_tests"));
+}
+
+TEST(ReplaceAllModel, GeneratedTextsMatchTheModel) {
+  std::mt19937 random(11u);
+  for (int i = 0; i < 3000; ++i) {
+    std::wstring text = RandomText(random, L"abc", 40), from = RandomText(random, L"abc", 3), to = RandomText(random, L"abc", 4);
+    ASSERT_EQ(Model(text, from, to), Ours(text, from.c_str(), to.c_str()))
+        << ::testing::PrintToString(Orv::tstring((text + L" " + from + L" " + to).c_str()));
+  }
+  EXPECT_EQ(L"ac", Ours(L"abc", L"b", nullptr));
+  EXPECT_EQ(L"abc", Ours(L"abc", nullptr, L"x"));
+  Orv::tstring self(L"abcabc"), shared(L"a.b."), copy(shared);
+  EXPECT_EQ(L"--", std::wstring(Orv::ReplaceAll(self, self.c_str() + 3, L"-").c_str()));  // a pattern inside the string
+  EXPECT_EQ(L"a/b/", std::wstring(Orv::ReplaceAll(copy, L'.', L'/').c_str()));
+  EXPECT_EQ(L"a.b.", std::wstring(shared.c_str()));
+  // Every character is replaced: each one shifting the rest of the text would take minutes.
+  EXPECT_EQ(std::wstring(2000000, L'b'), Ours(std::wstring(1000000, L'a'), L"a", L"bb"));
+  EXPECT_EQ(L"", Ours(std::wstring(1000000, L'a'), L"aa", L""));
 }

@@ -1,8 +1,10 @@
 // Strings in test checks and failure messages: the characters as a std::wstring, and a readable
-// print with code units outside ASCII as \x escapes.
+// print with code units outside ASCII as \x escapes. Also what several string tests share: random
+// texts, the sign of a comparison, and the shared-string records in use.
 #pragma once
 
 #include <ostream>
+#include <random>
 #include <string>
 
 #include "orvutil/foundation/tstring.h"
@@ -24,4 +26,19 @@ inline void PrintTo(const tstring& s, std::ostream* os) {
 
 inline std::wstring Std(const Orv::tstring& s) {
   return std::wstring(s.data(), s.size());
+}
+
+// Up to `maxLength` characters drawn from `alphabet`.
+inline std::wstring RandomText(std::mt19937& random, const wchar_t* alphabet, unsigned maxLength) {
+  std::wstring text(random() % (maxLength + 1), L' ');
+  for (wchar_t& c : text) c = alphabet[random() % std::char_traits<wchar_t>::length(alphabet)];
+  return text;
+}
+
+inline int Sign(int value) {
+  return (value > 0) - (value < 0);
+}
+
+inline unsigned RecordsInUse() {
+  return Orv::tstring::GetSharedStringAllocator().InUse();
 }

@@ -1,10 +1,18 @@
 // tstring against std::wstring: edits, searches and comparisons over random and boundary inputs;
 // sharing and copy on write, moved-from strings, pooled records and formatting limits.
+// Also find with long patterns on periodic texts, where a naive search is slow, and
+// a string changed on one thread while other threads copy, change and release strings that share
+// its record: the changing thread decides from the reference count alone whether it may write in
+// place, so every holder must still see exactly its own characters.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "../support/scoped_locks.h"
 #include "orvutil/foundation.h"
 #include "tstring_print.h"
 
@@ -15,18 +23,26 @@ namespace {
 
 constexpr tstring::size_type npos = tstring::npos;
 
-unsigned RecordsInUse() {
-  return tstring::GetSharedStringAllocator().InUse();
+const wchar_t kAlphabet[] = L"abcab\x00E9\xFFFF";
+
+tstring::size_type Expected(const std::wstring& text, const std::wstring& pattern, size_t pos) {
+  size_t at = pattern.empty() ? std::wstring::npos : text.find(pattern, pos);  // an empty pattern is never found
+  return at == std::wstring::npos ? tstring::npos : static_cast<tstring::size_type>(at);
 }
 
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
+const wchar_t kOriginal[] = L"shared text longer than the inline room";
 
-std::wstring RandomText(std::mt19937& random, unsigned maxLength) {
-  std::wstring text(random() % (maxLength + 1), L'a');
-  for (wchar_t& c : text) c = L"abcab\x00E9\xFFFF"[random() % 7];
-  return text;
+// Appends `count` characters one by one to `target`, mirrored in a std::wstring; false on the
+// first difference.
+bool AppendMatchesModel(tstring& target, int count) {
+  std::wstring model = Std(target);
+  for (int i = 0; i < count; ++i) {
+    wchar_t c = static_cast<wchar_t>(L'a' + i % 26);
+    target.push_back(c);
+    model.push_back(c);
+    if (target.size() != model.size() || target[target.size() - 1] != c) return false;
+  }
+  return Std(target) == model;
 }
 
 }  // namespace
@@ -42,7 +58,7 @@ TEST(TString, EditsMatchStdWstringAndLeaveCopiesAlone) {
   for (int step = 0; step < 6000; ++step) {
     const tstring before(s);
     const std::wstring beforeText = model;
-    const std::wstring other = RandomText(random, 20);
+    const std::wstring other = RandomText(random, kAlphabet, 20);
     unsigned size = static_cast<unsigned>(model.size());
     unsigned pos = random() % (size + 3), at = pos < size ? pos : size;
     unsigned n = random() % 6, cut = std::min(n, size - at);
@@ -107,7 +123,7 @@ TEST(TString, ImpossibleSizesChangeNothing) {
 TEST(TString, SearchesMatchStdWstring) {
   std::mt19937 random(99u);
   for (int round = 0; round < 3000; ++round) {
-    std::wstring text = RandomText(random, 12), pattern = RandomText(random, 3);
+    std::wstring text = RandomText(random, kAlphabet, 12), pattern = RandomText(random, kAlphabet, 3);
     tstring s(text.c_str(), static_cast<unsigned>(text.size()));
     unsigned pos = round % 4 == 0 ? npos : random() % 15;
     unsigned n = static_cast<unsigned>(pattern.size());
@@ -137,7 +153,7 @@ TEST(TString, SearchesMatchStdWstring) {
 TEST(TString, ComparisonsMatchStdWstring) {
   std::mt19937 random(7u);
   for (int round = 0; round < 3000; ++round) {
-    std::wstring a = RandomText(random, 5), b = round % 5 ? RandomText(random, 5) : a.substr(0, random() % 6);
+    std::wstring a = RandomText(random, kAlphabet, 5), b = round % 5 ? RandomText(random, kAlphabet, 5) : a.substr(0, random() % 6);
     if (round % 7 == 0) a.push_back(L'\0');
     tstring ta(a.c_str(), static_cast<unsigned>(a.size())), tb(b.c_str(), static_cast<unsigned>(b.size()));
     int peer = Sign(a.compare(b));
@@ -154,29 +170,22 @@ TEST(TString, ComparisonsMatchStdWstring) {
   EXPECT_TRUE(tstring(L"x") == L'x' && tstring(L"xa") > L'x' && tstring() < L'x');
 }
 
+// Copies share one record; null or no characters give the one empty string.
 TEST(TString, CopiesShareOneRecordUntilTheLastGoes) {
   unsigned before = RecordsInUse();
   {
-    tstring a(L"0123456789abcdefghijklmnop");
+    tstring a(L"0123456789abcdefghijklmnop"), c, other(L"other");
     const wchar_t* chars = a.data();
-    tstring b(a), c;
     c = a;
-    EXPECT_EQ(before + 1, RecordsInUse());
-    tstring moved(std::move(b));
-    EXPECT_EQ(chars, moved.data());
+    tstring moved(std::move(c));
     a = a;
-    a.swap(c);
-    EXPECT_EQ(chars, a.data());
+    moved.swap(other);
+    EXPECT_EQ(chars, other.data());
     EXPECT_EQ(chars, a.substr().data());
-    c = L"other text that is also long";
+    EXPECT_EQ(L"other", Std(moved));
     EXPECT_EQ(before + 2, RecordsInUse());
-  }
-  {
-    tstring none(nullptr, 5), zero(L"abc", 0), erased(L"text");
-    erased.erase(0, npos);
-    EXPECT_EQ(tstring::GetEmptyString()->Data(), none.data());
-    EXPECT_EQ(tstring::GetEmptyString()->Data(), zero.data());
-    EXPECT_EQ(L'\0', erased.c_str()[0]);
+    EXPECT_EQ(tstring::GetEmptyString()->Data(), tstring(nullptr, 5).data());
+    EXPECT_EQ(tstring::GetEmptyString()->Data(), tstring(L"abc", 0).data());
   }
   EXPECT_EQ(before, RecordsInUse());
 }
@@ -197,5 +206,87 @@ TEST(TString, FormatsWithWideRulesUpTo65535Characters) {
     s = L"previous";
     EXPECT_EQ(c.fits, s.format(L"%s%s", a.c_str(), b.c_str())) << c.a << "+" << c.b;
     EXPECT_EQ(c.fits ? Std(a) + Std(b) : std::wstring(), Std(s));
+  }
+}
+
+// Repeats of a short random word over two letters with occasional changes, searched for a piece of
+// themselves or a near miss.
+TEST(TStringFindLongPattern, GeneratedPeriodicTextsMatchTheStandardString) {
+  std::mt19937 random(5u);
+  for (int i = 0; i < 1500; ++i) {
+    std::wstring word(1 + random() % 4, L'a'), text;
+    for (wchar_t& c : word) c = static_cast<wchar_t>(L'a' + random() % 2);
+    while (text.size() < 300) text += word;
+    text.resize(1 + random() % 300);
+    for (unsigned changes = random() % 3; changes; --changes) text[random() % text.size()] = L'c';
+    size_t from = random() % text.size();
+    std::wstring pattern = text.substr(from, random() % 120);
+    if (random() % 2 && !pattern.empty()) pattern[random() % pattern.size()] ^= 1;
+    tstring ours(text.c_str(), static_cast<unsigned>(text.size()));
+    tstring needle(pattern.c_str(), static_cast<unsigned>(pattern.size()));
+    for (size_t pos : {size_t(0), from, from + 1, text.size() / 2}) {
+      ASSERT_EQ(Expected(text, pattern, pos), ours.find(needle, static_cast<unsigned>(pos)))
+          << ::testing::PrintToString(ours) << " " << ::testing::PrintToString(needle) << " at " << pos;
+    }
+  }
+  // 80,000 a's searched for 39,999 a's and a b: every position nearly matches.
+  std::wstring text(80000, L'a'), pattern = std::wstring(39999, L'a') + L'b';
+  EXPECT_EQ(tstring::npos, tstring(text.c_str(), 80000u).find(pattern.c_str(), 0, 40000u));
+  text[70000] = L'b';
+  for (unsigned pos : {0u, 30002u})
+    EXPECT_EQ(Expected(text, pattern, pos), tstring(text.c_str(), 80000u).find(pattern.c_str(), pos, 40000u));
+}
+
+// One thread appends to its copies of a string while three others keep copying the original,
+// changing their own copies and letting them go.
+TEST(TStringCopyDuringEdit, AppendingToACopyNeverShowsInTheOriginalOrItsOtherCopies) {
+  ScopedLocks locks;
+  unsigned records = RecordsInUse();
+  {
+    tstring original(kOriginal);
+    const wchar_t* chars = original.data();
+    std::atomic<bool> appending{true};
+    std::atomic<int> wrongCopies{0};
+    std::vector<std::thread> copiers;
+    for (int t = 0; t < 3; ++t) {
+      copiers.emplace_back([&] {
+        while (appending.load()) {
+          tstring copy(original), second(copy);
+          if (copy.data() != chars || Std(copy) != kOriginal) ++wrongCopies;
+          second.push_back(L'!');
+          if (second.data() == chars || Std(second) != std::wstring(kOriginal) + L'!') ++wrongCopies;
+        }
+      });
+    }
+    for (int round = 0; round < 200; ++round) {
+      tstring mine(original);
+      EXPECT_TRUE(AppendMatchesModel(mine, 50)) << "round " << round;
+    }
+    appending = false;
+    for (std::thread& copier : copiers) copier.join();
+    EXPECT_EQ(0, wrongCopies.load());
+    EXPECT_EQ(kOriginal, Std(original));
+    EXPECT_EQ(records + 1, RecordsInUse());
+    original[0] = L'#';  // the only holder: changed in place
+    EXPECT_EQ(chars, original.data());
+  }
+  EXPECT_EQ(records, RecordsInUse());
+}
+
+// The other holder lets go of the shared record at an arbitrary moment of the appends: the count
+// falls from 2 to 1 under the appender, which may then write in place or copy once more, and
+// must end with the same characters either way.
+TEST(TStringCopyDuringEdit, AHolderReleasingDuringTheAppendsLeavesBothStringsRight) {
+  ScopedLocks locks;
+  for (int round = 0; round < 200; ++round) {
+    tstring mine(kOriginal);
+    tstring* held = new tstring(mine);
+    std::thread holder([held, round] {
+      for (int spin = 0; spin < round * 20; ++spin) std::atomic_signal_fence(std::memory_order_seq_cst);
+      EXPECT_EQ(kOriginal, Std(*held)) << "round " << round;
+      delete held;
+    });
+    EXPECT_TRUE(AppendMatchesModel(mine, 40)) << "round " << round;
+    holder.join();
   }
 }

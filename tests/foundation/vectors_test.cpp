@@ -1,7 +1,10 @@
 // The three growable arrays (tVector, tGapVector, tMarkedVector) against std::vector, their change
 // hooks, and markers against a naive model.
+// Also tList against std::list: pushes at both ends, removal anywhere returning the next item, walking
+// both ways, Clear, and items going back to the list's pool with their values destroyed.
 #include <gtest/gtest.h>
 
+#include <list>
 #include <map>
 #include <random>
 #include <string>
@@ -53,22 +56,6 @@ std::vector<int> Values(const V& v) {
   return out;
 }
 
-// What differs between the arrays: only a gap vector refuses a source that straddles its gap.
-template <typename V>
-bool IsValidSource(const V& v, unsigned from, unsigned n) {
-  if constexpr (std::is_base_of_v<tObjGapVector<Tracked>, V>) {
-    return from + n <= v.GapStart() || from >= v.GapStart();
-  } else {
-    (void)v, (void)from, (void)n;
-    return true;
-  }
-}
-
-template <typename V>
-void MoveGapIfAny(V& v, unsigned pos) {
-  if constexpr (std::is_base_of_v<tObjGapVector<Tracked>, V>) v.MoveGap(pos);
-}
-
 template <typename V>
 class Vectors : public ::testing::Test {};
 using VectorTypes = ::testing::Types<tObjVector<Tracked>, tObjGapVector<Tracked>, tMarkedVector<tObjGapVector<Tracked>>>;
@@ -95,6 +82,7 @@ TYPED_TEST(Vectors, GrowthTable) {
 // end, erases cut at the end and fills from an own element, against std::vector; every object
 // made is destroyed.
 TYPED_TEST(Vectors, MatchesStdVector) {
+  constexpr bool kGap = std::is_base_of_v<tObjGapVector<Tracked>, TypeParam>;
   std::mt19937 random(20240611u);
   Tracked::live = 0;
   {
@@ -122,7 +110,8 @@ TYPED_TEST(Vectors, MatchesStdVector) {
             unsigned from = random() % size;
             n = 1 + random() % std::min(3u, size - from);
             std::vector<int> run(model.begin() + from, model.begin() + from + n);
-            bool valid = IsValidSource(v, from, n);
+            bool valid = true;  // only a gap vector refuses a source that straddles its gap
+            if constexpr (kGap) valid = from + n <= v.GapStart() || from >= v.GapStart();
             ASSERT_EQ(valid, v.Insert(pos, &v[from], n));
             if (valid) model.insert(model.begin() + at, run.begin(), run.end());
           }
@@ -148,7 +137,7 @@ TYPED_TEST(Vectors, MatchesStdVector) {
           break;
         }
         case 5:
-          MoveGapIfAny(v, pos);
+          if constexpr (kGap) v.MoveGap(pos);
           break;
         case 6:
           ASSERT_TRUE(v.Insert(pos, nullptr, n + 1));
@@ -189,22 +178,10 @@ TEST(VectorHooks, ReportMovesInsertsAndErasesOnlyWhenNotifying) {
             v.calls);
 }
 
-TEST(GapVectorHooks, GapMovesGrowthAndErasesReportStoragePositions) {
-  tHookRecorder<tGapVectorPOD<int>> v;
-  v.SetNotify(true);
-  for (int i = 0; i < 6; ++i) v.PushBack(i);  // capacity 8, gap [6, 8)
-  v.calls.clear();
-  v.MoveGap(2);                    // storage 0 1 _ _ 2 3 4 5
-  int block[3] = {7, 8, 9};
-  ASSERT_TRUE(v.Insert(5, block, 3));  // grows to 16: the tail moves up by 8, the gap moves to 5
-  v.Erase(0, 2);
-  EXPECT_EQ((std::vector<HookCall>{{'u', 2, 4, 2}, {'u', 4, 4, 8}, {'d', 12, 3, 10}, {'i', 5, 5, 3}, {'u', 2, 6, 7}, {'e', 0, 0, 2}}),
-            v.calls);
-  v.MoveGap(3);
-  EXPECT_FALSE(v.Insert(0, &v[1], 4));  // runs into the gap
-  wchar_t text[] = L"hello world";
+// The gap vector's hooks are checked through the markers of a marked vector below.
+TEST(GapVector, ContiguousRangesAndImpossibleSizes) {
   tGapVectorPOD<wchar_t> chars;
-  chars.Insert(0, text, 11);
+  chars.Insert(0, L"hello world", 11);
   chars.MoveGap(3);
   EXPECT_EQ(L"lo wo", std::wstring(chars.Contiguous(3, 8), 5));
   EXPECT_EQ(nullptr, chars.Contiguous(0, 12));
@@ -304,46 +281,77 @@ TEST(MarkedVector, MarkersMatchANaiveModel) {
   EXPECT_EQ(1, text.PoolHolder()->RefCount());
 }
 
-TEST(MarkedVector, MarkersAndRangesOutliveTheirVector) {
+// A range keeps inserts at its boundaries outside; markers and ranges outlive their vector.
+TEST(MarkedRange, KeepsInsertsAtItsBoundariesOutsideAndOutlivesItsVector) {
   Text* text = new Text;
   text->Insert(0, L"0123456789", 10);
   Text other;
   Marker* a = text->CreateMarker(1, eMarkerListA);
-  Marker* b = text->CreateMarker(4, eMarkerListB);
   EXPECT_EQ(npos, other.MarkerPosition(a));
   auto* ranges = new tMarkedRange<tGapVector<wchar_t, 1>>(*text);
-  ASSERT_TRUE(ranges->Add(1, 4));
+  EXPECT_FALSE(ranges->Add(20, 30));
+  EXPECT_FALSE(ranges->Add(6, 2));
+  ASSERT_TRUE(ranges->Add(3, 6));
+  ASSERT_TRUE(ranges->Add(3, 100));
+  EXPECT_EQ(10u, ranges->End(1));
+  text->Insert(3, L"SS", 2);
+  text->Insert(8, L"EE", 2);
+  text->Insert(6, L"II", 2);
+  EXPECT_EQ(5u, ranges->Start(0));
+  EXPECT_EQ(10u, ranges->End(0));
+  ranges->Remove(0);
+  EXPECT_EQ(npos, ranges->Start(1));
   const auto* holder = text->PoolHolder();
-  EXPECT_EQ(5, holder->RefCount());
+  EXPECT_EQ(4, holder->RefCount());
   delete text;
   EXPECT_EQ(nullptr, holder->Vector());
   EXPECT_EQ(npos, a->Position());
   EXPECT_EQ(npos, ranges->Start(0));
   a->Release();
-  EXPECT_EQ(3u, holder->Pool().InUse());
-  EXPECT_EQ(3, holder->RefCount());
-  delete ranges;
-  b->Release();  // the last reference frees the holder
+  EXPECT_EQ(2u, holder->Pool().InUse());
+  EXPECT_EQ(2, holder->RefCount());
+  delete ranges;  // the last reference frees the holder
 }
 
-TEST(MarkedRange, KeepsInsertsAtItsBoundariesOutside) {
-  Text text;
-  text.Insert(0, L"0123456789", 10);
+TEST(List, MatchesStdList) {
+  std::mt19937 random(2u);
+  Tracked::live = 0;
   {
-    tMarkedRange<tGapVector<wchar_t, 1>> ranges(text);
-    EXPECT_FALSE(ranges.Add(20, 30));
-    EXPECT_FALSE(ranges.Add(6, 2));
-    ASSERT_TRUE(ranges.Add(3, 6));
-    ASSERT_TRUE(ranges.Add(3, 100));
-    EXPECT_EQ(10u, ranges.End(1));
-    text.Insert(3, L"SS", 2);
-    text.Insert(8, L"EE", 2);
-    text.Insert(6, L"II", 2);
-    EXPECT_EQ(5u, ranges.Start(0));
-    EXPECT_EQ(10u, ranges.End(0));
-    ranges.Remove(0);
-    EXPECT_EQ(npos, ranges.Start(1));
-    EXPECT_EQ(2u, text.PoolHolder()->Pool().InUse());
+    tList<Tracked> list;
+    std::list<int> peer;
+    for (int step = 0; step < 3000; ++step) {
+      switch (random() % 5) {
+        case 0: list.PushBack(Tracked(step)); peer.push_back(step); break;
+        case 1: list.PushFront(Tracked(step)); peer.push_front(step); break;
+        case 2:
+        case 3: {  // removes the n-th item, which gives the one after it
+          if (peer.empty()) break;
+          size_t n = random() % peer.size();
+          auto* item = list.First();
+          auto it = peer.begin();
+          for (size_t i = 0; i < n; ++i, item = item->Next(), ++it) {}
+          auto* next = list.Remove(item);
+          it = peer.erase(it);
+          ASSERT_EQ(it == peer.end() ? -1 : *it, next ? next->Value().value : -1);  // values are never negative
+          break;
+        }
+        case 4:
+          if (random() % 50 == 0) {
+            list.Clear();
+            peer.clear();
+          }
+          break;
+      }
+      std::vector<int> forward, backward;
+      for (auto* item = list.First(); item; item = item->Next()) forward.push_back(item->Value().value);
+      for (auto* item = list.Last(); item; item = item->Prev()) backward.insert(backward.begin(), item->Value().value);
+      ASSERT_EQ(std::vector<int>(peer.begin(), peer.end()), forward) << "step " << step;
+      ASSERT_EQ(forward, backward);
+      ASSERT_EQ(peer.size(), list.Count());
+      ASSERT_EQ(static_cast<int>(peer.size()), Tracked::live);
+      ASSERT_EQ(peer.size(), list.GetItemPool().InUse());
+    }
+    EXPECT_EQ(nullptr, list.Remove(nullptr));
   }
-  EXPECT_EQ(0u, text.PoolHolder()->Pool().InUse());
+  EXPECT_EQ(0, Tracked::live);
 }
