@@ -46,13 +46,6 @@ namespace {
 
 using ComTest::Make;
 
-template <class T>
-IUnknown* NewObject() {
-  IUnknown* object = nullptr;
-  Orv::CComObject<T>::CreateInstance(nullptr, GUID_NULL, IID_IUnknown, reinterpret_cast<void**>(&object));
-  return object;
-}
-
 // A GUID_NULL listener hears every object, a category listener its category only; one listener is
 // registered once per key, and not under a category while it hears everything. A listener that
 // removes itself while it hears is not called again.
@@ -65,8 +58,8 @@ TEST(ComListeners, CategoriesTheNullCategoryAndSelfRemoval) {
   EXPECT_FALSE(Orv::AddComListener(ComTest::kOwnCategory, categorized.Get()));
   EXPECT_FALSE(Orv::AddComListener(ComTest::kOwnCategory, all.Get()));
   EXPECT_EQ(2, all->_GetRefCount());  // the registration holds a reference
-  NewObject<CCounter>()->Release();
-  NewObject<CCategorized>()->Release();
+  Make<CCounter>();
+  Make<CCategorized>();
   for (GUID const& clsid : {__uuidof(CCounter), __uuidof(CCategorized)})
     for (bool created : {true, false}) EXPECT_EQ(1, all->Count(created, clsid));
   EXPECT_EQ(2u, categorized->events.size());
@@ -82,13 +75,14 @@ TEST(ComListeners, CategoriesTheNullCategoryAndSelfRemoval) {
 
 TEST(ComListeners, PerObjectListenerHearsTheEndOnceAndIsForgotten) {
   auto watcher = Make<CRecorder>();
-  IUnknown* watched = NewObject<CCounter>();
+  auto counter = Make<CCounter>();
+  IUnknown* watched = counter->_GetUnknown();
   EXPECT_FALSE(Orv::AddComListener(static_cast<IUnknown*>(nullptr), watcher.Get()));
   ASSERT_TRUE(Orv::AddComListener(watched, watcher.Get()));
   EXPECT_FALSE(Orv::AddComListener(watched, watcher.Get()));
-  NewObject<CCounter>()->Release();
+  Make<CCounter>();
   EXPECT_TRUE(watcher->events.empty());
-  watched->Release();
+  counter.Reset();
   ASSERT_EQ(1u, watcher->events.size());
   EXPECT_TRUE(!watcher->events[0].created && watcher->events[0].object == watched);
   EXPECT_EQ(1, watcher->_GetRefCount());
@@ -102,7 +96,7 @@ TEST(ComListeners, ProxyForwardsUntilDetached) {
   ASSERT_TRUE(Orv::CreateProxyComListener(target.Get(), proxy.Receive()));
   ASSERT_TRUE(Orv::AddComListener(GUID_NULL, proxy.Get()));
   for (size_t heard : {2u, 2u}) {
-    NewObject<CCounter>()->Release();
+    Make<CCounter>();
     EXPECT_EQ(heard, target->events.size());
     proxy->SetComListener(nullptr);
   }
