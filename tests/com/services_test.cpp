@@ -35,7 +35,7 @@ struct CPlainProvider : public IServiceProvider {
 // A library object's identity.
 tSmartPtr<IUnknown> MakeService() {
   tSmartPtr<IUnknown> identity;
-  ComTest::Make<ComTest::CCounter>()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
+  ComTest::New<ComTest::CCounter>()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
   return identity;
 }
 

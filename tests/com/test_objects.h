@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "../support/make_object.h"
+#include "../support/new_object.h"
 #include "orvutil/com.h"
 
 namespace ComTest {
@@ -56,7 +56,7 @@ class CUncategorized : public Orv::CComBase, public ICounter {
 
 extern GUID const kOwnCategory;
 
-using OrvTest::Make;
+using OrvTest::New;
 
 }  // namespace ComTest
 

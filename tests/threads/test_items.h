@@ -8,12 +8,12 @@
 #include <mutex>
 #include <vector>
 
-#include "../support/make_object.h"
+#include "../support/new_object.h"
 #include "orvutil/threads.h"
 
 namespace ThreadsTest {
 
-using OrvTest::Make;
+using OrvTest::New;
 
 // A manual-reset event owned by the test; Wait does not pump (for signals from worker threads).
 struct CEvent {
@@ -67,7 +67,7 @@ class CTestItem : public Orv::IWorkItem {
 
 inline Orv::tSmartPtr<CTestItem> MakeItem(int priority = Orv::IWorkItem::s_nDefaultPriority, int tag = 0,
                                           CRunLog* log = nullptr) {
-  Orv::tSmartPtr<CTestItem> item = Make<CTestItem>();
+  Orv::tSmartPtr<CTestItem> item = New<CTestItem>();
   item->priority = priority, item->tag = tag, item->log = log;
   return item;
 }

@@ -8,7 +8,7 @@
 #include "test_items.h"
 
 using Orv::tSmartPtr;
-using ThreadsTest::Make;
+using ThreadsTest::New;
 using ThreadsTest::MakeItem;
 
 namespace {
@@ -41,7 +41,7 @@ TEST(WorkItem, ListenersHearOnceInOrderAndAreReleased) {
     auto item = MakeItem();
     tSmartPtr<CTestListener> listeners[4];
     for (int tag : {2, 0, 3, 1, 2}) {
-      if (!listeners[tag]) listeners[tag] = Make<CTestListener>();
+      if (!listeners[tag]) listeners[tag] = New<CTestListener>();
       listeners[tag]->log = &log, listeners[tag]->tag = tag;
       item->AddListener(listeners[tag]);
     }
@@ -61,7 +61,7 @@ TEST(WorkItem, ListenersHearOnceInOrderAndAreReleased) {
 }
 
 TEST(WorkItem, AProxyListenerForwardsUntilItsTargetIsCleared) {
-  auto target = Make<CTestListener>();
+  auto target = New<CTestListener>();
   for (bool cleared : {false, true}) {
     auto item = MakeItem();
     tSmartPtr<Orv::IProxyWorkItemListener> proxy;
