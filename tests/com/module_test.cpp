@@ -90,6 +90,9 @@ TEST(ModuleTables, ClassCategoryViewerAndObjectCreatorRules) {
   ASSERT_NE(nullptr, module.GetObjectCreatorInfo(L"thing"));
   EXPECT_EQ(GuidText(viewer), GuidText(module.GetObjectCreatorInfo(L"thing")->createdClass));
   EXPECT_EQ(nullptr, module.GetObjectCreatorInfo(L"Thing"));
+  module.InternalAtShutdown();  // drops the tables
+  EXPECT_EQ(nullptr, module.GetObjectCreatorInfo(L"thing"));
+  EXPECT_EQ(nullptr, module.GetCategoryInfo(category));
 }
 
 // orvutil.dll records its instance; every lookup finds the library's and the program's modules;
