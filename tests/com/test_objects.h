@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "../support/new_object.h"
 #include "orvutil/com.h"
 
 namespace ComTest {
@@ -13,17 +14,13 @@ namespace ComTest {
 struct ICounter : public IUnknown {
   virtual long Value() = 0;
 };
-struct IExtraCounter : public ICounter {
-  virtual long Twice() = 0;
-};
 
 // Records its construction and end; an optional hook runs inside _Destruct.
-class CCounter : public Orv::CComBase, public IExtraCounter {
+class CCounter : public Orv::CComBase, public ICounter {
  public:
-  ORV_INTERFACES(ICounter, IExtraCounter)
+  ORV_INTERFACES(ICounter)
 
   long Value() override { return 3; }
-  long Twice() override { return 6; }
   void _Destruct() override {
     ++s_destructs;
     if (s_onDestruct) s_onDestruct(this);
@@ -59,20 +56,11 @@ class CUncategorized : public Orv::CComBase, public ICounter {
 
 extern GUID const kOwnCategory;
 
-// A new object of class T with one reference, held by the result.
-template <class T>
-Orv::tSmartPtr<T> Make() {
-  T* object = nullptr;
-  Orv::CComObject<T>::CreateObject(nullptr, &object);
-  Orv::tSmartPtr<T> held;
-  held.Attach(object);
-  return held;
-}
+using OrvTest::New;
 
 }  // namespace ComTest
 
 ORV_CLASS_GUID(ComTest::ICounter, 0x9a3e1f10, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)
-ORV_CLASS_GUID(ComTest::IExtraCounter, 0x9a3e1f11, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)
 ORV_CLASS_GUID(ComTest::CCounter, 0x9a3e1f12, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)
 ORV_CLASS_GUID(ComTest::CCategorized, 0x9a3e1f13, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)
 ORV_CLASS_GUID(ComTest::CUncategorized, 0x9a3e1f14, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)

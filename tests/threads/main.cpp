@@ -1,5 +1,5 @@
-// threads_tests runs with the library started, as a host program would. With --shutdown it instead
-// plays the shut-down scenario that the test in shutdown_test.cpp watches from outside.
+// threads_tests runs with the library started, as a host program would. With --lifecycle it instead
+// plays the start-up and shut-down scenario that the test in lifecycle_test.cpp watches from outside.
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -8,15 +8,11 @@
 
 ORV_DEFINE_MODULE(Orv::CModule)
 
-int RunShutdownScenario();
+int RunLifecycleScenario();
 
 int main(int argc, char** argv) {
-  if (argc > 1 && strcmp(argv[1], "--shutdown") == 0) return RunShutdownScenario();
+  if (argc > 1 && strcmp(argv[1], "--lifecycle") == 0) return RunLifecycleScenario();
   ::testing::InitGoogleTest(&argc, argv);
-  int result;
-  {
-    Orv::CWinMainInit init(0);
-    result = RUN_ALL_TESTS();
-  }
-  return result;
+  Orv::CWinMainInit init(0);
+  return RUN_ALL_TESTS();
 }

@@ -1,16 +1,19 @@
-// Work items, listeners and small helpers shared by the thread-pool tests.
+// Work items, listeners and small helpers shared by the thread tests.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <vector>
 
-#include "orvutil/com.h"
+#include "../support/new_object.h"
 #include "orvutil/threads.h"
 
 namespace ThreadsTest {
+
+using OrvTest::New;
 
 // A manual-reset event owned by the test; Wait does not pump (for signals from worker threads).
 struct CEvent {
@@ -34,7 +37,7 @@ struct CRunLog {
 };
 
 // Counts its calls and records their threads. Run optionally logs the tag, signals `started` and
-// then blocks until `release` is set.
+// then blocks until `release` is set; `onEnd` runs after OnComplete or OnCancel.
 class CTestItem : public Orv::IWorkItem {
  public:
   void Run() override {
@@ -46,55 +49,25 @@ class CTestItem : public Orv::IWorkItem {
   }
   void OnComplete() override {
     completeThread = ::GetCurrentThreadId(), runsBeforeComplete = runs.load(), ++completions;
+    if (onEnd) onEnd();
   }
   void OnCancel() override {
     ++cancels;
-    if (onCancelSet) ::SetEvent(onCancelSet);
+    if (onEnd) onEnd();
   }
   int GetPriority() const override { return priority; }
 
   int priority = s_nDefaultPriority, tag = 0;
   CRunLog* log = nullptr;
-  HANDLE started = nullptr, release = nullptr, onCancelSet = nullptr;
+  HANDLE started = nullptr, release = nullptr;
+  std::function<void()> onEnd;
   std::atomic<int> runs{0}, completions{0}, cancels{0}, runsBeforeComplete{-1};
   std::atomic<DWORD> runThread{0}, completeThread{0};
 };
 
-// Counts the callbacks it hears, records the last item and the thread of the last completion, and
-// optionally logs its tag and signals each completion.
-class CTestListener : public Orv::CComBase, public Orv::IWorkItemListener {
- public:
-  ORV_INTERFACES(Orv::IWorkItemListener)
-  void OnWorkItemComplete(Orv::IWorkItem* item) override {
-    Heard(item), completeThread = ::GetCurrentThreadId(), ++completions;
-    if (onCompleteSet) ::SetEvent(onCompleteSet);
-  }
-  void OnWorkItemCancel(Orv::IWorkItem* item) override { Heard(item), ++cancels; }
-  void Heard(Orv::IWorkItem* item) {
-    lastItem = item;
-    if (log) log->Add(tag);
-  }
-
-  std::atomic<int> completions{0}, cancels{0};
-  std::atomic<DWORD> completeThread{0};
-  Orv::IWorkItem* lastItem = nullptr;
-  HANDLE onCompleteSet = nullptr;
-  CRunLog* log = nullptr;
-  int tag = 0;
-};
-
-template <class T>
-Orv::tSmartPtr<T> Make() {
-  T* object = nullptr;
-  Orv::CComObject<T>::CreateObject(nullptr, &object);
-  Orv::tSmartPtr<T> held;
-  held.Attach(object);
-  return held;
-}
-
 inline Orv::tSmartPtr<CTestItem> MakeItem(int priority = Orv::IWorkItem::s_nDefaultPriority, int tag = 0,
                                           CRunLog* log = nullptr) {
-  Orv::tSmartPtr<CTestItem> item = Make<CTestItem>();
+  Orv::tSmartPtr<CTestItem> item = New<CTestItem>();
   item->priority = priority, item->tag = tag, item->log = log;
   return item;
 }
@@ -116,4 +89,3 @@ inline bool ThreadEnded(DWORD threadId) {
 }  // namespace ThreadsTest
 
 ORV_CLASS_GUID(ThreadsTest::CTestItem, 0x50c0c71a, 0xa8bd, 0x421c, 0x9b, 0x5c, 0x54, 0xf0, 0x4e, 0x31, 0xc0, 0x97)
-ORV_CLASS_GUID(ThreadsTest::CTestListener, 0x095a8d84, 0xdb9e, 0x4f76, 0xae, 0x46, 0x36, 0x56, 0xbc, 0xbf, 0x4d, 0xdd)

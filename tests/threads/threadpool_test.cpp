@@ -1,13 +1,11 @@
-// Thread pools: priority order, cancellation, completion on the main thread, waits, thread counts,
-// worker suspension, destruction, and every item ending exactly once under concurrent adds and
-// cancels.
+// Thread pools: priority order, cancellation, completion on the main thread, thread counts, worker
+// suspension, destruction, and every item ending exactly once under concurrent adds and cancels.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <random>
 #include <set>
 #include <thread>
@@ -20,8 +18,6 @@ using Orv::IThreadPool;
 using Orv::tSmartPtr;
 using ThreadsTest::CEvent;
 using ThreadsTest::CTestItem;
-using ThreadsTest::CTestListener;
-using ThreadsTest::Make;
 using ThreadsTest::MakeItem;
 using ThreadsTest::MakePool;
 
@@ -39,20 +35,15 @@ tSmartPtr<CTestItem> Block(IThreadPool* pool, CEvent& release) {
   return blocker;
 }
 
-// The implementation object behind a pool created by CreateThreadPool.
-Orv::CThreadPool* Implementation(IThreadPool* pool) {
-  void* object = nullptr;
-  if (FAILED(pool->QueryInterface(__uuidof(Orv::CThreadPool), &object))) return nullptr;
-  pool->Release();
-  return static_cast<Orv::CThreadPool*>(static_cast<Orv::CComBaseEx*>(object));
-}
-
 }  // namespace
 
-// Pending items run by priority, latest first among equals; a pending item can be cancelled, a
-// running one cannot; waits are refused off the main thread; destruction cancels what is pending.
-TEST(ThreadPool, PriorityCancellationAndDestruction) {
+// Pending items run by priority, latest first among equals, on a worker, and complete on the main
+// thread; a pending item can be cancelled, a running one cannot; waits are refused off the main
+// thread; destruction cancels what is pending.
+TEST(ThreadPool, PriorityCancellationCompletionAndDestruction) {
+  EXPECT_FALSE(Orv::CreateThreadPool(nullptr, 1));
   tSmartPtr<IThreadPool> pool = MakePool(1);
+  EXPECT_TRUE(pool->WaitForWorkItem(nullptr));  // nothing to wait for
   CEvent release;
   tSmartPtr<CTestItem> blocker = Block(pool, release);
   ThreadsTest::CRunLog log;
@@ -61,55 +52,43 @@ TEST(ThreadPool, PriorityCancellationAndDestruction) {
     items.push_back(MakeItem(priority, static_cast<int>(items.size()), &log));
     pool->AddWorkItem(items.back());
   }
-  tSmartPtr<CTestListener> listener = Make<CTestListener>();
-  items[4]->AddListener(listener);
+  pool->AddWorkItem(nullptr);
   EXPECT_TRUE(pool->CancelWorkItem(items[4]));
   EXPECT_FALSE(pool->CancelWorkItem(items[4]) || pool->CancelWorkItem(blocker) || pool->CancelWorkItem(nullptr));
-  EXPECT_EQ(1, listener->cancels.load());
+  EXPECT_EQ(1, items[4]->cancels.load());
   bool waited = true;
   std::thread([&] { waited = pool->WaitForWorkItem(items[0]) || pool->WaitForWorkItem(nullptr); }).join();
   EXPECT_FALSE(waited);
   release.Set();
+  EXPECT_TRUE(pool->WaitForWorkItem(items[0]));
   pool->WaitForAllWork();
+  EXPECT_TRUE(pool->WaitForWorkItem(items[0]));  // already delivered
   EXPECT_EQ((std::vector<int>{6, 3, 1, 2, 0, 5}), log.tags);
   EXPECT_EQ(0, items[4]->runs.load() + items[4]->completions.load());
+  DWORD const mainThread = ::GetCurrentThreadId();
+  for (int i : {0, 6}) {
+    EXPECT_TRUE(items[i]->runsBeforeComplete == 1 && items[i]->completions == 1 && items[i]->runThread != mainThread &&
+                items[i]->completeThread == mainThread);
+  }
 
   Orv::FlushMainThreadFunctions();  // posted deliveries hold references to the pool
   blocker = Block(pool, release);
   tSmartPtr<CTestItem> pending = MakeItem();
-  pending->onCancelSet = release.Get();  // the cancel lets the blocker finish
+  pending->onEnd = [&release] { release.Set(); };  // the cancel lets the blocker finish
   pool->AddWorkItem(pending);
   DWORD worker = blocker->runThread;
   pool.Reset();  // the last reference waits for the worker
   EXPECT_TRUE(pending->cancels == 1 && blocker->completions == 1 && ThreadsTest::ThreadEnded(worker));
 }
 
-// Run on a worker, complete on the main thread, through the main thread's queue too.
-TEST(ThreadPool, CompletionRunsOnTheMainThreadAfterRun) {
-  tSmartPtr<IThreadPool> pool = MakePool(2);
-  EXPECT_TRUE(pool->WaitForWorkItem(nullptr));  // nothing to wait for
-  tSmartPtr<CTestItem> item = MakeItem(), queued = MakeItem();
-  CEvent completed;
-  tSmartPtr<CTestListener> listener = Make<CTestListener>();
-  listener->onCompleteSet = completed.Get();
-  queued->AddListener(listener);
-  pool->AddWorkItem(item);
-  pool->AddWorkItem(queued);
-  pool->AddWorkItem(nullptr);
-  EXPECT_TRUE(pool->WaitForWorkItem(item) && Orv::WaitForHandle(completed.Get()));
-  DWORD const mainThread = ::GetCurrentThreadId();
-  EXPECT_TRUE(item->runsBeforeComplete == 1 && item->runThread != mainThread && item->completeThread == mainThread);
-  EXPECT_EQ(mainThread, listener->completeThread.load());
-  EXPECT_TRUE(pool->WaitForWorkItem(item));  // already delivered
-  EXPECT_EQ(1, item->completions.load());
-  EXPECT_FALSE(Orv::CreateThreadPool(nullptr, 1));
-}
-
 // One thread per busy item up to the maximum; while blocks are held (however nested) no worker takes
 // an item, and an item already running finishes.
 TEST(ThreadPool, ThreadsStartOnDemandAndBlocksHoldBackNewWork) {
   tSmartPtr<IThreadPool> pool = MakePool(3);
-  Orv::CThreadPool* implementation = Implementation(pool);
+  void* object = nullptr;
+  ASSERT_EQ(S_OK, pool->QueryInterface(__uuidof(Orv::CThreadPool), &object));
+  pool->Release();
+  auto implementation = static_cast<Orv::CThreadPool*>(static_cast<Orv::CComBaseEx*>(object));
   CEvent release;
   for (unsigned i = 0; i < 5; ++i) {
     tSmartPtr<CTestItem> item = MakeItem();
@@ -143,34 +122,22 @@ TEST(ThreadPool, ThreadsStartOnDemandAndBlocksHoldBackNewWork) {
   EXPECT_EQ(3u, implementation->GetThreadCount());
 }
 
+// Producers add items while the main thread cancels random ones (also ones not yet added).
 TEST(ThreadPool, EveryItemEndsExactlyOnceUnderConcurrentAddsAndCancels) {
   tSmartPtr<IThreadPool> pool = MakePool(4);
-  std::mutex mutex;
+  std::mt19937 random(42);
   std::vector<tSmartPtr<CTestItem>> items;
+  for (int i = 0; i < 80000; ++i) items.push_back(MakeItem(static_cast<int>(random() % 10)));
   std::atomic<int> producersDone{0};
   std::vector<std::thread> producers;
-  for (int p = 0; p < 4; ++p) {
+  for (size_t p = 0; p < 4; ++p) {
     producers.emplace_back([&, p] {
-      std::mt19937 random(p + 1);
-      for (int i = 0; i < 20000; ++i) {
-        tSmartPtr<CTestItem> item = MakeItem(static_cast<int>(random() % 10));
-        {
-          std::lock_guard<std::mutex> lock(mutex);
-          items.push_back(item);
-        }
-        pool->AddWorkItem(item);
-      }
+      for (size_t i = p; i < items.size(); i += 4) pool->AddWorkItem(items[i]);
       ++producersDone;
     });
   }
-  std::mt19937 random(42);
   for (int attempt = 1; producersDone < 4; ++attempt) {
-    tSmartPtr<CTestItem> victim;
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      if (!items.empty()) victim = items[random() % items.size()];
-    }
-    if (victim) pool->CancelWorkItem(victim);
+    pool->CancelWorkItem(items[random() % items.size()]);
     if (attempt % 64 == 0) Orv::FlushMainThreadFunctions();
   }
   for (std::thread& producer : producers) producer.join();

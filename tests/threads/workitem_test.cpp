@@ -8,9 +8,31 @@
 #include "test_items.h"
 
 using Orv::tSmartPtr;
-using ThreadsTest::CTestListener;
-using ThreadsTest::Make;
+using ThreadsTest::New;
 using ThreadsTest::MakeItem;
+
+namespace {
+
+// Counts the callbacks it hears, records the last item, and optionally logs its tag.
+class CTestListener : public Orv::CComBase, public Orv::IWorkItemListener {
+ public:
+  ORV_INTERFACES(Orv::IWorkItemListener)
+  void OnWorkItemComplete(Orv::IWorkItem* item) override { Heard(item), ++completions; }
+  void OnWorkItemCancel(Orv::IWorkItem* item) override { Heard(item), ++cancels; }
+  void Heard(Orv::IWorkItem* item) {
+    lastItem = item;
+    if (log) log->Add(tag);
+  }
+
+  int completions = 0, cancels = 0;
+  Orv::IWorkItem* lastItem = nullptr;
+  ThreadsTest::CRunLog* log = nullptr;
+  int tag = 0;
+};
+
+}  // namespace
+
+ORV_CLASS_GUID(CTestListener, 0x095a8d84, 0xdb9e, 0x4f76, 0xae, 0x46, 0x36, 0x56, 0xbc, 0xbf, 0x4d, 0xdd)
 
 // Each listener hears once, in the order of adding, and is released after the delivery.
 TEST(WorkItem, ListenersHearOnceInOrderAndAreReleased) {
@@ -19,7 +41,7 @@ TEST(WorkItem, ListenersHearOnceInOrderAndAreReleased) {
     auto item = MakeItem();
     tSmartPtr<CTestListener> listeners[4];
     for (int tag : {2, 0, 3, 1, 2}) {
-      if (!listeners[tag]) listeners[tag] = Make<CTestListener>();
+      if (!listeners[tag]) listeners[tag] = New<CTestListener>();
       listeners[tag]->log = &log, listeners[tag]->tag = tag;
       item->AddListener(listeners[tag]);
     }
@@ -32,14 +54,14 @@ TEST(WorkItem, ListenersHearOnceInOrderAndAreReleased) {
     EXPECT_EQ(2, complete ? item->completions.load() : item->cancels.load());
     for (auto& listener : listeners) {
       EXPECT_EQ(1, listener->_GetRefCount());
-      EXPECT_EQ(0, complete ? listener->cancels.load() : listener->completions.load());
+      EXPECT_EQ(0, complete ? listener->cancels : listener->completions);
     }
     EXPECT_EQ(item.Get(), listeners[1]->lastItem);
   }
 }
 
 TEST(WorkItem, AProxyListenerForwardsUntilItsTargetIsCleared) {
-  auto target = Make<CTestListener>();
+  auto target = New<CTestListener>();
   for (bool cleared : {false, true}) {
     auto item = MakeItem();
     tSmartPtr<Orv::IProxyWorkItemListener> proxy;
@@ -47,7 +69,7 @@ TEST(WorkItem, AProxyListenerForwardsUntilItsTargetIsCleared) {
     EXPECT_EQ(1, target->_GetRefCount());  // the proxy does not count its target
     if (cleared) proxy->SetWorkItemListener(nullptr);
     item->InternalOnComplete();
-    EXPECT_EQ(1, target->completions.load());
+    EXPECT_EQ(1, target->completions);
     EXPECT_FALSE(item->AddProxyListener(target, nullptr));
   }
 }
