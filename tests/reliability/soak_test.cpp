@@ -1,7 +1,7 @@
 // A long-running host's cycles: compile, save, load and release packages with their payloads, and
 // save and load dictionaries, many times over; handles, the library's pools and the private bytes
-// come back to where they stood after a warm-up. ORV_SOAK_ROUNDS sets the number of rounds; by
-// default a package round (about 17 to 25 ms under Wine) runs 100 times and a dictionary round 10,000.
+// come back to where they stood after a warm-up. 10,000 rounds each (a package round takes 2 to 25 ms
+// under Wine, a dictionary round well under 1 ms); ORV_SOAK_ROUNDS sets another number.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -28,7 +28,7 @@ namespace {
 
 using namespace Reliability;
 
-constexpr unsigned kPackageRounds = 100, kDictionaryRounds = 10000;
+constexpr unsigned kRounds = 10000;
 constexpr unsigned kWarmUpRounds = 20;
 constexpr SIZE_T kPrivateBytesTolerance = 512 * 1024;
 
@@ -58,6 +58,7 @@ struct Usage {
   SIZE_T privateBytes = 0;
 
   static Usage Now() {
+    Orv::FlushAllThreadPoolWork();
     Usage u;
     u.handles = OrvTest::HandleCount();
     Orv::SStringAllocatorStats stats = Orv::StringAllocator::GetStats();
@@ -88,10 +89,12 @@ class Soak : public ScratchFiles::ScratchTest {
     Usage after = Usage::Now();
     printf("%s, %u rounds in %lu ms\n  before: %s\n  after:  %s\n", name, rounds, GetTickCount() - start,
            before.Text().c_str(), after.Text().c_str());
-    EXPECT_EQ(before.handles, after.handles) << name;
-    EXPECT_EQ(before.strings, after.strings) << name;
-    EXPECT_EQ(before.stringRecords, after.stringRecords) << name;
-    EXPECT_EQ(before.sections, after.sections) << name;
+    // A leak only ever raises a count; one may fall when a worker lets go of the last round's item
+    // after the count was taken.
+    EXPECT_LE(after.handles, before.handles) << name;
+    EXPECT_LE(after.strings, before.strings) << name;
+    EXPECT_LE(after.stringRecords, before.stringRecords) << name;
+    EXPECT_LE(after.sections, before.sections) << name;
     EXPECT_LE(after.privateBytes, before.privateBytes + kPrivateBytesTolerance) << name;
   }
 };
@@ -114,7 +117,7 @@ TEST_F(Soak, PackagesCompiledSavedLoadedAndReleased) {
   ASSERT_TRUE(ScratchFiles::WriteRaw(Path(L"b.bin"), second));
   const wchar_t* text = L"new bytes ('a') { string file { 'a.bin' } } new bytes ('b') { string file { 'b.bin' } }";
   Orv::tstring path = Path(L"soak.pak");
-  Run("packages", kPackageRounds, [&] {
+  Run("packages", kRounds, [&] {
     Ptr<Orv::IPackage> compiled, loaded;
     Ptr<Orv::IDataFile> file;
     Ptr<Orv::IDataReader> reader;
@@ -131,7 +134,7 @@ TEST_F(Soak, DictionariesSavedAndLoaded) {
   FillDict(dict);
   std::string expected = Describe(dict);
   unsigned count = dict.GetCount();
-  Run("dictionaries", kDictionaryRounds, [&] {
+  Run("dictionaries", kRounds, [&] {
     Ptr<Orv::ISavedData> saved, stored;
     Orv::CDict loaded;
     return Orv::SaveDict(dict, false, saved.Receive()) &&
