@@ -63,7 +63,7 @@ Ptr<Orv::IData> Compressed(const std::string& bytes) {
 }
 
 // A saver that writes into `writer`; false when it saw its writes fail. `heard` tells whether its
-// listeners agree with the result.
+// listeners agree with the result (and, for the log, whether its other writer got every line).
 using Saver = std::function<bool(Orv::IDataWriter* writer, bool& heard)>;
 
 TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
@@ -94,11 +94,20 @@ TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
          heard = HeardOneEnd(counter, saved);
          return saved;
        }},
-      {"CLog", [&](Orv::IDataWriter* w, bool&) {
+      {"CLog", [&](Orv::IDataWriter* w, bool& heard) {
          Orv::CLog log;
+         Ptr<Orv::IDataVector> kept;
+         Ptr<Orv::IDataWriter> healthy;
+         Orv::CreateDataWriter(kept.Receive(), healthy.Receive());
          log.AddWriter(w);
+         log.AddWriter(healthy);  // a failing writer costs the others none of their lines
          bool traced = true;
-         for (int i = 0; i < 12; ++i) traced = log.TraceF(L"line %d of the log\r\n", i) && traced;
+         std::wstring lines;
+         for (int i = 0; i < 12; ++i) {
+           traced = log.TraceF(L"line %d of the log\r\n", i) && traced;
+           lines += L"line " + std::to_wstring(i) + L" of the log\r\n";
+         }
+         heard = Text(kept) == std::string(reinterpret_cast<const char*>(lines.data()), lines.size() * sizeof(wchar_t));
          return traced;
        }}};
   for (auto& c : cases) {
