@@ -11,18 +11,4 @@ Orv::StaticModuleObjectCreatorInfo s_creator(Orv::GetThisModule(), L"plugged-byt
 
 }  // namespace
 
-extern "C" {
-
-__declspec(dllexport) Orv::CModule& DllGetModule() {
-  return Orv::GetThisModule();
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
-  return Orv::GetThisModule().GetClassObject(clsid, iid, ppv);
-}
-
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return Orv::GetThisModule().CanUnload() ? S_OK : S_FALSE;
-}
-
-}  // extern "C"
+ORV_PLUGIN_ENTRY_POINTS()

@@ -231,3 +231,15 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
     if (!s_module.GetInstance()) s_module.SetInstance((HINSTANCE)&__ImageBase); \
     return s_module;                                                            \
   }
+
+// The entry points of a plug-in DLL built on the library, each answered by the plug-in's module:
+// DllGetModule, DllGetClassObject and DllCanUnloadNow. Written once at file scope.
+#define ORV_PLUGIN_ENTRY_POINTS()                                                                        \
+  extern "C" __declspec(dllexport) Orv::CModule& DllGetModule() { return Orv::GetThisModule(); }        \
+  extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, \
+                                                                            void** ppv) {               \
+    return Orv::GetThisModule().GetClassObject(clsid, iid, ppv);                                         \
+  }                                                                                                      \
+  extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {                           \
+    return Orv::GetThisModule().CanUnload() ? S_OK : S_FALSE;                                            \
+  }
