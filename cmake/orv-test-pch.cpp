@@ -1,0 +1,1 @@
+// The source that carries the tests' precompiled header; it has no code of its own.
