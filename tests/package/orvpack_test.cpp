@@ -51,7 +51,7 @@ TEST(OrvPack, CompileDumpIdExtractAndErrors) {
             run(L"compile" + quoted(L"bad.txt") + L" -o" + quoted(L"demo.pak")));
   EXPECT_EQ(1u, exit);
   EXPECT_EQ(id, run(L"id" + quoted(L"demo.pak")));
-  const std::pair<std::wstring, DWORD> kUsage[] = {{L"", 2}, {L"frobnicate", 2}, {L"compile in.txt", 2}, {L"dump", 2},
+  const std::pair<std::wstring, DWORD> kUsage[] = {{std::wstring(), 2}, {L"frobnicate", 2}, {L"compile in.txt", 2}, {L"dump", 2},
       {L"extract x.pak n", 2}, {L"id missing.pak", 1}, {L"--help", 0}, {L"extract" + quoted(L"demo.pak") + L" nothing -o x", 1}};
   for (auto const& c : kUsage) {
     std::string output = run(c.first);
