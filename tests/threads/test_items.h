@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "../support/new_object.h"
@@ -26,23 +25,14 @@ struct CEvent {
   void Wait() { ::WaitForSingleObject(handle, INFINITE); }
 };
 
-// The order of calls, by tags.
-struct CRunLog {
-  std::mutex mutex;
-  std::vector<int> tags;
-  void Add(int tag) {
-    std::lock_guard<std::mutex> lock(mutex);
-    tags.push_back(tag);
-  }
-};
-
-// Counts its calls and records their threads. Run optionally logs the tag, signals `started` and
-// then blocks until `release` is set; `onEnd` runs after OnComplete or OnCancel.
+// Counts its calls and records their threads. Run optionally appends the tag to `log` (written by one
+// thread at a time), signals `started` and then blocks until `release` is set; `onEnd` runs after
+// OnComplete or OnCancel.
 class CTestItem : public Orv::IWorkItem {
  public:
   void Run() override {
     runThread = ::GetCurrentThreadId();
-    if (log) log->Add(tag);
+    if (log) log->push_back(tag);
     if (started) ::SetEvent(started);
     if (release) ::WaitForSingleObject(release, INFINITE);
     ++runs;
@@ -58,7 +48,7 @@ class CTestItem : public Orv::IWorkItem {
   int GetPriority() const override { return priority; }
 
   int priority = s_nDefaultPriority, tag = 0;
-  CRunLog* log = nullptr;
+  std::vector<int>* log = nullptr;
   HANDLE started = nullptr, release = nullptr;
   std::function<void()> onEnd;
   std::atomic<int> runs{0}, completions{0}, cancels{0}, runsBeforeComplete{-1};
@@ -66,7 +56,7 @@ class CTestItem : public Orv::IWorkItem {
 };
 
 inline Orv::tSmartPtr<CTestItem> MakeItem(int priority = Orv::IWorkItem::s_nDefaultPriority, int tag = 0,
-                                          CRunLog* log = nullptr) {
+                                          std::vector<int>* log = nullptr) {
   Orv::tSmartPtr<CTestItem> item = New<CTestItem>();
   item->priority = priority, item->tag = tag, item->log = log;
   return item;

@@ -10,10 +10,9 @@
 
 #include "orvutil/threads.h"
 
-// Each scale takes effect from the last tick: seconds continue from where they were. Ticks per
-// second, against a count over the recorded seconds: at each whole-second boundary it is the ticks
-// since the previous boundary over the whole seconds crossed.
-TEST(Timer, TimeScaleAndTicksPerSecondFollowTheRawCounter) {
+// Each scale takes effect from the last tick: seconds continue from where they were. Bad scales are
+// refused and keep the one in force.
+TEST(Timer, TimeScaleTakesEffectFromTheLastTick) {
   Orv::CTimer timer;
   timer.Tick();
   for (double scale : {0.5, 2.0, 0.0, 1e15, 1.0}) {
@@ -30,23 +29,6 @@ TEST(Timer, TimeScaleAndTicksPerSecondFollowTheRawCounter) {
     EXPECT_FALSE(timer.SetTimeScale(bad) || timer.GetTimeScale() != 1.0);
   timer.Reset();
   EXPECT_TRUE(timer.GetSeconds() == 0.0 && timer.GetNumTicks() == 0);
-  Orv::CTimer counter;
-  ASSERT_TRUE(counter.SetTimeScale(40.0));
-  unsigned int lastBoundaryTick = 0, lastWhole = 0, boundaries = 0;
-  for (unsigned int i = 1; i <= 150; ++i) {
-    Sleep(1);
-    counter.Tick();
-    unsigned int whole = static_cast<unsigned int>(counter.GetSeconds());
-    if (whole > lastWhole) {
-      EXPECT_EQ((i - lastBoundaryTick) / (whole - lastWhole), counter.GetTicksPerSecond()) << i;
-      lastBoundaryTick = i, lastWhole = whole, ++boundaries;
-    }
-  }
-  EXPECT_TRUE(boundaries > 1 && counter.GetNumTicks() == 150);
-  counter.StoreLastTickTime();
-  __int64 stored = counter.GetLastTickStoredRawTime(), elapsed = counter.GetCurrentStoredRawTime();
-  EXPECT_TRUE(stored == counter.GetLastTickRawTime() && elapsed >= 0 &&
-              stored + elapsed == counter.GetLastTickStoredRawTime());
 }
 
 // Resolutions are clamped to the device's range; Wait wakes on firings and returns at once when
