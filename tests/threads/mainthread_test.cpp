@@ -1,12 +1,14 @@
 // Main-thread dispatch: posting from any thread, the wake-up message, draining, waiting while
-// serving posts; and the idle master, driven by the test's own message pump on the main thread.
-// (Concurrent posts and thread-exit functions are checked with the thread pools, the order of
-// exit functions with shut-down.)
+// serving posts; frame and event timers; and the idle master, driven by the test's own message pump
+// on the main thread. (Concurrent posts and thread-exit functions are checked with the thread pools,
+// the order of exit functions with shut-down.) Elapsed seconds are checked against the raw counter
+// values the timer itself reports, so the checks hold however slowly the machine runs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -14,9 +16,6 @@
 #include "orvutil/threads.h"
 #include "orvutil/ui.h"
 #include "test_items.h"
-
-using ThreadsTest::CEvent;
-using ThreadsTest::MakeItem;
 
 namespace {
 
@@ -69,8 +68,7 @@ TEST(MainThread, OneWakeUpMessageAndPostsMadeWhileDrainingWaitForTheNextDrain) {
     Orv::PostMainThreadFunction(std::function<void()>(), &module);
     Orv::FlushMainThreadFunctions();
   }).join();
-  EXPECT_FALSE(onWorker);
-  EXPECT_TRUE(Orv::IsRunningOnMainThread() && Orv::GetMainThreadID() == ::GetCurrentThreadId());
+  EXPECT_TRUE(!onWorker && Orv::IsRunningOnMainThread() && Orv::GetMainThreadID() == ::GetCurrentThreadId());
   EXPECT_EQ(objects + 1, module.GetObjectCount());
   ASSERT_EQ(1, TakeWakeUpMessages(wakeUp));
   EXPECT_TRUE(ran.empty());
@@ -83,7 +81,7 @@ TEST(MainThread, OneWakeUpMessageAndPostsMadeWhileDrainingWaitForTheNextDrain) {
 }
 
 TEST(MainThread, WaitForHandleServesPostsOnTheMainThreadAndReportsTheOutcome) {
-  CEvent served, done;
+  ThreadsTest::CEvent served, done;
   std::thread worker([&] {  // signals only once the main thread ran its post
     Orv::PostMainThreadFunction([&] { served.Set(); });
     served.Wait();
@@ -100,27 +98,75 @@ TEST(MainThread, WaitForHandleServesPostsOnTheMainThreadAndReportsTheOutcome) {
   EXPECT_FALSE(Orv::WaitForHandle(abandoned) || offMain || Orv::WaitForHandle(nullptr));
   ::CloseHandle(abandoned);
   EXPECT_TRUE(Orv::IsEventSet(nullptr) && Orv::IsEventSet(done.Get()));
-  EXPECT_FALSE(Orv::IsEventSet(CEvent().Get()));
+  EXPECT_FALSE(Orv::IsEventSet(ThreadsTest::CEvent().Get()));
+}
+
+// Each scale takes effect from the last tick: seconds continue from where they were. Bad scales are
+// refused and keep the one in force.
+TEST(Timer, TimeScaleTakesEffectFromTheLastTick) {
+  Orv::CTimer timer;
+  timer.Tick();
+  for (double scale : {0.5, 2.0, 0.0, 1e15, 1.0}) {
+    double before = timer.GetSeconds();
+    __int64 anchor = timer.GetLastTickRawTime();
+    ASSERT_TRUE(timer.SetTimeScale(scale));
+    Sleep(3);
+    double tick = timer.Tick();
+    double expected = before + (timer.GetLastTickRawTime() - anchor) * scale / timer.GetRawFreqD();
+    EXPECT_NEAR(expected, timer.GetSeconds(), 1e-9 * (1 + expected)) << scale;
+    EXPECT_NEAR(timer.GetSeconds() - before, tick, 1e-9 * (1 + expected)) << scale;
+  }
+  for (double bad : {-0.5, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
+    EXPECT_FALSE(timer.SetTimeScale(bad) || timer.GetTimeScale() != 1.0);
+  timer.Reset();
+  EXPECT_TRUE(timer.GetSeconds() == 0.0 && timer.GetNumTicks() == 0);
+}
+
+// Resolutions are clamped to the device's range; Wait wakes on firings and returns at once when
+// paused or stopped, also when a message handler pauses or stops a slow timer during a Wait.
+TEST(EventTimer, ClampsWaitsPausesAndStops) {
+  unsigned int min = 0, max = 0;
+  ASSERT_TRUE(Orv::CEventTimer::GetResolutionRange(min, max));
+  Orv::CEventTimer timer;
+  for (unsigned int requested : {0u, max + 100}) {
+    ASSERT_TRUE(timer.Start(10, requested, true));
+    EXPECT_TRUE(timer.GetResolution() == (requested ? max : min) && timer.Wait());
+  }
+  EXPECT_FALSE(timer.Start(0, 1, false));
+  ASSERT_TRUE(timer.Start(5, 1, false));
+  EXPECT_TRUE(timer.Wait() && timer.Wait() && timer.Wait());
+  timer.Pause();
+  EXPECT_TRUE(timer.Fired() == 0 && timer.Wait());
+  timer.Stop();
+  EXPECT_FALSE(timer.Running() || timer.IsValid() || !timer.Wait());
+  for (bool stop : {false, true}) {
+    ASSERT_TRUE(timer.Start(60000, 1, false));
+    std::thread poster([&timer, stop] {
+      Sleep(30);
+      Orv::PostMainThreadFunction([&timer, stop] { stop ? timer.Stop() : timer.Pause(); });
+    });
+    EXPECT_TRUE(timer.Wait()) << stop;
+    poster.join();
+    EXPECT_EQ(!stop, timer.IsValid());
+  }
 }
 
 // Items run and complete on the main thread by descending priority, then in the order of adding
 // (a stable sort is the peer); cancelled items never run; items added from a worker thread run on
-// the main thread. A zero delay is refused.
+// the main thread.
 TEST_F(IdleMasterTest, RunsQueuedItemsInOrderOnTheMainThread) {
   ASSERT_NE(nullptr, m_master);
   m_master->SetIdleDelay(30);
-  m_master->SetIdleDelay(0);
-  EXPECT_EQ(30u, m_master->GetIdleDelay());
   std::vector<int> log;
   std::vector<Orv::tSmartPtr<ThreadsTest::CTestItem>> items;
   std::vector<int> expected;
   for (int priority : {5, 9, 5, 1, 9, 5}) {
     expected.push_back(static_cast<int>(items.size()));
-    items.push_back(MakeItem(priority, expected.back(), &log));
+    items.push_back(ThreadsTest::MakeItem(priority, expected.back(), &log));
   }
   std::stable_sort(expected.begin(), expected.end(),
                    [&](int a, int b) { return items[a]->priority > items[b]->priority; });
-  auto cancelled = MakeItem(9), fromWorker = items[3];
+  auto cancelled = ThreadsTest::MakeItem(9), fromWorker = items[3];
   m_master->AddIdleItem(cancelled);
   for (auto& item : items) {
     if (item != fromWorker) m_master->AddIdleItem(item);
@@ -147,7 +193,7 @@ TEST_F(IdleMasterTest, UserInputPostponesIdleWork) {
   } const cases[] = {{WM_KEYDOWN, true, true}, {WM_MOUSEMOVE, true, true}, {WM_MOUSEMOVE, false, false}};
   m_master->SetIdleDelay(400);
   for (const auto& c : cases) {
-    auto item = MakeItem();
+    auto item = ThreadsTest::MakeItem();
     m_master->AddIdleItem(item);
     for (int i = 0; i < 60 && item->runs == 0; ++i) {
       ::PostThreadMessageW(::GetCurrentThreadId(), c.message, 0,

@@ -12,8 +12,6 @@
 
 namespace ThreadsTest {
 
-using OrvTest::New;
-
 // A manual-reset event owned by the test; Wait does not pump (for signals from worker threads).
 struct CEvent {
   HANDLE handle = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -57,7 +55,7 @@ class CTestItem : public Orv::IWorkItem {
 
 inline Orv::tSmartPtr<CTestItem> MakeItem(int priority = Orv::IWorkItem::s_nDefaultPriority, int tag = 0,
                                           std::vector<int>* log = nullptr) {
-  Orv::tSmartPtr<CTestItem> item = New<CTestItem>();
+  Orv::tSmartPtr<CTestItem> item = OrvTest::New<CTestItem>();
   item->priority = priority, item->tag = tag, item->log = log;
   return item;
 }
@@ -66,14 +64,6 @@ inline Orv::tSmartPtr<Orv::IThreadPool> MakePool(int threads) {
   Orv::tSmartPtr<Orv::IThreadPool> pool;
   Orv::CreateThreadPool(pool.Receive(), threads);
   return pool;
-}
-
-// Whether the thread has ended (or no longer exists).
-inline bool ThreadEnded(DWORD threadId) {
-  HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, threadId);
-  bool ended = !thread || ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-  if (thread) ::CloseHandle(thread);
-  return ended;
 }
 
 }  // namespace ThreadsTest
