@@ -156,10 +156,9 @@ TEST(ThreadPool, EverythingEndsExactlyOnceUnderConcurrentAddsCancelsAndPosts) {
   for (int i = 0; i < kItems; ++i) items.push_back(MakeItem(static_cast<int>(random() % 10)));
   Orv::CModule& module = Orv::GetThisModule();
   long const objects = module.GetObjectCount();  // the items are objects of the module too
-  auto token = std::make_shared<int>();  // held by every function while it lives
+  auto token = std::make_shared<int>();          // held by every function while it lives
   std::vector<int> next(kProducers);
-  std::atomic<int> producersDone{0}, exitRuns{0};
-  int wrong = 0;
+  std::atomic<int> producersDone{0}, exitRuns{0}, wrong{0};
   std::vector<std::thread> producers;
   for (int p = 0; p < kProducers; ++p) {
     producers.emplace_back([&, p] {
@@ -168,7 +167,8 @@ TEST(ThreadPool, EverythingEndsExactlyOnceUnderConcurrentAddsCancelsAndPosts) {
         Orv::PostMainThreadFunction(
             [&, p, i, token] { wrong += i != p + kProducers * next[p]++ || !Orv::IsRunningOnMainThread(); }, &module);
         if (i % 4000 == p)
-          Orv::AtThreadExit([&, token, self = ::GetCurrentThreadId()] { exitRuns += self == ::GetCurrentThreadId(); }, &module);
+          Orv::AtThreadExit([&, token, self = ::GetCurrentThreadId()] { exitRuns += self == ::GetCurrentThreadId(); },
+                            &module);
       }
       Orv::AtThreadExit(std::function<void()>(), &module);  // ignored
       ++producersDone;
@@ -185,7 +185,7 @@ TEST(ThreadPool, EverythingEndsExactlyOnceUnderConcurrentAddsCancelsAndPosts) {
     ASSERT_EQ(1, item->completions + item->cancels);
     ASSERT_EQ(item->runs.load(), item->completions.load());
   }
-  EXPECT_EQ(0, wrong);
+  EXPECT_EQ(0, wrong.load());
   EXPECT_EQ(std::vector<int>(kProducers, kItems / kProducers), next);
   EXPECT_EQ(kItems / 4000 * kProducers, exitRuns.load());
   EXPECT_EQ(1, token.use_count());
