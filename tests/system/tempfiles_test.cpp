@@ -25,7 +25,7 @@ TEST(TempFiles, RefusesNamesThatLeaveNumbersStaysInsideAndClearsOnlyItsOwnFiles)
     ~Restore() { Orv::SetTempSubDirectory(previous.c_str()); }
   } restore;
   tstring directory = AreaDirectory(L"test_area");
-  ASSERT_TRUE(Orv::SetTempSubDirectory(L"test_area"));
+  ASSERT_TRUE(Orv::SetTempSubDirectory(L"test_area") && Orv::ClearTempSubDirectory());  // files of a repeat
   const struct { const wchar_t* prefix; const wchar_t* extension; } hostile[] = {
       {L"..\\..\\orv_escape_", nullptr}, {L"../orv_escape_", nullptr}, {L"sub\\name", nullptr},
       {L"no\\such\\directory\\", nullptr}, {L"C:orv_escape_", nullptr}, {L"\\\\?\\C:\\x", nullptr},
