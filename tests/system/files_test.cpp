@@ -1,11 +1,20 @@
-// Files: existence, copying, moving, deleting, placing, attributes, CFile, the handle helpers and
-// mapped views against a std::string model, times, whole-file text and GDI handles.
+// Paths: containment, shapes and drive letters, short paths, file-name cleaning; directories:
+// creating, deleting and listing them (also past MAX_PATH), the current directory, known folders;
+// files: existence, copying, moving, deleting, placing, attributes, CFile, the handle helpers and
+// mapped views against a std::string model, times and whole-file text.
+#include <windows.h>
+
+#include <initguid.h>  // defines the FOLDERID_ values used here
+
+#include <knownfolders.h>
+
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "orvutil/system.h"
 #include "../support/scratch.h"
 
-using Orv::CFile;
 using Orv::tstring;
 using ScratchFiles::Contents;
 using ScratchFiles::WriteRaw;
@@ -14,9 +23,10 @@ namespace {
 
 class FileTest : public ScratchFiles::ScratchTest {};
 
+const wchar_t* Show(const wchar_t* path) { return path ? path : L"(null)"; }
+wchar_t AsciiUpper(wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c >= L'A' && c <= L'Z' ? c : 0; }
 ULONGLONG TimeValue(const FILETIME& time) { return (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 std::string Bytes(const void* data, size_t size) { return std::string(static_cast<const char*>(data), size); }
-const wchar_t* Show(const wchar_t* path) { return path ? path : L"(null)"; }
 
 // The number of names of a file and its index.
 std::pair<DWORD, DWORD> NamesAndIndex(const tstring& path) {
@@ -29,6 +39,93 @@ std::pair<DWORD, DWORD> NamesAndIndex(const tstring& path) {
 
 }  // namespace
 
+TEST(PathInPath, ComparesCanonicalFoldedForms) {
+  struct { const wchar_t* directory; const wchar_t* path; bool inside; } const cases[] = {
+      {L"C:\\Dir", L"c:/dir/sub/file", true}, {L"C:\\Dir\\", L"C:\\DIR\\x", true}, {L"C:\\", L"C:\\x", true},
+      {L"C:\\Dir\\sub\\..", L"C:\\Dir\\x", true}, {L"\\\\?\\C:\\Dir", L"C:\\Dir\\x", true},
+      {L"\\\\server\\share", L"\\\\?\\UNC\\server\\share\\x", true}, {L"C:\\Dir", L"C:\\Dir", false},
+      {L"C:\\Dir", L"C:\\Directory\\x", false}, {L"C:\\Dir", L"C:\\Dir\\..\\x", false},
+      {L"C:\\Dir", L"D:\\Dir\\x", false}, {L"C:\\Dir\\sub", L"C:\\Dir", false}, {L"", L"C:\\x", false},
+      {nullptr, L"C:\\x", false}, {L"C:\\Dir", nullptr, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(c.inside, Orv::PathInPath(c.directory, c.path)) << Show(c.directory) << " / " << Show(c.path);
+}
+
+// Every ASCII character before ":", also after "\\?\": only letters name drives, in upper case.
+TEST(PathShapes, AbsoluteDriveRelativeAndDriveLetters) {
+  for (wchar_t c = 1; c < 0x80; ++c) {
+    tstring rooted = tstring(1, c) + L":\\x", relative = tstring(1, c) + L":x";
+    for (const tstring& path : {rooted, L"\\\\?\\" + rooted, relative})
+      EXPECT_EQ(AsciiUpper(c), Orv::GetDriveLetter(path.c_str())) << path.c_str();
+    EXPECT_EQ(AsciiUpper(c) != 0, Orv::IsAbsolutePath(rooted.c_str())) << rooted.c_str();
+    EXPECT_EQ(AsciiUpper(c) || c == L'\\' || c == L'/', Orv::IsDriveRelativePath(relative.c_str())) << relative.c_str();
+  }
+  struct { const wchar_t* path; int shape; } const cases[] = {  // 1 absolute, 2 drive-relative
+      {L"//server/share", 1}, {L"\\x", 2}, {L"C:", 2}, {L"..\\x", 0}, {L"", 0}, {nullptr, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(c.shape, Orv::IsAbsolutePath(c.path) + 2 * Orv::IsDriveRelativePath(c.path)) << Show(c.path);
+}
+
+// Each character between two letters against a model of the replacements; dots and device names.
+TEST(CleanFileName, MakesUsableNames) {
+  for (wchar_t c = 1; c < 0x200; ++c) {
+    if (c == L'.') continue;
+    wchar_t clean = c < 32 || c > 125 ? L'-' : c == L'"' ? L'\'' : c == L'<' ? L'(' : c == L'>' ? L')' : c;
+    if (tstring(L"*/:?\\|").find(c) != tstring::npos) clean = L'-';
+    EXPECT_EQ(L"a" + tstring(1, clean) + L"b", Orv::CleanFileName((L"a" + tstring(1, c) + L"b").c_str()));
+  }
+  struct { const wchar_t* name; const wchar_t* clean; } const cases[] = {
+      {L"name..", L"name"}, {L"a...b...", L"a.b"}, {L"...", L""}, {L".hidden", L".hidden"}, {L"CON.", L"CON-File"},
+      {L"console.txt", L"console.txt"}, {L"com10", L"com10"}, {L"lpt", L"lpt"}, {L"CO", L"CO"}, {L"", L""}, {nullptr, L""},
+      {L"nul.tar.gz", L"nul-File.tar.gz"}, {L"AUXx.log", L"AUXx.log"}};
+  for (const auto& c : cases) EXPECT_EQ(tstring(c.clean), Orv::CleanFileName(c.name)) << Show(c.name);
+  for (const wchar_t* name : {L"CON", L"PRN", L"AUX", L"NUL", L"COM1", L"COM9", L"LPT1", L"LPT9"})
+    EXPECT_EQ(tstring(name) + L"-File", Orv::CleanFileName(name));
+}
+
+// A short form names the same entry; a chain well past MAX_PATH is made with every missing
+// ancestor, listed (files and directories apart, appended to what the lists held) and deleted.
+TEST_F(FileTest, ShortFormsAndDirectoriesPastMaxPath) {
+  tstring file = Path(L"A Rather Long Directory Name\\A Long File Name.text"), deep = Dir(), listed, text;
+  ASSERT_TRUE(Orv::CreateDirectoryW(Path(L"A Rather Long Directory Name").c_str()) && WriteRaw(file, "x"));
+  tstring shortFile = Orv::GetShortPath(file.c_str());
+  EXPECT_TRUE(Orv::FileExists(shortFile.c_str()) && shortFile.compare(0, 4, L"\\\\?\\") && file != shortFile);
+  for (bool expand : {false, true})
+    EXPECT_EQ(expand, Orv::PathInPath(Path(L"A Rather Long Directory Name").c_str(), shortFile.c_str(), expand));
+  for (int i = 0; i < 8; ++i) Orv::AppendPathTail(deep, (L"level" + tstring(40, L'x')).c_str());
+  ASSERT_TRUE(Orv::CreateDirectoryW((deep + L"/.\\x\\..\\sub").c_str()) && Orv::CreateDirectoryW(deep.c_str()) &&
+              Orv::CreateDirectoryW((tstring(1, Dir()[0]) + L":\\").c_str()));
+  Orv::ReplaceAll(listed = deep + L"\\", L'\\', L'/');
+  ASSERT_TRUE(Orv::CopyFileW(file.c_str(), (deep + L"\\b.txt").c_str(), false) &&
+              Orv::CopyFileW(file.c_str(), (deep + L"\\a.txt").c_str(), false));
+  EXPECT_TRUE(Orv::ReadWholeFile((deep + L"\\a.txt").c_str(), text) && text == L"x");
+  Orv::tObjVector<tstring> files, directories;
+  files.PushBack(L"kept");
+  ASSERT_TRUE(Orv::GetDirectoryContents(listed.c_str(), files, directories));
+  std::vector<tstring> all(files.begin(), files.end());
+  std::sort(all.begin(), all.end());
+  all.insert(all.end(), directories.begin(), directories.end());
+  EXPECT_EQ((std::vector<tstring>{deep + L"\\a.txt", deep + L"\\b.txt", L"kept", deep + L"\\sub"}), all);
+  tstring top = Path(L"level").append(tstring(40, L'x'));
+  EXPECT_TRUE(!Orv::DeleteDirectory(top.c_str(), false) && Orv::DeleteDirectory((deep + L"\\sub").c_str(), false));
+  EXPECT_TRUE(Orv::DeleteDirectory(top.c_str(), true) && !ScratchFiles::ExistsRaw(top));
+}
+
+TEST_F(FileTest, CurrentAndKnownDirectories) {
+  struct Restore {  // the current directory is process-wide
+    tstring saved = Orv::GetCurrentDirectoryW();
+    ~Restore() { Orv::SetCurrentDirectoryW(saved.c_str()); }
+  } restore;
+  ASSERT_TRUE(WriteRaw(Path(L"here.txt"), "x") && Orv::SetCurrentDirectoryW((Dir() + L"\\").c_str()));
+  EXPECT_TRUE(Orv::FileExists(L"here.txt") && Orv::PathsEqual(Dir().c_str(), Orv::GetCurrentDirectoryW().c_str()));
+  tstring local = Orv::GetLocalUserDirectory(), roaming = Orv::GetRoamingUserDirectory();
+  EXPECT_TRUE(Orv::DirectoryExists(local.c_str()) && Orv::DirectoryExists(roaming.c_str()) &&
+              !Orv::PathsEqual(local.c_str(), roaming.c_str()));
+  EXPECT_TRUE(Orv::PathsEqual(local.c_str(), Orv::GetKnownDirectory(FOLDERID_LocalAppData, false).c_str()));
+  const GUID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};  // names no folder
+  EXPECT_TRUE(Orv::GetKnownDirectory(unknown, false).empty() && Orv::GetKnownDirectory(GUID{}, true).empty());
+}
+
 // Files and directories are told apart; every path function fails on a path that names no file (or
 // no directory), those that write also on a bad target.
 TEST_F(FileTest, ExistenceAndBadPaths) {
@@ -39,7 +136,7 @@ TEST_F(FileTest, ExistenceAndBadPaths) {
   WIN32_FIND_DATAW data = {};
   EXPECT_TRUE(Orv::DirectoryExists(directory.c_str(), &data) && tstring(L"sub") == data.cFileName);
   EXPECT_TRUE(Orv::FileExists(file.c_str(), &data) && tstring(L"file.txt") == data.cFileName && data.nFileSizeLow == 5);
-  CFile opened;
+  Orv::CFile opened;
   EXPECT_FALSE(Orv::DirectoryExists(file.c_str()) || Orv::FileExists(directory.c_str(), &data) ||
                data.cFileName[0] != L'f' ||  // left alone on failure
                Orv::FileReadable(directory.c_str()) || Orv::CreateDirectoryW(file.c_str()) ||
@@ -102,21 +199,20 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
   tstring path = Path(L"data.bin");
   std::string model;
   std::mt19937 random(5);
-  CFile file;
+  Orv::CFile file;
+  char buffer[16];
+  Orv::tVectorPOD<unsigned char> read;
   ASSERT_TRUE(file.OpenWrite(path.c_str()));  // reads too
   for (int i = 0; i < 200; ++i) {
     unsigned at = random() % (model.size() + 3), size = 1 + random() % 9;
-    std::string bytes(size, static_cast<char>('a' + i % 26));
     std::string expected = model.substr(std::min<size_t>(at, model.size()), size);
     ASSERT_TRUE(Orv::SetFilePointer(file, at));
     if (i % 2) {
       model.resize(std::max<size_t>(model.size(), at + size));  // a gap reads back as zeros
-      ASSERT_TRUE(Orv::WriteFile(file, model.replace(at, size, bytes).data() + at, size));
+      ASSERT_TRUE(Orv::WriteFile(file, model.replace(at, size, size, char('a' + i % 26)).data() + at, size));
       continue;
     }
     bool fits = at + size <= model.size();
-    char buffer[16];
-    Orv::tVectorPOD<unsigned char> read;
     EXPECT_EQ(fits, Orv::ReadFile(file, size, buffer) && expected == Bytes(buffer, size)) << at << "+" << size;
     EXPECT_EQ(fits, Orv::ReadFile(file, at, size, buffer) && expected == Bytes(buffer, size));
     EXPECT_EQ(fits, Orv::ReadFile(file, at, size, read) && expected == Bytes(read.Data(), read.Count()));
@@ -139,14 +235,11 @@ TEST_F(FileTest, WritesAndReadsAtPositionsMatchAStringModel) {
   ASSERT_TRUE(file.OpenWrite(path.c_str(), false));
   EXPECT_FALSE(Orv::GetFileSize(path.c_str()) || view.OpenRead(file) || view.OpenWrite(file, 0) ||
                view.OpenRead(INVALID_HANDLE_VALUE) || view.OpenWrite(nullptr, 16) || view.GetSize());
-  char buffer[4];
-  Orv::tVectorPOD<unsigned char> bytes;
-  for (HANDLE handle : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE}) {
-    EXPECT_EQ(0xFFFFFFFFu, Orv::GetFilePointer(handle));
-    EXPECT_FALSE(Orv::SetFilePointer(handle, 0) || Orv::SetFilePointerToEnd(handle) ||
-                 Orv::ReadFile(handle, 4, buffer) || Orv::ReadFile(handle, 0, 4, bytes) ||
-                 Orv::WriteFile(handle, "x", 1) || Orv::WriteUnicodeBOMToFile(handle) || Orv::GetFileSize(handle));
-  }
+  for (HANDLE handle : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE})
+    EXPECT_FALSE(Orv::GetFilePointer(handle) != 0xFFFFFFFFu || Orv::SetFilePointer(handle, 0) ||
+                 Orv::SetFilePointerToEnd(handle) || Orv::ReadFile(handle, 4, buffer) ||
+                 Orv::ReadFile(handle, 0, 4, read) || Orv::WriteFile(handle, "x", 1) ||
+                 Orv::WriteUnicodeBOMToFile(handle) || Orv::GetFileSize(handle));
 }
 
 // Times read back as set; text is decoded by its mark (UTF-8, UTF-16 up to a nul, else ANSI).
@@ -172,13 +265,4 @@ TEST_F(FileTest, TimesAndWholeFileText) {
   }
   ASSERT_TRUE(WriteRaw(path, ""));
   EXPECT_FALSE(Orv::ReadWholeFile(path.c_str(), text) || Orv::ReadWholeFile(Dir().c_str(), text) || !text.empty());
-}
-
-TEST(GdiHandles, DestroyedByTheirDeleters) {
-  HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  ASSERT_NE(0u, ::GetObjectType(brush) * ::GetObjectType(dc));
-  Orv::MyDestroyGdiHandle(brush);
-  Orv::MyDestroyDcHandle(dc);
-  EXPECT_EQ(0u, ::GetObjectType(brush) + ::GetObjectType(dc));
 }

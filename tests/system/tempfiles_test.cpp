@@ -8,28 +8,24 @@ using ScratchFiles::ExistsRaw;
 
 namespace {
 
+// The area's directory for the sub-directory `sub`.
 tstring AreaDirectory(const tstring& sub) {
   return ScratchFiles::RunDirectory() + L"\\Orvane" + (sub.empty() ? L"" : L"\\") + sub;
 }
 
-// Each test works in a sub-directory of the area named after it; the one before comes back after.
-class TempFileTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(Orv::SetTempSubDirectory(m_sub.c_str())); }
-  struct Restore {  // the sub-directory is process-wide
-    tstring previous = Orv::GetTempSubDirectory();
-    ~Restore() { Orv::SetTempSubDirectory(previous.c_str()); }
-  } m_restore;
-  tstring m_sub = L"test_" + Orv::StringFromACP(::testing::UnitTest::GetInstance()->current_test_info()->name());
-};
-
 }  // namespace
 
 // Prefixes and extensions that would name another directory, a drive, a device or a stream are
-// refused, and nothing is made.
-class TempFileNames : public TempFileTest {};
-
-TEST_F(TempFileNames, PrefixesAndExtensionsThatLeaveTheAreaAreRefused) {
+// refused, and nothing is made. Names count up through one process-wide counter, skipping taken
+// ones, whatever the prefix. The area follows the sub-directory, which must stay inside it; the area
+// knows its own files and clears them, never the shared directory.
+TEST(TempFiles, RefusesNamesThatLeaveNumbersStaysInsideAndClearsOnlyItsOwnFiles) {
+  struct Restore {  // the sub-directory is process-wide
+    tstring previous = Orv::GetTempSubDirectory();
+    ~Restore() { Orv::SetTempSubDirectory(previous.c_str()); }
+  } restore;
+  tstring directory = AreaDirectory(L"test_area");
+  ASSERT_TRUE(Orv::SetTempSubDirectory(L"test_area") && Orv::ClearTempSubDirectory());  // files of a repeat
   const struct { const wchar_t* prefix; const wchar_t* extension; } hostile[] = {
       {L"..\\..\\orv_escape_", nullptr}, {L"../orv_escape_", nullptr}, {L"sub\\name", nullptr},
       {L"no\\such\\directory\\", nullptr}, {L"C:orv_escape_", nullptr}, {L"\\\\?\\C:\\x", nullptr},
@@ -37,20 +33,13 @@ TEST_F(TempFileNames, PrefixesAndExtensionsThatLeaveTheAreaAreRefused) {
       {nullptr, L".."}, {nullptr, L"tmp:stream"}, {L"name", L"C:\\x"}};
   for (const auto& names : hostile) {
     tstring made = Orv::CreateTempFile(names.prefix, names.extension);
-    EXPECT_EQ(tstring(), made) << ::testing::PrintToString(tstring(names.prefix))
-                               << ::testing::PrintToString(tstring(names.extension));
+    EXPECT_EQ(tstring(), made) << names.prefix << " / " << names.extension;
     if (!made.empty()) Orv::DeleteFileW(made.c_str());  // leave nothing behind outside the area
   }
   Orv::tObjVector<tstring> files, directories;
   ASSERT_TRUE(Orv::GetDirectoryContents(Orv::GetTempDirectory().c_str(), files, directories));
   EXPECT_EQ(0u, files.Count() + directories.Count());
-}
-
-// Names count up through one process-wide counter, skipping taken ones, whatever the prefix. The
-// area follows the sub-directory, which must stay inside it; the area knows its own files and clears
-// them, never the shared directory.
-TEST_F(TempFileTest, NumbersNamesStaysInsideAndClearsOnlyItsOwnFiles) {
-  tstring directory = AreaDirectory(m_sub), first = Orv::CreateTempFile(nullptr, nullptr);
+  tstring first = Orv::CreateTempFile(nullptr, nullptr);
   unsigned n = wcstoul(first.c_str() + directory.size() + 9, nullptr, 10);
   auto name = [&](const wchar_t* prefix, unsigned k, const wchar_t* ext) {
     return tstring::format_new(L"%s\\%s%u.%s", directory.c_str(), prefix, n + k, ext);

@@ -1,6 +1,8 @@
-// Start-up and shut-down happen once per process, so they are checked in a child process: the
-// scenario below, played by `threads_tests --lifecycle`, reports each step on its standard output.
+// threads_tests runs with the library started, as a host program would. Start-up and shut-down
+// happen once per process, so they are checked in a child process: with --lifecycle, threads_tests
+// instead plays the scenario below, which reports each step on its standard output.
 #include <stdio.h>
+#include <string.h>
 
 #include <gtest/gtest.h>
 
@@ -36,8 +38,6 @@ class CHookedModule : public Orv::CModule {
   void AtShutdown() override { Say("module shut down"); }
 };
 
-CHookedModule* g_hooked = nullptr;
-
 // Adds an item to the global pool that calls `completed` when it completes.
 void AddToGlobalPool(std::function<void()> completed) {
   auto item = ThreadsTest::MakeItem();
@@ -45,13 +45,10 @@ void AddToGlobalPool(std::function<void()> completed) {
   Orv::GetGlobalThreadPool()->AddWorkItem(item);
 }
 
-}  // namespace
-
 int RunLifecycleScenario() {
   g_playing = true;
   Say("locks before start-up", Orv::CScopeCriticalSection::AreCriticalSectionsAllowed());
   static CHookedModule hooked;
-  g_hooked = &hooked;
   {
     Orv::CWinMainInit init(0);
     Say("first start-up", init.Success() && Orv::DidStartup());
@@ -66,7 +63,7 @@ int RunLifecycleScenario() {
           Say("shut-down function C: on the main thread or a late post ran", Orv::IsRunningOnMainThread() || ran);
         },
         nullptr);
-    Orv::AtShutdown([] { Say("shut-down function A: module count", g_hooked->GetObjectCount()); }, &hooked);
+    Orv::AtShutdown([] { Say("shut-down function A: module count", hooked.GetObjectCount()); }, &hooked);
     Orv::AtShutdown(nullptr, &hooked);
     Orv::AtShutdown([] { Say("shut-down function B"); }, nullptr);
     Orv::AtThreadExit([] { Say("exit function 1"); });
@@ -88,6 +85,17 @@ int RunLifecycleScenario() {
   Orv::CWinMainInit late(0);
   Say("start-up after shut-down", late.Success());
   return 0;
+}
+
+}  // namespace
+
+ORV_DEFINE_MODULE(Orv::CModule)
+
+int main(int argc, char** argv) {
+  if (argc > 1 && strcmp(argv[1], "--lifecycle") == 0) return RunLifecycleScenario();
+  ::testing::InitGoogleTest(&argc, argv);
+  Orv::CWinMainInit init(0);
+  return RUN_ALL_TESTS();
 }
 
 // Shut-down flushes the pool's work, then posted functions, then runs the main thread's exit

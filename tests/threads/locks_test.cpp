@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -16,13 +17,10 @@ using namespace Orv;
 namespace {
 
 // Whether another thread can enter `section` right now.
-bool OtherThreadCanEnter(CRITICAL_SECTION& section) {
-  bool entered = false;
-  std::thread([&] {
-    entered = TryEnterCriticalSection(&section) != FALSE;
-    if (entered) LeaveCriticalSection(&section);
-  }).join();
-  return entered;
+bool OtherThreadCanEnter(CCriticalSection& section) {
+  bool canEnter = false;
+  std::thread([&] { canEnter = section.IsLocked(); }).join();
+  return canEnter;
 }
 
 // Marks the library shut down for a scope.
@@ -35,30 +33,26 @@ struct ScopedShutDown {
 }  // namespace
 
 // Every guard holds its section for its lifetime while locking is on, and nothing while it is off.
+// The thread that holds a section can still enter it.
 TEST(Locks, GuardsFollowTheSwitch) {
   for (bool on : {true, false}) {
     ScopedLocks locks(on);
     CCriticalSection section;
+    CCriticalSection& global = GetGlobalCriticalSection(eGlobalCSShutdownList);
     CSharedCriticalSection shared;
-    CRITICAL_SECTION& global = GetGlobalCriticalSection(eGlobalCSShutdownList).GetCS();
     {
       CScopeCriticalSection guard(section.GetCS()), globalGuard(eGlobalCSShutdownList);
       CScopeSharedCriticalSection sharedGuard(shared, true);
-      EXPECT_EQ(!on, OtherThreadCanEnter(section.GetCS()));
+      EXPECT_TRUE(section.IsLocked() && global.IsLocked());
+      EXPECT_EQ(!on, OtherThreadCanEnter(section));
       EXPECT_EQ(!on, OtherThreadCanEnter(global));
-      EXPECT_EQ(on, shared.GetShare() && !OtherThreadCanEnter(shared.GetShare()->GetCS()));
-      EXPECT_TRUE(OtherThreadCanEnter(GetGlobalCriticalSection(eGlobalCSModuleList).GetCS()));
+      EXPECT_EQ(on, shared.GetShare() && !OtherThreadCanEnter(*shared.GetShare()));
+      EXPECT_TRUE(OtherThreadCanEnter(GetGlobalCriticalSection(eGlobalCSModuleList)));
       CScopeCriticalSection::SetCriticalSectionsAllowed(false);  // a guard taken is still left
     }
-    EXPECT_TRUE(OtherThreadCanEnter(section.GetCS()) && OtherThreadCanEnter(global));
+    EXPECT_TRUE(OtherThreadCanEnter(section) && OtherThreadCanEnter(global));
     EXPECT_EQ(0, shared.GetUseCount());
   }
-  CCriticalSection section;
-  section.Enter();
-  bool fromOther = true;
-  std::thread([&] { fromOther = section.IsLocked(); }).join();
-  EXPECT_TRUE(section.IsLocked() && !fromOther);
-  section.Leave();
 }
 
 // A shared section is borrowed on the first share and given back on the last, to be lent again;
@@ -66,27 +60,24 @@ TEST(Locks, GuardsFollowTheSwitch) {
 TEST(Locks, SharedSectionsAreBorrowedReturnedAndLentAgain) {
   SSharedSectionStats before = GetSharedSectionStats();
   {
-    CSharedCriticalSection shared;
+    CSharedCriticalSection shared, destroyedHeld;
     shared.ReleaseShare();  // without a share: nothing
     shared.InitShare();
-    CCriticalSection* first = shared.GetShare();
-    ASSERT_NE(nullptr, first);
     shared.InitShare();
+    CCriticalSection* first = shared.GetShare();
     shared.ReleaseShare();
-    EXPECT_EQ(first, shared.GetShare());
-    shared.ReleaseShare();
-    EXPECT_EQ(nullptr, shared.GetShare());
-    EXPECT_EQ(before.freeSections + (before.freeSections ? 0 : 1), GetSharedSectionStats().freeSections);
-    CSharedCriticalSection again(true), destroyedHeld(true);
-    EXPECT_EQ(first, again.GetShare());
+    EXPECT_TRUE(first && first == shared.GetShare());
+    shared.ReleaseShare();  // the last share: given back to the free list
+    EXPECT_TRUE(!shared.GetShare() && GetSharedSectionStats().freeSections == std::max(before.freeSections, 1u));
     destroyedHeld.InitShare();
+    destroyedHeld.InitShare();
+    EXPECT_EQ(first, destroyedHeld.GetShare());
   }
   SSharedSectionStats after = GetSharedSectionStats();
-  EXPECT_EQ(before.liveSections + after.freeSections - before.freeSections, after.liveSections);
-  CSharedCriticalSection held(true);
+  EXPECT_EQ(before.liveSections - before.freeSections, after.liveSections - after.freeSections);
+  CSharedCriticalSection held(true), late;
   SSharedSectionStats during = GetSharedSectionStats();
   ScopedShutDown shutDown;
-  CSharedCriticalSection late;
   late.InitShare();
   EXPECT_EQ(nullptr, late.GetShare());
   { CScopeSharedCriticalSection guard(late, false); }
@@ -96,33 +87,22 @@ TEST(Locks, SharedSectionsAreBorrowedReturnedAndLentAgain) {
   EXPECT_EQ(during.liveSections - 1 - during.freeSections, GetSharedSectionStats().liveSections);
 }
 
-// Racing threads set up once and all see the value; a failed set-up is tried again.
-TEST(OnceFlag, RacingThreadsSetUpOnceAndAllSeeTheData) {
+// Racing threads set the data up once, and every thread that finds the flag set sees the data; the
+// first two set-ups fail and leave the flag clear for the next thread to try again.
+TEST(OnceFlag, RacingThreadsSetUpOnceAndFailuresAreTriedAgain) {
   for (int round = 0; round < 20; ++round) {
-    Orv::COnceFlag flag;
-    Orv::CCriticalSection lock;
+    COnceFlag flag;
     int calls = 0, value = 0;
-    std::atomic<int> waiting{4}, complete{0};
+    std::atomic<int> waiting{4}, done{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
       threads.emplace_back([&] {
         for (waiting.fetch_sub(1); waiting.load() != 0;) {
         }
-        bool done = flag.Run(lock, [&] { return (value = ++calls) > 0; });
-        complete.fetch_add(done && value == 1);
+        done.fetch_add(flag.Run(eGlobalCSClassStatics, [&] { return (value = ++calls) > 2; }) && value == 3);
       });
     }
     for (std::thread& t : threads) t.join();
-    EXPECT_TRUE(calls == 1 && complete == 4) << round;
+    EXPECT_TRUE(calls == 3 && done == 2 && flag.IsDone()) << round;
   }
-}
-
-TEST(OnceFlag, FailedSetUpIsTriedAgainUntilItSucceeds) {
-  Orv::COnceFlag flag;
-  int calls = 0;
-  for (int i = 0; i < 3; ++i) EXPECT_FALSE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls == 5; }));
-  EXPECT_FALSE(flag.IsDone());
-  EXPECT_TRUE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls == 4; }));
-  EXPECT_TRUE(flag.Run(Orv::eGlobalCSClassStatics, [&] { return ++calls > 0; }));
-  EXPECT_TRUE(calls == 4 && flag.IsDone());
 }

@@ -5,15 +5,12 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "../support/new_object.h"
 #include "orvutil/threads.h"
 
 namespace ThreadsTest {
-
-using OrvTest::New;
 
 // A manual-reset event owned by the test; Wait does not pump (for signals from worker threads).
 struct CEvent {
@@ -26,23 +23,14 @@ struct CEvent {
   void Wait() { ::WaitForSingleObject(handle, INFINITE); }
 };
 
-// The order of calls, by tags.
-struct CRunLog {
-  std::mutex mutex;
-  std::vector<int> tags;
-  void Add(int tag) {
-    std::lock_guard<std::mutex> lock(mutex);
-    tags.push_back(tag);
-  }
-};
-
-// Counts its calls and records their threads. Run optionally logs the tag, signals `started` and
-// then blocks until `release` is set; `onEnd` runs after OnComplete or OnCancel.
+// Counts its calls and records their threads. Run optionally appends the tag to `log` (written by one
+// thread at a time), signals `started` and then blocks until `release` is set; `onEnd` runs after
+// OnComplete or OnCancel.
 class CTestItem : public Orv::IWorkItem {
  public:
   void Run() override {
     runThread = ::GetCurrentThreadId();
-    if (log) log->Add(tag);
+    if (log) log->push_back(tag);
     if (started) ::SetEvent(started);
     if (release) ::WaitForSingleObject(release, INFINITE);
     ++runs;
@@ -58,7 +46,7 @@ class CTestItem : public Orv::IWorkItem {
   int GetPriority() const override { return priority; }
 
   int priority = s_nDefaultPriority, tag = 0;
-  CRunLog* log = nullptr;
+  std::vector<int>* log = nullptr;
   HANDLE started = nullptr, release = nullptr;
   std::function<void()> onEnd;
   std::atomic<int> runs{0}, completions{0}, cancels{0}, runsBeforeComplete{-1};
@@ -66,8 +54,8 @@ class CTestItem : public Orv::IWorkItem {
 };
 
 inline Orv::tSmartPtr<CTestItem> MakeItem(int priority = Orv::IWorkItem::s_nDefaultPriority, int tag = 0,
-                                          CRunLog* log = nullptr) {
-  Orv::tSmartPtr<CTestItem> item = New<CTestItem>();
+                                          std::vector<int>* log = nullptr) {
+  Orv::tSmartPtr<CTestItem> item = OrvTest::New<CTestItem>();
   item->priority = priority, item->tag = tag, item->log = log;
   return item;
 }
@@ -76,14 +64,6 @@ inline Orv::tSmartPtr<Orv::IThreadPool> MakePool(int threads) {
   Orv::tSmartPtr<Orv::IThreadPool> pool;
   Orv::CreateThreadPool(pool.Receive(), threads);
   return pool;
-}
-
-// Whether the thread has ended (or no longer exists).
-inline bool ThreadEnded(DWORD threadId) {
-  HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, threadId);
-  bool ended = !thread || ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-  if (thread) ::CloseHandle(thread);
-  return ended;
 }
 
 }  // namespace ThreadsTest
