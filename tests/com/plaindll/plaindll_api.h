@@ -17,7 +17,8 @@ constexpr GUID kSharedClass = {0x2d7b91e5, 0x6a35, 0x4c8e, {0x9f, 0x01, 0x5b, 0x
 // "PlainSetUnloadAnswer": what DllCanUnloadNow answers while no object or server lock is alive
 // (S_OK at load). With objects alive it always answers S_FALSE.
 typedef void(__cdecl* SetUnloadAnswerFunction)(HRESULT answer);
-// "PlainGetClassObjectCalls": how often DllGetClassObject was called since the DLL was loaded.
+// "PlainGetClassObjectCalls": how often DllGetClassObject was called since the DLL was loaded (the
+// test plug-in's "PluginGetClassObjectCalls" likewise).
 typedef long(__cdecl* GetClassObjectCallsFunction)();
 
 }  // namespace PlainApi
