@@ -5,10 +5,10 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "orvutil/com.h"
-#include "orvutil/version.h"
 #include "plugin/plugin_api.h"
 #include "test_objects.h"
 
@@ -50,18 +50,14 @@ TEST(ModuleTables, ClassCategoryViewerAndObjectCreatorRules) {
   EXPECT_FALSE(module.SetCategoryInfo(category, L"Again", kCreator));
   EXPECT_EQ(std::wstring(L"Things"), module.GetCategoryInfo(category)->name.c_str());
   // Viewers: each row is a call and its result, then the viewer of `clsid` it leaves.
-  struct {
-    GUID of, viewer;
-    bool set;
-    GUID after;
-  } const viewers[] = {{GUID_NULL, viewer, false, GUID_NULL},
-                       {clsid, GUID_NULL, false, GUID_NULL},
-                       {clsid, viewer, true, viewer},
-                       {clsid, MakeGuid(7), false, viewer},
-                       {clsid, GUID_NULL, true, GUID_NULL}};
-  for (auto const& v : viewers) {
-    EXPECT_EQ(v.set, module.SetViewerClass(v.of, v.viewer)) << &v - viewers;
-    EXPECT_EQ(GuidText(v.after), GuidText(module.GetViewerClass(clsid))) << &v - viewers;
+  std::tuple<GUID, GUID, bool, GUID> const viewers[] = {{GUID_NULL, viewer, false, GUID_NULL},
+                                                        {clsid, GUID_NULL, false, GUID_NULL},
+                                                        {clsid, viewer, true, viewer},
+                                                        {clsid, MakeGuid(7), false, viewer},
+                                                        {clsid, GUID_NULL, true, GUID_NULL}};
+  for (auto const& [of, set, result, after] : viewers) {
+    EXPECT_EQ(result, module.SetViewerClass(of, set)) << GuidText(of) << " " << GuidText(set);
+    EXPECT_EQ(GuidText(after), GuidText(module.GetViewerClass(clsid))) << GuidText(of) << " " << GuidText(set);
   }
   EXPECT_FALSE(module.SetObjectCreator(nullptr, clsid, clsid) || module.SetObjectCreator(L"", clsid, clsid));
   EXPECT_TRUE(module.SetObjectCreator(L"thing", clsid, viewer));
@@ -84,15 +80,14 @@ TEST(PluginModule, LookupsRecordsAndClassInformation) {
   ASSERT_NE(nullptr, dll);
   Orv::CModule *module = &GetProc<Orv::CModule&(*)()>(dll, "DllGetModule")(), *library = &Orv::GetOrvutilModule();
   module->InternalAtStartup();
-  EXPECT_TRUE(::GetModuleHandleW(L"orvutil.dll") == Orv::GetOrvutilInstance() &&
-              Orv::GetOrvutilInstance() == library->GetInstance());
   std::wstring const path = ComTest::Respelled(module->GetPath().c_str());
+  Orv::CModule* program = &Orv::GetThisModule();
   std::pair<Orv::CModule*, Orv::CModule*> const lookups[] = {
       {library, Orv::GetModuleByName(L"ORVUTIL.DLL")},
-      {library, Orv::GetModuleByInstance(Orv::GetOrvutilInstance())},
+      {library, Orv::GetModuleByInstance(library->GetInstance())},
       {library, Orv::GetModuleByID(library->GetID())},
-      {&Orv::GetThisModule(), Orv::GetMainModule()},
-      {&Orv::GetThisModule(), Orv::GetModuleByInstance(nullptr)},
+      {program, Orv::GetMainModule()},
+      {program, Orv::GetModuleByInstance(nullptr)},
       {module, Orv::GetModuleByInstance(dll)},
       {module, Orv::GetModuleByName(L"Orv_Test_Plugin.DLL")},
       {module, Orv::GetModuleByPath(path.c_str())},
@@ -103,10 +98,9 @@ TEST(PluginModule, LookupsRecordsAndClassInformation) {
   for (auto const& lookup : lookups) EXPECT_EQ(lookup.first, lookup.second) << &lookup - lookups;
   std::pair<std::wstring, GUID> const ids[] = {{kModuleGuidText, Orv::GetModuleID(dll)},
                                                {kModuleGuidText, Orv::GetModuleID(path.c_str())},
-                                               {GuidText(GUID_NULL), Orv::GetThisModule().GetID()},
+                                               {GuidText(GUID_NULL), program->GetID()},
                                                {GuidText(GUID_NULL), Orv::GetModuleID(L"C:\\no\\such\\file.dll")}};
   for (auto const& id : ids) EXPECT_EQ(id.first, GuidText(id.second)) << &id - ids;
-  EXPECT_EQ(std::wstring(L"" ORVUTIL_INTERNAL_NAME), Orv::GetModuleInternalName(Orv::GetOrvutilInstance()).c_str());
   EXPECT_EQ(GuidText(kWidgetViewer), GuidText(module->GetViewerClass(kWidgetClass)));
   EXPECT_EQ(GuidText(kWidgetClass), GuidText(module->GetObjectCreatorInfo(L"widget")->createdClass));
   EXPECT_EQ(std::wstring(L"Widgets"), module->GetCategoryInfo(kWidgetCategory)->name.c_str());

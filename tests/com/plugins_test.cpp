@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "orvutil/com.h"
 #include "orvutil/foundation/paths.h"
@@ -46,11 +47,6 @@ class PlugInRegistry : public ::testing::Test {
   static void SetUnloadAnswer(HMODULE plain, HRESULT answer) {
     GetProc<PlainApi::SetUnloadAnswerFunction>(plain, "PlainSetUnloadAnswer")(answer);
   }
-  HMODULE LoadPlain() {
-    HMODULE plain = m_registry->LoadModule(m_plainPath.c_str());
-    EXPECT_NE(nullptr, plain);
-    return plain;
-  }
   // Asks the registry for a class object of `clsid` and drops it at once.
   HRESULT Touch(GUID const& clsid) {
     IClassFactory* factory = nullptr;
@@ -78,18 +74,16 @@ TEST_F(PlugInRegistry, BadInputGivesTheFailureValues) {
   EXPECT_FALSE(m_registry->FindModule(nullptr, &found) || m_registry->FindModule(m_plainPath.c_str(), nullptr));
   EXPECT_EQ(nullptr, found);
   void* out = reinterpret_cast<void*>(1);
-  struct Case {
-    GUID clsid, iid;
-    void** out;
-    HRESULT expected;
-  } const cases[] = {{GUID_NULL, IID_IClassFactory, &out, E_INVALIDARG},
-                     {kPlainClass, GUID_NULL, &out, E_INVALIDARG},
-                     {kPlainClass, IID_IClassFactory, nullptr, E_INVALIDARG},
-                     {kUnknownClass, IID_IClassFactory, &out, CLASS_E_CLASSNOTAVAILABLE}};
-  for (Case const& c : cases) {
-    EXPECT_EQ(c.expected, m_registry->GetClassObject(c.clsid, c.iid, c.out));
-    EXPECT_EQ(c.expected, m_registry->CreateInstance(
-                              nullptr, c.clsid, IsEqualGUID(c.iid, IID_IClassFactory) ? IID_IUnknown : c.iid, c.out));
+  // Each row: the class, the interface and the output asked for, and the result.
+  std::tuple<GUID, GUID, void**, HRESULT> const cases[] = {
+      {GUID_NULL, IID_IClassFactory, &out, E_INVALIDARG},
+      {kPlainClass, GUID_NULL, &out, E_INVALIDARG},
+      {kPlainClass, IID_IClassFactory, nullptr, E_INVALIDARG},
+      {kUnknownClass, IID_IClassFactory, &out, CLASS_E_CLASSNOTAVAILABLE}};
+  for (auto const& [clsid, iid, ppv, expected] : cases) {
+    EXPECT_EQ(expected, m_registry->GetClassObject(clsid, iid, ppv));
+    EXPECT_EQ(expected, m_registry->CreateInstance(nullptr, clsid,
+                                                   IsEqualGUID(iid, IID_IClassFactory) ? IID_IUnknown : iid, ppv));
   }
   EXPECT_EQ(nullptr, out);
   EXPECT_FALSE(Orv::CreateComModules(nullptr));
@@ -124,7 +118,8 @@ TEST_F(PlugInRegistry, SearchPathsAndOneRecordPerFile) {
 // asked only as a module; a class only the plain DLL knows comes from it. (Objects of the plain
 // DLL have no IPluginWidget.)
 TEST_F(PlugInRegistry, ModulesAnswerBeforePlugIns) {
-  HMODULE plain = LoadPlain();
+  HMODULE plain = m_registry->LoadModule(m_plainPath.c_str());
+  ASSERT_NE(nullptr, plain);
   HMODULE library = m_registry->LoadModule(BinFile(L"orv_test_plugin.dll").c_str());
   ASSERT_NE(nullptr, library);
   Orv::CModule* module = Orv::GetModuleByInstance(library);
@@ -146,7 +141,8 @@ TEST_F(PlugInRegistry, ModulesAnswerBeforePlugIns) {
 // object, refusing, or live objects clear the idle mark. Each step: the DLL's unload answer before
 // the sweep, and whether the DLL is still mapped after it.
 TEST_F(PlugInRegistry, SweepUnloadsAPlugInIdleForTwoSweeps) {
-  HMODULE plain = LoadPlain();
+  HMODULE plain = m_registry->LoadModule(m_plainPath.c_str());
+  ASSERT_NE(nullptr, plain);
   auto sweeps = [&](std::initializer_list<std::pair<HRESULT, bool>> steps) {
     for (auto const& step : steps) {
       SetUnloadAnswer(plain, step.first);

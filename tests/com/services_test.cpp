@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "orvutil/orvutil.h"
 #include "test_objects.h"
@@ -55,7 +56,8 @@ IUnknown* Found(Orv::IServiceCollection* collection, const GUID& sid) {
 
 }  // namespace
 
-// Random adds, removes and look-ups over GUIDs that share their 32-bit fold agree with a std::map.
+// Random adds, removes and look-ups over GUIDs that share their 32-bit fold agree with a std::map;
+// bad input is refused.
 TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
   GUID sids[64];
   for (int i = 0; i < 64; ++i) {
@@ -77,6 +79,13 @@ TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
   }
   EXPECT_FALSE(collection->AddService(GUID_NULL, services[0]) || collection->AddService(sids[0], nullptr));
   EXPECT_EQ(E_POINTER, collection->QueryService(sids[0], IID_IUnknown, nullptr));
+  // The global collection is one collection kept by the library.
+  Orv::IServiceCollection* global = Orv::GetGlobalServiceCollection();
+  ASSERT_TRUE(global && global == Orv::GetGlobalServiceCollection());
+  GUID const sid = Orv::CreateGuid();
+  EXPECT_TRUE(global->AddService(sid, services[0]) && Found(global, sid) == services[0].Get() &&
+              global->RemoveService(sid));
+  EXPECT_FALSE(::IsEqualGUID(Orv::CreateGuid(), Orv::CreateGuid()));
 }
 
 // Providers are asked in order, and only when no own service matches; nulls, duplicates, the
@@ -94,13 +103,12 @@ TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNot) {
   EXPECT_EQ(0, silent.questions + answering.questions);
   EXPECT_EQ(provided.Get(), Found(a, other));
   EXPECT_EQ(2, silent.questions + answering.questions);
-  struct {
-    Orv::IServiceCollection* to;
-    IServiceProvider* provider;
-    bool added;
-  } const steps[] = {{a, nullptr, false}, {a, a, false}, {a, &silent, false}, {a, b, true},
-                     {b, c, true},        {c, a, false}, {c, b, false},       {b, a, false}};
-  for (const auto& s : steps) EXPECT_EQ(s.added, s.to->AddServiceProvider(s.provider)) << &s - steps;
+  // Each row: the collection, the provider added to it and whether it is taken.
+  std::tuple<Orv::IServiceCollection*, IServiceProvider*, bool> const steps[] = {
+      {a, nullptr, false}, {a, a, false}, {a, &silent, false}, {a, b, true},
+      {b, c, true},        {c, a, false}, {c, b, false},       {b, a, false}};
+  for (auto const& [to, provider, added] : steps)
+    EXPECT_EQ(added, to->AddServiceProvider(provider)) << to << " " << provider;
   EXPECT_EQ(nullptr, Found(c, other));
   EXPECT_TRUE(a->RemoveServiceProvider(&answering));
   EXPECT_FALSE(a->RemoveServiceProvider(&answering) || a->RemoveServiceProvider(nullptr));
@@ -135,14 +143,4 @@ TEST(ServiceCollection, DumpsItsServicesAndProviders) {
   auto& bytes = vector->GetVector();
   EXPECT_EQ(line(outer, 2) + line(service, 6) + line(inner, 6) + L"          <no services>\n" + line(&plain, 6),
             std::wstring(reinterpret_cast<const wchar_t*>(bytes.Data()), bytes.Count() / 2));
-}
-
-// The global collection is one collection kept by the library.
-TEST(ServiceCollection, GlobalCollectionIsShared) {
-  Orv::IServiceCollection* global = Orv::GetGlobalServiceCollection();
-  ASSERT_TRUE(global && global == Orv::GetGlobalServiceCollection());
-  auto service = MakeService();
-  GUID const sid = Orv::CreateGuid();
-  EXPECT_TRUE(global->AddService(sid, service) && Found(global, sid) == service.Get() && global->RemoveService(sid));
-  EXPECT_FALSE(::IsEqualGUID(Orv::CreateGuid(), Orv::CreateGuid()));
 }
