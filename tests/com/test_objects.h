@@ -58,6 +58,14 @@ inline std::wstring GuidText(GUID const& guid) {
   return Orv::StringFromGUID(guid).c_str();
 }
 
+// The interface I of `object`, or null.
+template <class I>
+Orv::tSmartPtr<I> Query(IUnknown* object, GUID const& iid = __uuidof(I)) {
+  Orv::tSmartPtr<I> out;
+  object->QueryInterface(iid, reinterpret_cast<void**>(out.Receive()));
+  return out;
+}
+
 // The path with forward slashes and in capitals: the same file to Windows.
 inline std::wstring Respelled(std::wstring path) {
   for (wchar_t& c : path) c = c == L'\\' ? L'/' : towupper(c);
