@@ -108,8 +108,6 @@ TEST(PluginModule, LookupsRecordsAndClassInformation) {
 
   Orv::tSmartPtr<IClassFactory> factory;
   Orv::tSmartPtr<IPluginWidget> widget;
-  Orv::tSmartPtr<Orv::IComObject> object;
-  Orv::tSmartPtr<IProvideClassInfo> provider;
   Orv::tSmartPtr<ITypeInfo> info;
   auto getClassObject = GetProc<decltype(&DllGetClassObject)>(dll, "DllGetClassObject");
   ASSERT_EQ(S_OK, getClassObject(kWidgetClass, IID_IClassFactory, reinterpret_cast<void**>(factory.Receive())));
@@ -118,11 +116,12 @@ TEST(PluginModule, LookupsRecordsAndClassInformation) {
   long value = 0;
   widget->GetValue(&value);
   EXPECT_EQ(kWidgetValue, value);
-  ASSERT_EQ(S_OK, widget->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(object.Receive())));
+  auto object = ComTest::Query<Orv::IComObject>(widget);
+  auto provider = ComTest::Query<IProvideClassInfo>(widget, IID_IProvideClassInfo);
+  ASSERT_TRUE(object && provider);
   EXPECT_EQ(module, object->GetModule());
   EXPECT_EQ(GuidText(kWidgetCategory), GuidText(object->GetCategoryID()));
   EXPECT_FALSE(module->CanUnload());
-  ASSERT_EQ(S_OK, widget->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(provider.Receive())));
   ASSERT_EQ(S_OK, provider->GetClassInfo(info.Receive()));
   TYPEATTR* attributes = nullptr;
   ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));

@@ -35,9 +35,7 @@ struct CPlainProvider : public IServiceProvider {
 
 // A library object's identity.
 tSmartPtr<IUnknown> MakeService() {
-  tSmartPtr<IUnknown> identity;
-  ComTest::New<ComTest::CCounter>()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
-  return identity;
+  return ComTest::New<ComTest::CCounter>()->_GetUnknown();
 }
 
 tSmartPtr<Orv::IServiceCollection> MakeCollection(bool threadSafe = false) {
@@ -123,13 +121,10 @@ TEST(ServiceCollection, DumpsItsServicesAndProviders) {
   auto service = MakeService();
   CPlainProvider plain;
   auto line = [](IUnknown* object, unsigned indent) {
-    tSmartPtr<IUnknown> id;
-    tSmartPtr<Orv::IComObject> named;
-    object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(id.Receive()));
-    object->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(named.Receive()));
+    auto named = ComTest::Query<Orv::IComObject>(object);
     wchar_t text[200];
     swprintf(text, 200, L"%*ls%ls (0x%llx)\n", indent, L"", named ? named->GetClassName().c_str() : L"IUnknown",
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(id.Get())));
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ComTest::Query<IUnknown>(object).Get())));
     return std::wstring(text);
   };
   ASSERT_TRUE(outer->AddService(GUID{9, 0, 0, {}}, service));
