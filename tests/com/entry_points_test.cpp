@@ -18,12 +18,7 @@ F LibraryEntry(char const* name) {
   return GetProc<F>(Orv::GetOrvutilInstance(), name);
 }
 
-int g_creations = 0;
-
-long __cdecl CountingCreator(IUnknown* outer, GUID const& clsid, GUID const& iid, void** ppv) {
-  ++g_creations;
-  return Orv::CComObject<CCounter>::CreateInstance(outer, clsid, iid, ppv);
-}
+Orv::ComCreatorFunction const kCreator = &Orv::CComObject<CCounter>::CreateInstance;
 
 // The library cannot unload while one of its objects (a factory of orvutil.dll itself) lives or a
 // server lock outlives its factory. Registration is refused and the library serves no class.
@@ -34,7 +29,7 @@ TEST(LibraryEntryPoints, UnloadRegistrationAndLookupResults) {
   ASSERT_NE(nullptr, canUnload);
   for (BOOL lock : {TRUE, FALSE}) {
     IClassFactory* factory = nullptr;
-    ASSERT_TRUE(Orv::CreateClassFactory(__uuidof(CCounter), &library, &CountingCreator, &factory));
+    ASSERT_TRUE(Orv::CreateClassFactory(__uuidof(CCounter), &library, kCreator, &factory));
     EXPECT_EQ(before + (lock ? 1 : 2), library.GetObjectCount());  // the second round: the first's lock too
     EXPECT_EQ(S_FALSE, canUnload());
     EXPECT_EQ(S_OK, factory->LockServer(lock));
@@ -49,23 +44,17 @@ TEST(LibraryEntryPoints, UnloadRegistrationAndLookupResults) {
   EXPECT_EQ(&library, &LibraryEntry<Orv::CModule& (*)()>("DllGetModule")());
 }
 
-// Creates through `factory` and returns the object's identity (one reference held by the caller).
-IUnknown* Create(IClassFactory* factory) {
-  IUnknown* object = nullptr;
-  EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)));
-  return object;
-}
-
 // The factory holds no reference: the instance ends with its clients' last release, and the next
-// client gets a new one.
+// client gets a new one (the first is gone).
 TEST(ClassFactories, SingletonIsSharedWhileHeldAndRenewedAfterItEnds) {
   IClassFactory* factory = nullptr;
-  ASSERT_TRUE(Orv::CreateSingletonClassFactory(__uuidof(CCounter), &Orv::GetThisModule(), &CountingCreator, &factory));
-  g_creations = CCounter::s_destructs = 0;
+  ASSERT_TRUE(Orv::CreateSingletonClassFactory(__uuidof(CCounter), &Orv::GetThisModule(), kCreator, &factory));
+  CCounter::s_destructs = 0;
   for (int round = 1; round <= 2; ++round) {
-    IUnknown* first = Create(factory);
-    IUnknown* again = Create(factory);
-    EXPECT_TRUE(first == again && g_creations == round) << round;
+    IUnknown *first = nullptr, *again = nullptr;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&first)));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&again)));
+    EXPECT_EQ(first, again) << round;
     first->Release();
     EXPECT_EQ(round - 1, CCounter::s_destructs);
     again->Release();

@@ -9,15 +9,11 @@ namespace {
 
 using namespace ComTest;
 
-template <class T>
-HRESULT Create(GUID const& clsid, GUID const& iid, void** ppv) {
-  return Orv::CComObject<T>::CreateInstance(nullptr, clsid, iid, ppv);
-}
-
 template <class T, class I = Orv::IComObject>
 I* Create() {
   I* object = nullptr;
-  EXPECT_EQ(S_OK, Create<T>(GUID_NULL, __uuidof(I), reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(S_OK,
+            Orv::CComObject<T>::CreateInstance(nullptr, GUID_NULL, __uuidof(I), reinterpret_cast<void**>(&object)));
   return object;
 }
 
@@ -37,13 +33,16 @@ class ObjectTest : public ::testing::Test {
 // A creator answers its own class or GUID_NULL, with the interface asked for (the class GUID gives
 // the implementation, with its one reference), and refuses anything else without leaking the object.
 TEST_F(ObjectTest, CreatorsAnswerTheirClassOnlyAndLeakNothing) {
+  auto create = [](GUID const& clsid, GUID const& iid, void** ppv) {
+    return Orv::CComObject<CCounter>::CreateInstance(nullptr, clsid, iid, ppv);
+  };
   void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Create<CCounter>(__uuidof(CCategorized), __uuidof(ICounter), &out));
-  EXPECT_EQ(E_INVALIDARG, Create<CCounter>(GUID_NULL, __uuidof(ICounter), nullptr));
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, create(__uuidof(CCategorized), __uuidof(ICounter), &out));
+  EXPECT_EQ(E_INVALIDARG, create(GUID_NULL, __uuidof(ICounter), nullptr));
   EXPECT_EQ(E_INVALIDARG, Orv::CComObject<CCounter>::CreateObject(nullptr, nullptr));
-  EXPECT_EQ(E_NOINTERFACE, Create<CCounter>(GUID_NULL, IID_IClassFactory, &out));
+  EXPECT_EQ(E_NOINTERFACE, create(GUID_NULL, IID_IClassFactory, &out));
   EXPECT_TRUE(out == nullptr && CCounter::s_deletes == 1);
-  ASSERT_EQ(S_OK, Create<CCounter>(__uuidof(CCounter), __uuidof(CCounter), &out));
+  ASSERT_EQ(S_OK, create(__uuidof(CCounter), __uuidof(CCounter), &out));
   CCounter* counter = dynamic_cast<CCounter*>(static_cast<Orv::CComBaseEx*>(out));
   ASSERT_NE(nullptr, counter);
   EXPECT_EQ(0u, counter->_Release());

@@ -44,12 +44,11 @@ tSmartPtr<Orv::IServiceCollection> MakeCollection(bool threadSafe = false) {
   return collection;
 }
 
-// The identity the collection hands out for `sid`, or null.
+// The identity the collection hands out for `sid` (and keeps holding), or null.
 IUnknown* Found(Orv::IServiceCollection* collection, const GUID& sid) {
-  IUnknown* found = nullptr;
-  if (FAILED(collection->QueryService(sid, IID_IUnknown, reinterpret_cast<void**>(&found)))) return nullptr;
-  found->Release();
-  return found;
+  tSmartPtr<IUnknown> found;
+  return SUCCEEDED(collection->QueryService(sid, IID_IUnknown, reinterpret_cast<void**>(found.Receive()))) ? found.Get()
+                                                                                                           : nullptr;
 }
 
 }  // namespace
