@@ -103,18 +103,4 @@ TEST_F(ObjectTest, ModuleCountsNamesAndCategories) {
   object->Release();
 }
 
-class CStaticCounter : public Orv::CComBaseNoRef, public ICounter {
- public:
-  ORV_INTERFACES(ICounter)
-};
-
 }  // namespace
-
-ORV_CLASS_GUID(CStaticCounter, 0x9a3e1f41, 0x4b2c, 0x4d1e, 0x8f, 0x10, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66)
-
-TEST(NoRefObject, ReportsOneAndSurvivesRelease) {
-  Orv::CComObject<CStaticCounter> object;
-  ComTest::ICounter* counter = &object;
-  EXPECT_TRUE(object._GetRefCount() == 1 && object.AddRef() == 1 && object.Release() == 1 && object.Release() == 1);
-  EXPECT_EQ(counter, ComTest::Query<ComTest::ICounter>(ComTest::Query<IUnknown>(counter)).Get());
-}

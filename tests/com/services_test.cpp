@@ -86,8 +86,9 @@ TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
 }
 
 // Providers are asked in order, and only when no own service matches; nulls, duplicates, the
-// collection itself and cycles are refused.
-TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNot) {
+// collection itself and cycles are refused. A dump writes a collection's name line, then its services
+// and providers 4 blanks deeper.
+TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNotAndAreDumped) {
   auto own = MakeService(), provided = MakeService();
   const GUID sid = {1, 2, 3, {4}}, other = {5, 6, 7, {8}};
   auto a = MakeCollection(true), b = MakeCollection(), c = MakeCollection(true);
@@ -107,18 +108,7 @@ TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNot) {
   for (auto const& [to, provider, added] : steps)
     EXPECT_EQ(added, to->AddServiceProvider(provider)) << to << " " << provider;
   EXPECT_EQ(nullptr, Found(c, other));
-  EXPECT_TRUE(a->RemoveServiceProvider(&answering));
-  EXPECT_FALSE(a->RemoveServiceProvider(&answering) || a->RemoveServiceProvider(nullptr));
-  EXPECT_EQ(nullptr, Found(a, other));
-  a->RemoveServiceProvider(&silent);
-  EXPECT_EQ(2u, silent.refs + answering.refs);
-}
 
-// A dump writes the collection's name line, then its services and providers 4 blanks deeper.
-TEST(ServiceCollection, DumpsItsServicesAndProviders) {
-  auto outer = MakeCollection(), inner = MakeCollection();
-  auto service = MakeService();
-  CPlainProvider plain;
   auto line = [](IUnknown* object, unsigned indent) {
     auto named = ComTest::Query<Orv::IComObject>(object);
     wchar_t text[200];
@@ -126,15 +116,20 @@ TEST(ServiceCollection, DumpsItsServicesAndProviders) {
              static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ComTest::Query<IUnknown>(object).Get())));
     return std::wstring(text);
   };
-  ASSERT_TRUE(outer->AddService(GUID{9, 0, 0, {}}, service));
-  ASSERT_TRUE(outer->AddServiceProvider(inner) && outer->AddServiceProvider(&plain));
   tSmartPtr<Orv::IDataVector> vector;
   tSmartPtr<Orv::IDataWriter> writer;
   Orv::CLog log;
   ASSERT_TRUE(Orv::CreateDataWriter(vector.Receive(), writer.Receive()) && log.AddWriter(writer));
-  Orv::DebugDumpObject(outer, nullptr, log, 2);
+  Orv::DebugDumpObject(a, nullptr, log, 2);
   Orv::DebugDumpObject(nullptr, nullptr, log, 2);
   auto& bytes = vector->GetVector();
-  EXPECT_EQ(line(outer, 2) + line(service, 6) + line(inner, 6) + L"          <no services>\n" + line(&plain, 6),
+  EXPECT_EQ(line(a, 2) + line(own, 6) + line(&silent, 6) + line(&answering, 6) + line(b, 6) +
+                L"          <no services>\n" + line(c, 10) + L"              <no services>\n",
             std::wstring(reinterpret_cast<const wchar_t*>(bytes.Data()), bytes.Count() / 2));
+
+  EXPECT_TRUE(a->RemoveServiceProvider(&answering));
+  EXPECT_FALSE(a->RemoveServiceProvider(&answering) || a->RemoveServiceProvider(nullptr));
+  EXPECT_EQ(nullptr, Found(a, other));
+  a->RemoveServiceProvider(&silent);
+  EXPECT_EQ(2u, silent.refs + answering.refs);
 }
