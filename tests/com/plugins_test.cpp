@@ -29,7 +29,7 @@ bool PlainDllMapped() {
 
 // How often a test DLL's DllGetClassObject was called, as its export `name` counts.
 long Calls(HMODULE dll, char const* name = "PlainGetClassObjectCalls") {
-  return GetProc<PlainApi::GetClassObjectCallsFunction>(dll, name)();
+  return GetProc<long(__cdecl*)()>(dll, name)();
 }
 
 // A private registry per test; destroying it unloads its plug-ins (the plain DLL agreeing).
@@ -45,7 +45,7 @@ class PlugInRegistry : public ::testing::Test {
     EXPECT_FALSE(PlainDllMapped());
   }
   static void SetUnloadAnswer(HMODULE plain, HRESULT answer) {
-    GetProc<PlainApi::SetUnloadAnswerFunction>(plain, "PlainSetUnloadAnswer")(answer);
+    GetProc<void(__cdecl*)(HRESULT)>(plain, "PlainSetUnloadAnswer")(answer);
   }
   // Asks the registry for a class object of `clsid` and drops it at once.
   HRESULT Touch(GUID const& clsid) {
