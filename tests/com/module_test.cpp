@@ -1,45 +1,22 @@
-// Modules: table rules, identity and lookups, a plug-in DLL built on the library (static
-// registration, type libraries, the single-instance mutex), and first use from racing threads.
+// Modules: table rules, identity and lookups, and a plug-in DLL built on the library (static
+// registration, type libraries, the single-instance mutex).
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "orvutil/com.h"
-#include "orvutil/version.h"
 #include "plugin/plugin_api.h"
 #include "test_objects.h"
 
 namespace {
 
-using PluginApi::kWidgetClass;
+using ComTest::GuidText;
+using namespace PluginApi;
 
 GUID MakeGuid(unsigned char last) {
   return {0x7d000000, 0x1111, 0x2222, {0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, last}};
-}
-
-std::wstring GuidText(GUID const& guid) {
-  return Orv::StringFromGUID(guid).c_str();
-}
-
-// Calls `read` on `threads` threads released together; returns what each got.
-template <class R, class F>
-std::vector<R> RaceFirstUse(unsigned threads, F read) {
-  std::vector<R> results(threads);
-  std::atomic<unsigned> waiting{threads};
-  std::vector<std::thread> runners;
-  for (unsigned i = 0; i < threads; ++i) {
-    runners.emplace_back([&, i] {
-      waiting.fetch_sub(1);
-      while (waiting.load() != 0) {
-      }
-      results[i] = read();
-    });
-  }
-  for (std::thread& t : runners) t.join();
-  return results;
 }
 
 Orv::ComCreatorFunction const kCreator = &Orv::CComObject<ComTest::CCounter>::CreateInstance;
@@ -63,26 +40,21 @@ TEST(ModuleTables, ClassCategoryViewerAndObjectCreatorRules) {
   EXPECT_TRUE(module.SetClassInfo(other, GUID_NULL, iid, L"Other", kCreator));
   Orv::tVectorPOD<GUID> classes;
   module.GetClasses(classes);
-  ASSERT_EQ(1u, classes.Count());
-  EXPECT_EQ(GuidText(other), GuidText(classes[0]));
+  EXPECT_TRUE(classes.Count() == 1 && ::IsEqualGUID(other, classes[0]));
 
   EXPECT_FALSE(module.SetCategoryInfo(GUID_NULL, L"null", nullptr));
   EXPECT_TRUE(module.SetCategoryInfo(category, L"Things", nullptr));
   EXPECT_FALSE(module.SetCategoryInfo(category, L"Again", kCreator));
   EXPECT_EQ(std::wstring(L"Things"), module.GetCategoryInfo(category)->name.c_str());
   // Viewers: each row is a call and its result, then the viewer of `clsid` it leaves.
-  struct {
-    GUID of, viewer;
-    bool set;
-    GUID after;
-  } const viewers[] = {{GUID_NULL, viewer, false, GUID_NULL},
-                       {clsid, GUID_NULL, false, GUID_NULL},
-                       {clsid, viewer, true, viewer},
-                       {clsid, MakeGuid(7), false, viewer},
-                       {clsid, GUID_NULL, true, GUID_NULL}};
-  for (auto const& v : viewers) {
-    EXPECT_EQ(v.set, module.SetViewerClass(v.of, v.viewer)) << &v - viewers;
-    EXPECT_EQ(GuidText(v.after), GuidText(module.GetViewerClass(clsid))) << &v - viewers;
+  std::tuple<GUID, GUID, bool, GUID> const viewers[] = {{GUID_NULL, viewer, false, GUID_NULL},
+                                                        {clsid, GUID_NULL, false, GUID_NULL},
+                                                        {clsid, viewer, true, viewer},
+                                                        {clsid, MakeGuid(7), false, viewer},
+                                                        {clsid, GUID_NULL, true, GUID_NULL}};
+  for (auto const& [of, set, result, after] : viewers) {
+    EXPECT_EQ(result, module.SetViewerClass(of, set)) << GuidText(of) << " " << GuidText(set);
+    EXPECT_EQ(GuidText(after), GuidText(module.GetViewerClass(clsid))) << GuidText(of) << " " << GuidText(set);
   }
   EXPECT_FALSE(module.SetObjectCreator(nullptr, clsid, clsid) || module.SetObjectCreator(L"", clsid, clsid));
   EXPECT_TRUE(module.SetObjectCreator(L"thing", clsid, viewer));
@@ -95,80 +67,70 @@ TEST(ModuleTables, ClassCategoryViewerAndObjectCreatorRules) {
   EXPECT_EQ(nullptr, module.GetCategoryInfo(category));
 }
 
-// orvutil.dll records its instance; every lookup finds the library's and the program's modules;
-// missing ones give null.
-TEST(ModuleIdentity, LookupsFindTheLibraryAndTheProgram) {
-  Orv::CModule& library = Orv::GetOrvutilModule();
-  EXPECT_TRUE(::GetModuleHandleW(L"orvutil.dll") == Orv::GetOrvutilInstance() &&
-              Orv::GetOrvutilInstance() == library.GetInstance());
-  EXPECT_EQ(std::wstring(L"" ORVUTIL_INTERNAL_NAME), Orv::GetModuleInternalName(Orv::GetOrvutilInstance()).c_str());
-  EXPECT_EQ(std::wstring(L"" ORVUTIL_MODULE_GUID_TEXT), GuidText(library.GetID()));
-  for (Orv::CModule* found : {Orv::GetModuleByName(L"ORVUTIL.DLL"), Orv::GetModuleByInstance(Orv::GetOrvutilInstance()),
-                              Orv::GetModuleByID(library.GetID())})
-    EXPECT_EQ(&library, found);
-  EXPECT_TRUE(&Orv::GetThisModule() == Orv::GetMainModule() &&
-              &Orv::GetThisModule() == Orv::GetModuleByInstance(nullptr));
-  EXPECT_EQ(GuidText(GUID_NULL), GuidText(Orv::GetThisModule().GetID()));  // no GUID in its resources
-  for (Orv::CModule* missing :
-       {Orv::GetModuleByName(nullptr), Orv::GetModuleByPath(L""), Orv::GetModuleByIndex(Orv::GetModuleCount())})
-    EXPECT_EQ(nullptr, missing);
-  EXPECT_EQ(GuidText(GUID_NULL), GuidText(Orv::GetModuleID(L"C:\\no\\such\\file.dll")));
-}
-
-// The plug-in built on the library: every lookup finds it, its identity comes from the second
-// translation of its version resource, and the later of two static records wins. Its class comes
-// through the entry point, counts against the plug-in and gives class information from TYPELIB
-// resource 1 (index 0); a category's creator makes an object.
+// orvutil.dll, the program and the plug-in built on the library: every lookup finds each of them,
+// missing ones give null. The plug-in's identity comes from the second translation of its version
+// resource, and the later of two static records wins. Its class comes through the entry point,
+// counts against the plug-in and gives class information from TYPELIB resource 1 (index 0); a
+// category's creator makes an object.
 TEST(PluginModule, LookupsRecordsAndClassInformation) {
   HMODULE dll = ::LoadLibraryW(L"orv_test_plugin.dll");  // stays loaded for the other tests
   ASSERT_NE(nullptr, dll);
-  Orv::CModule* module = &PluginApi::GetProc<Orv::CModule& (*)()>(dll, "DllGetModule")();
+  Orv::CModule *module = &GetProc<Orv::CModule&(*)()>(dll, "DllGetModule")(), *library = &Orv::GetOrvutilModule();
   module->InternalAtStartup();
-  std::wstring path = module->GetPath().c_str();
-  for (wchar_t& c : path) c = c == L'\\' ? L'/' : towupper(c);
-  for (Orv::CModule* found : {Orv::GetModuleByInstance(dll), Orv::GetModuleByName(L"Orv_Test_Plugin.DLL"),
-                              Orv::GetModuleByPath(path.c_str()), Orv::GetModuleByID(module->GetID())})
-    EXPECT_EQ(module, found);
-  EXPECT_EQ(PluginApi::kModuleGuidText, GuidText(Orv::GetModuleID(module->GetPath().c_str())));
-  EXPECT_EQ(std::wstring(L"orvtestplugin"), Orv::GetModuleInternalName(dll).c_str());
-  EXPECT_EQ(GuidText(PluginApi::kWidgetViewer), GuidText(module->GetViewerClass(kWidgetClass)));
+  std::wstring const path = ComTest::Respelled(module->GetPath().c_str());
+  Orv::CModule* program = &Orv::GetThisModule();
+  // Each row: a module, then what the lookups that must find it give.
+  std::pair<Orv::CModule*, std::vector<Orv::CModule*>> const lookups[] = {
+      {library,
+       {Orv::GetModuleByName(L"ORVUTIL.DLL"), Orv::GetModuleByInstance(library->GetInstance()),
+        Orv::GetModuleByID(library->GetID())}},
+      {program, {Orv::GetMainModule(), Orv::GetModuleByInstance(nullptr)}},
+      {module,
+       {Orv::GetModuleByInstance(dll), Orv::GetModuleByName(L"Orv_Test_Plugin.DLL"), Orv::GetModuleByPath(path.c_str()),
+        Orv::GetModuleByID(module->GetID())}},
+      {nullptr,
+       {Orv::GetModuleByName(nullptr), Orv::GetModuleByPath(L""), Orv::GetModuleByIndex(Orv::GetModuleCount())}}};
+  for (auto const& [expected, found] : lookups)
+    for (Orv::CModule* const& one : found) EXPECT_EQ(expected, one) << &one - found.data();
+  std::pair<std::wstring, GUID> const ids[] = {{kModuleGuidText, Orv::GetModuleID(dll)},
+                                               {kModuleGuidText, Orv::GetModuleID(path.c_str())},
+                                               {GuidText(GUID_NULL), program->GetID()},
+                                               {GuidText(GUID_NULL), Orv::GetModuleID(L"C:\\no\\such\\file.dll")}};
+  for (auto const& id : ids) EXPECT_EQ(id.first, GuidText(id.second)) << &id - ids;
+  EXPECT_EQ(GuidText(kWidgetViewer), GuidText(module->GetViewerClass(kWidgetClass)));
   EXPECT_EQ(GuidText(kWidgetClass), GuidText(module->GetObjectCreatorInfo(L"widget")->createdClass));
-  EXPECT_EQ(std::wstring(L"Widgets"), module->GetCategoryInfo(PluginApi::kWidgetCategory)->name.c_str());
-  EXPECT_EQ(GuidText(kWidgetClass), GuidText(Orv::GetModuleClassForInterface(__uuidof(PluginApi::IPluginWidget))));
+  EXPECT_EQ(std::wstring(L"Widgets"), module->GetCategoryInfo(kWidgetCategory)->name.c_str());
+  EXPECT_EQ(GuidText(kWidgetClass), GuidText(Orv::GetModuleClassForInterface(__uuidof(IPluginWidget))));
 
-  PluginApi::IPluginWidget* widget = nullptr;
-  auto getClassObject = PluginApi::GetProc<decltype(&DllGetClassObject)>(dll, "DllGetClassObject");
-  IClassFactory* factory = nullptr;
-  ASSERT_EQ(S_OK, getClassObject(kWidgetClass, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  Orv::tSmartPtr<IClassFactory> factory;
+  Orv::tSmartPtr<IPluginWidget> widget;
+  Orv::tSmartPtr<ITypeInfo> info;
+  ASSERT_EQ(S_OK, GetProc<decltype(&DllGetClassObject)>(dll, "DllGetClassObject")(
+                      kWidgetClass, IID_IClassFactory, reinterpret_cast<void**>(factory.Receive())));
   ASSERT_EQ(S_OK,
-            factory->CreateInstance(nullptr, __uuidof(PluginApi::IPluginWidget), reinterpret_cast<void**>(&widget)));
-  factory->Release();
+            factory->CreateInstance(nullptr, __uuidof(IPluginWidget), reinterpret_cast<void**>(widget.Receive())));
   long value = 0;
   widget->GetValue(&value);
-  EXPECT_EQ(PluginApi::kWidgetValue, value);
-  Orv::tSmartPtr<Orv::IComObject> object;
-  ASSERT_EQ(S_OK, widget->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(object.Receive())));
+  EXPECT_EQ(kWidgetValue, value);
+  auto object = ComTest::Query<Orv::IComObject>(widget);
+  auto provider = ComTest::Query<IProvideClassInfo>(widget, IID_IProvideClassInfo);
+  ASSERT_TRUE(object && provider);
   EXPECT_EQ(module, object->GetModule());
-  EXPECT_EQ(GuidText(PluginApi::kWidgetCategory), GuidText(object->GetCategoryID()));
+  EXPECT_EQ(GuidText(kWidgetCategory), GuidText(object->GetCategoryID()));
   EXPECT_FALSE(module->CanUnload());
-  Orv::tSmartPtr<IProvideClassInfo> provider;
-  Orv::tSmartPtr<ITypeInfo> info;
-  ASSERT_EQ(S_OK, widget->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(provider.Receive())));
   ASSERT_EQ(S_OK, provider->GetClassInfo(info.Receive()));
   TYPEATTR* attributes = nullptr;
   ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
   EXPECT_EQ(GuidText(kWidgetClass), GuidText(attributes->guid));
   info->ReleaseTypeAttr(attributes);
-  object.Reset(), provider.Reset(), info.Reset();
-  widget->Release();
+  factory.Reset(), widget.Reset(), object.Reset(), provider.Reset(), info.Reset();
   EXPECT_TRUE(module->CanUnload());
   for (unsigned index : {1u, 1u, 4u}) EXPECT_EQ(nullptr, module->GetTypeLib(index)) << index;  // stays null
 
-  IUnknown* made = nullptr;  // through the category's creator
-  EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(PluginApi::kWidgetCategory, nullptr));
-  EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(MakeGuid(99), &made));
-  ASSERT_TRUE(Orv::GetModuleUnkOuterForCategory(PluginApi::kWidgetCategory, &made));
-  made->Release();
+  Orv::tSmartPtr<IUnknown> made;  // through the category's creator
+  EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(kWidgetCategory, nullptr));
+  EXPECT_FALSE(Orv::GetModuleUnkOuterForCategory(MakeGuid(99), made.Receive()));
+  EXPECT_TRUE(Orv::GetModuleUnkOuterForCategory(kWidgetCategory, made.Receive()) && made);
 
   EXPECT_FALSE(module->CheckForAnotherInstance());  // creates and holds the single-instance mutex
   EXPECT_FALSE(module->CheckForAnotherInstance());  // already held by this module
@@ -176,27 +138,6 @@ TEST(PluginModule, LookupsRecordsAndClassInformation) {
   sameFile.SetInstance(dll);
   EXPECT_TRUE(sameFile.CheckForAnotherInstance());
   EXPECT_FALSE(noInstance.CheckForAnotherInstance());
-}
-
-// Threads that race a module's first look-up of its identity and type library all get the result:
-// none of them sees the "already looked up" mark before the value it guards.
-TEST(ModuleFirstUse, RacingThreadsAllGetTheTypeLibraryAndTheIdentity) {
-  HMODULE plugin = ::LoadLibraryW(L"orv_test_plugin.dll");
-  ASSERT_NE(nullptr, plugin);
-  Orv::CModule reference;
-  reference.SetInstance(plugin);
-  ASSERT_NE(nullptr, reference.GetTypeLib(0));
-  GUID id = reference.GetID();
-  ASSERT_FALSE(IsEqualGUID(id, GUID_NULL));
-  for (int round = 0; round < 10; ++round) {
-    Orv::CModule module;
-    module.SetInstance(plugin);
-    for (ITypeLib* typeLib : RaceFirstUse<ITypeLib*>(4, [&] { return module.GetTypeLib(0); })) {
-      EXPECT_NE(nullptr, typeLib) << "round " << round;
-      EXPECT_EQ(module.GetTypeLib(0), typeLib);
-    }
-    for (GUID seen : RaceFirstUse<GUID>(4, [&] { return module.GetID(); })) EXPECT_TRUE(IsEqualGUID(id, seen));
-  }
 }
 
 }  // namespace

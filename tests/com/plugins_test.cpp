@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "orvutil/com.h"
 #include "orvutil/foundation/paths.h"
 #include "plaindll/plaindll_api.h"
 #include "plugin/plugin_api.h"
+#include "test_objects.h"
 
 namespace {
 
@@ -25,20 +27,9 @@ bool PlainDllMapped() {
   return ::GetModuleHandleW(PlainApi::kDllName) != nullptr;
 }
 
-// The path with forward slashes and in capitals: the same file to Windows.
-std::wstring Respelled(std::wstring path) {
-  for (wchar_t& c : path) c = c == L'\\' ? L'/' : towupper(c);
-  return path;
-}
-
-// A count exported by a test DLL; -1 when the export is missing.
-template <class F>
-long Count(HMODULE dll, char const* name) {
-  F count = GetProc<F>(dll, name);
-  return count ? count() : -1;
-}
-long PlainCalls(HMODULE plain) {
-  return Count<PlainApi::GetClassObjectCallsFunction>(plain, "PlainGetClassObjectCalls");
+// How often a test DLL's DllGetClassObject was called, as its export `name` counts.
+long Calls(HMODULE dll, char const* name = "PlainGetClassObjectCalls") {
+  return GetProc<long(__cdecl*)()>(dll, name)();
 }
 
 // A private registry per test; destroying it unloads its plug-ins (the plain DLL agreeing).
@@ -54,25 +45,20 @@ class PlugInRegistry : public ::testing::Test {
     EXPECT_FALSE(PlainDllMapped());
   }
   static void SetUnloadAnswer(HMODULE plain, HRESULT answer) {
-    GetProc<PlainApi::SetUnloadAnswerFunction>(plain, "PlainSetUnloadAnswer")(answer);
-  }
-  HMODULE LoadPlain() {
-    HMODULE plain = m_registry->LoadModule(m_plainPath.c_str());
-    EXPECT_NE(nullptr, plain);
-    return plain;
+    GetProc<void(__cdecl*)(HRESULT)>(plain, "PlainSetUnloadAnswer")(answer);
   }
   // Asks the registry for a class object of `clsid` and drops it at once.
   HRESULT Touch(GUID const& clsid) {
-    IClassFactory* factory = nullptr;
-    HRESULT hr = m_registry->GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (factory) factory->Release();
-    return hr;
+    Orv::tSmartPtr<IClassFactory> factory;
+    return m_registry->GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Receive()));
   }
 
   Orv::IComModules* m_registry = nullptr;
   std::wstring const m_plainPath = BinFile(PlainApi::kDllName);
 };
 
+// Bad input gives the failure values; the library keeps one registry of its own and makes others on
+// request.
 TEST_F(PlugInRegistry, BadInputGivesTheFailureValues) {
   std::wstring const dir = BinFile(nullptr), longName = BinFile((std::wstring(300, L'x') + L".dll").c_str());
   // The relative name fails for want of search paths; a directory is no plug-in.
@@ -86,20 +72,21 @@ TEST_F(PlugInRegistry, BadInputGivesTheFailureValues) {
   EXPECT_FALSE(m_registry->FindModule(nullptr, &found) || m_registry->FindModule(m_plainPath.c_str(), nullptr));
   EXPECT_EQ(nullptr, found);
   void* out = reinterpret_cast<void*>(1);
-  struct Case {
-    GUID clsid, iid;
-    void** out;
-    HRESULT expected;
-  } const cases[] = {{GUID_NULL, IID_IClassFactory, &out, E_INVALIDARG},
-                     {kPlainClass, GUID_NULL, &out, E_INVALIDARG},
-                     {kPlainClass, IID_IClassFactory, nullptr, E_INVALIDARG},
-                     {kUnknownClass, IID_IClassFactory, &out, CLASS_E_CLASSNOTAVAILABLE}};
-  for (Case const& c : cases) {
-    EXPECT_EQ(c.expected, m_registry->GetClassObject(c.clsid, c.iid, c.out));
-    EXPECT_EQ(c.expected, m_registry->CreateInstance(
-                              nullptr, c.clsid, IsEqualGUID(c.iid, IID_IClassFactory) ? IID_IUnknown : c.iid, c.out));
+  // Each row: the class, the interface and the output asked for, and the result.
+  std::tuple<GUID, GUID, void**, HRESULT> const cases[] = {
+      {GUID_NULL, IID_IClassFactory, &out, E_INVALIDARG},
+      {kPlainClass, GUID_NULL, &out, E_INVALIDARG},
+      {kPlainClass, IID_IClassFactory, nullptr, E_INVALIDARG},
+      {kUnknownClass, IID_IClassFactory, &out, CLASS_E_CLASSNOTAVAILABLE}};
+  for (auto const& [clsid, iid, ppv, expected] : cases) {
+    EXPECT_EQ(expected, m_registry->GetClassObject(clsid, iid, ppv));
+    EXPECT_EQ(expected, m_registry->CreateInstance(nullptr, clsid,
+                                                   IsEqualGUID(iid, IID_IClassFactory) ? IID_IUnknown : iid, ppv));
   }
   EXPECT_EQ(nullptr, out);
+  EXPECT_FALSE(Orv::CreateComModules(nullptr));
+  EXPECT_TRUE(Orv::GetComModules() && Orv::GetComModules() == Orv::GetComModules() &&
+              Orv::GetComModules() != m_registry);
 }
 
 // Relative names are found through the search paths, a directory is listed once however spelled,
@@ -108,16 +95,13 @@ TEST_F(PlugInRegistry, BadInputGivesTheFailureValues) {
 TEST_F(PlugInRegistry, SearchPathsAndOneRecordPerFile) {
   EXPECT_TRUE(m_registry->AddSearchPath(BinFile(L"..").c_str()));  // exists, without the DLL
   EXPECT_TRUE(m_registry->AddSearchPath(BinFile(nullptr).c_str()));
-  EXPECT_FALSE(m_registry->AddSearchPath(Respelled(BinFile(L"./")).c_str()));
+  EXPECT_FALSE(m_registry->AddSearchPath(ComTest::Respelled(BinFile(L"./")).c_str()));
   HMODULE plain = m_registry->LoadModule(PlainApi::kDllName);
   ASSERT_NE(nullptr, plain);
-  EXPECT_EQ(::GetModuleHandleW(PlainApi::kDllName), plain);
-  EXPECT_EQ(plain, m_registry->LoadModule(Respelled(m_plainPath).c_str()));
-  for (wchar_t const* path : {PlainApi::kDllName, m_plainPath.c_str()}) {
-    HMODULE found = nullptr;
-    EXPECT_TRUE(m_registry->FindModule(path, &found) && found == plain) << path;
-  }
+  EXPECT_EQ(plain, m_registry->LoadModule(ComTest::Respelled(m_plainPath).c_str()));
   HMODULE found = nullptr;
+  for (wchar_t const* path : {PlainApi::kDllName, m_plainPath.c_str()})
+    EXPECT_TRUE(m_registry->FindModule(path, &found) && found == plain) << path;
   EXPECT_FALSE(m_registry->FindModule(L"orv_test_plugin.dll", &found));
   SetUnloadAnswer(plain, S_FALSE);  // the record goes, the DLL stays mapped
   EXPECT_TRUE(m_registry->UnloadModule(plain));
@@ -128,40 +112,34 @@ TEST_F(PlugInRegistry, SearchPathsAndOneRecordPerFile) {
 }
 
 // Modules answer before plug-ins, even one listed first; a library-based plug-in is started and
-// asked only as a module; a class only the plain DLL knows comes from it.
+// asked only as a module; a class only the plain DLL knows comes from it. (Objects of the plain
+// DLL have no IPluginWidget.)
 TEST_F(PlugInRegistry, ModulesAnswerBeforePlugIns) {
-  HMODULE plain = LoadPlain();
+  HMODULE plain = m_registry->LoadModule(m_plainPath.c_str());
+  ASSERT_NE(nullptr, plain);
   HMODULE library = m_registry->LoadModule(BinFile(L"orv_test_plugin.dll").c_str());
   ASSERT_NE(nullptr, library);
   Orv::CModule* module = Orv::GetModuleByInstance(library);
-  ASSERT_NE(nullptr, module);
-  EXPECT_TRUE(module->IsStarted());
-  EXPECT_EQ(1, Count<PluginApi::HookCountFunction>(library, "PluginStartupCount"));
-  long const libraryCalls = Count<PluginApi::HookCountFunction>(library, "PluginGetClassObjectCalls");
-  long const plainCalls = PlainCalls(plain);
-  PluginApi::IPluginWidget* shared = nullptr;
-  ASSERT_EQ(S_OK, m_registry->CreateInstance(nullptr, PlainApi::kSharedClass, __uuidof(PluginApi::IPluginWidget),
-                                             reinterpret_cast<void**>(&shared)));
-  long value = 0;
-  shared->GetValue(&value);
-  shared->Release();
-  EXPECT_EQ(PluginApi::kSharedValue, value);
+  ASSERT_TRUE(module && module->IsStarted());
+  long const libraryCalls = Calls(library, "PluginGetClassObjectCalls"), plainCalls = Calls(plain);
+  Orv::tSmartPtr<PluginApi::IPluginWidget> shared;
+  EXPECT_EQ(S_OK, m_registry->CreateInstance(nullptr, PlainApi::kSharedClass, __uuidof(PluginApi::IPluginWidget),
+                                             reinterpret_cast<void**>(shared.Receive())));
   EXPECT_EQ(S_OK, Touch(PluginApi::kWidgetClass));
-  EXPECT_EQ(plainCalls, PlainCalls(plain));
+  EXPECT_EQ(plainCalls, Calls(plain));
   EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, Touch(kUnknownClass));
-  EXPECT_EQ(plainCalls + 1, PlainCalls(plain));  // the plain plug-in is asked, once
-  EXPECT_EQ(libraryCalls, Count<PluginApi::HookCountFunction>(library, "PluginGetClassObjectCalls"));
-  IUnknown* object = nullptr;
-  ASSERT_EQ(S_OK, m_registry->CreateInstance(nullptr, kPlainClass, IID_IUnknown, reinterpret_cast<void**>(&object)));
-  EXPECT_EQ(plainCalls + 2, PlainCalls(plain));
-  object->Release();
+  EXPECT_EQ(plainCalls + 1, Calls(plain));  // the plain plug-in is asked, once
+  EXPECT_EQ(libraryCalls, Calls(library, "PluginGetClassObjectCalls"));
+  EXPECT_EQ(S_OK, Touch(kPlainClass));
+  EXPECT_EQ(plainCalls + 2, Calls(plain));
 }
 
 // A plug-in goes at the second sweep that finds it idle and its DLL agreeing; supplying a class
 // object, refusing, or live objects clear the idle mark. Each step: the DLL's unload answer before
 // the sweep, and whether the DLL is still mapped after it.
 TEST_F(PlugInRegistry, SweepUnloadsAPlugInIdleForTwoSweeps) {
-  HMODULE plain = LoadPlain();
+  HMODULE plain = m_registry->LoadModule(m_plainPath.c_str());
+  ASSERT_NE(nullptr, plain);
   auto sweeps = [&](std::initializer_list<std::pair<HRESULT, bool>> steps) {
     for (auto const& step : steps) {
       SetUnloadAnswer(plain, step.first);
@@ -179,15 +157,6 @@ TEST_F(PlugInRegistry, SweepUnloadsAPlugInIdleForTwoSweeps) {
   sweeps({{S_OK, true}, {S_OK, false}});
   HMODULE found = nullptr;
   EXPECT_FALSE(m_registry->FindModule(m_plainPath.c_str(), &found));
-}
-
-TEST(PlugInRegistryGlobal, OneRegistryPerLibraryAndOthersOnRequest) {
-  Orv::IComModules* registry = Orv::GetComModules();
-  ASSERT_TRUE(registry && registry == Orv::GetComModules());
-  Orv::tSmartPtr<Orv::IComModules> own;
-  EXPECT_FALSE(Orv::CreateComModules(nullptr));
-  ASSERT_TRUE(Orv::CreateComModules(own.Receive()));
-  EXPECT_NE(registry, own.Get());
 }
 
 }  // namespace

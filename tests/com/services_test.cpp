@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "orvutil/orvutil.h"
 #include "test_objects.h"
@@ -34,9 +35,7 @@ struct CPlainProvider : public IServiceProvider {
 
 // A library object's identity.
 tSmartPtr<IUnknown> MakeService() {
-  tSmartPtr<IUnknown> identity;
-  ComTest::New<ComTest::CCounter>()->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
-  return identity;
+  return ComTest::New<ComTest::CCounter>()->_GetUnknown();
 }
 
 tSmartPtr<Orv::IServiceCollection> MakeCollection(bool threadSafe = false) {
@@ -45,17 +44,17 @@ tSmartPtr<Orv::IServiceCollection> MakeCollection(bool threadSafe = false) {
   return collection;
 }
 
-// The identity the collection hands out for `sid`, or null.
+// The identity the collection hands out for `sid` (and keeps holding), or null.
 IUnknown* Found(Orv::IServiceCollection* collection, const GUID& sid) {
-  IUnknown* found = nullptr;
-  if (FAILED(collection->QueryService(sid, IID_IUnknown, reinterpret_cast<void**>(&found)))) return nullptr;
-  found->Release();
-  return found;
+  tSmartPtr<IUnknown> found;
+  return SUCCEEDED(collection->QueryService(sid, IID_IUnknown, reinterpret_cast<void**>(found.Receive()))) ? found.Get()
+                                                                                                           : nullptr;
 }
 
 }  // namespace
 
-// Random adds, removes and look-ups over GUIDs that share their 32-bit fold agree with a std::map.
+// Random adds, removes and look-ups over GUIDs that share their 32-bit fold agree with a std::map;
+// bad input is refused.
 TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
   GUID sids[64];
   for (int i = 0; i < 64; ++i) {
@@ -77,72 +76,59 @@ TEST(ServiceCollection, MatchesAMapModelAcrossFoldCollisions) {
   }
   EXPECT_FALSE(collection->AddService(GUID_NULL, services[0]) || collection->AddService(sids[0], nullptr));
   EXPECT_EQ(E_POINTER, collection->QueryService(sids[0], IID_IUnknown, nullptr));
+  // The global collection is one collection kept by the library.
+  Orv::IServiceCollection* global = Orv::GetGlobalServiceCollection();
+  ASSERT_TRUE(global && global == Orv::GetGlobalServiceCollection());
+  GUID const sid = Orv::CreateGuid();
+  EXPECT_TRUE(global->AddService(sid, services[0]) && Found(global, sid) == services[0].Get() &&
+              global->RemoveService(sid));
+  EXPECT_FALSE(::IsEqualGUID(Orv::CreateGuid(), Orv::CreateGuid()));
 }
 
 // Providers are asked in order, and only when no own service matches; nulls, duplicates, the
-// collection itself and cycles are refused.
-TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNot) {
+// collection itself and cycles are refused. A dump writes a collection's name line, then its services
+// and providers 4 blanks deeper.
+TEST(ServiceCollection, ProvidersAnswerOnlyWhatItDoesNotAndAreDumped) {
   auto own = MakeService(), provided = MakeService();
   const GUID sid = {1, 2, 3, {4}}, other = {5, 6, 7, {8}};
   auto a = MakeCollection(true), b = MakeCollection(), c = MakeCollection(true);
   CPlainProvider silent, answering;
   answering.answer = provided;
   ASSERT_TRUE(a->AddService(sid, own));
-  EXPECT_EQ(nullptr, Found(a, other));
   ASSERT_TRUE(a->AddServiceProvider(&silent) && a->AddServiceProvider(&answering));
   EXPECT_EQ(own.Get(), Found(a, sid));
   EXPECT_EQ(0, silent.questions + answering.questions);
   EXPECT_EQ(provided.Get(), Found(a, other));
   EXPECT_EQ(2, silent.questions + answering.questions);
-  struct {
-    Orv::IServiceCollection* to;
-    IServiceProvider* provider;
-    bool added;
-  } const steps[] = {{a, nullptr, false}, {a, a, false}, {a, &silent, false}, {a, b, true},
-                     {b, c, true},        {c, a, false}, {c, b, false},       {b, a, false}};
-  for (const auto& s : steps) EXPECT_EQ(s.added, s.to->AddServiceProvider(s.provider)) << &s - steps;
+  // Each row: the collection, the provider added to it and whether it is taken.
+  std::tuple<Orv::IServiceCollection*, IServiceProvider*, bool> const steps[] = {
+      {a, nullptr, false}, {a, a, false}, {a, &silent, false}, {a, b, true},
+      {b, c, true},        {c, a, false}, {c, b, false},       {b, a, false}};
+  for (auto const& [to, provider, added] : steps)
+    EXPECT_EQ(added, to->AddServiceProvider(provider)) << to << " " << provider;
   EXPECT_EQ(nullptr, Found(c, other));
+
+  auto line = [](IUnknown* object, unsigned indent) {
+    auto named = ComTest::Query<Orv::IComObject>(object);
+    wchar_t text[200];
+    swprintf(text, 200, L"%*ls%ls (0x%llx)\n", indent, L"", named ? named->GetClassName().c_str() : L"IUnknown",
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(ComTest::Query<IUnknown>(object).Get())));
+    return std::wstring(text);
+  };
+  tSmartPtr<Orv::IDataVector> vector;
+  tSmartPtr<Orv::IDataWriter> writer;
+  Orv::CLog log;
+  ASSERT_TRUE(Orv::CreateDataWriter(vector.Receive(), writer.Receive()) && log.AddWriter(writer));
+  Orv::DebugDumpObject(a, nullptr, log, 2);
+  Orv::DebugDumpObject(nullptr, nullptr, log, 2);
+  auto& bytes = vector->GetVector();
+  EXPECT_EQ(line(a, 2) + line(own, 6) + line(&silent, 6) + line(&answering, 6) + line(b, 6) +
+                L"          <no services>\n" + line(c, 10) + L"              <no services>\n",
+            std::wstring(reinterpret_cast<const wchar_t*>(bytes.Data()), bytes.Count() / 2));
+
   EXPECT_TRUE(a->RemoveServiceProvider(&answering));
   EXPECT_FALSE(a->RemoveServiceProvider(&answering) || a->RemoveServiceProvider(nullptr));
   EXPECT_EQ(nullptr, Found(a, other));
   a->RemoveServiceProvider(&silent);
   EXPECT_EQ(2u, silent.refs + answering.refs);
-}
-
-// A dump writes the collection's name line, then its services and providers 4 blanks deeper.
-TEST(ServiceCollection, DumpsItsServicesAndProviders) {
-  auto outer = MakeCollection(), inner = MakeCollection();
-  auto service = MakeService();
-  CPlainProvider plain;
-  auto line = [](IUnknown* object, unsigned indent) {
-    tSmartPtr<IUnknown> id;
-    tSmartPtr<Orv::IComObject> named;
-    object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(id.Receive()));
-    object->QueryInterface(__uuidof(Orv::IComObject), reinterpret_cast<void**>(named.Receive()));
-    wchar_t text[200];
-    swprintf(text, 200, L"%*ls%ls (0x%llx)\n", indent, L"", named ? named->GetClassName().c_str() : L"IUnknown",
-             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(id.Get())));
-    return std::wstring(text);
-  };
-  ASSERT_TRUE(outer->AddService(GUID{9, 0, 0, {}}, service));
-  ASSERT_TRUE(outer->AddServiceProvider(inner) && outer->AddServiceProvider(&plain));
-  tSmartPtr<Orv::IDataVector> vector;
-  tSmartPtr<Orv::IDataWriter> writer;
-  Orv::CLog log;
-  ASSERT_TRUE(Orv::CreateDataWriter(vector.Receive(), writer.Receive()) && log.AddWriter(writer));
-  Orv::DebugDumpObject(outer, nullptr, log, 2);
-  Orv::DebugDumpObject(nullptr, nullptr, log, 2);
-  auto& bytes = vector->GetVector();
-  EXPECT_EQ(line(outer, 2) + line(service, 6) + line(inner, 6) + L"          <no services>\n" + line(&plain, 6),
-            std::wstring(reinterpret_cast<const wchar_t*>(bytes.Data()), bytes.Count() / 2));
-}
-
-// The global collection is one collection kept by the library.
-TEST(ServiceCollection, GlobalCollectionIsShared) {
-  Orv::IServiceCollection* global = Orv::GetGlobalServiceCollection();
-  ASSERT_TRUE(global && global == Orv::GetGlobalServiceCollection());
-  auto service = MakeService();
-  GUID const sid = Orv::CreateGuid();
-  EXPECT_TRUE(global->AddService(sid, service) && Found(global, sid) == service.Get() && global->RemoveService(sid));
-  EXPECT_FALSE(::IsEqualGUID(Orv::CreateGuid(), Orv::CreateGuid()));
 }

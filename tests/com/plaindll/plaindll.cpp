@@ -8,45 +8,28 @@
 
 namespace {
 
-volatile LONG g_liveObjects = 0;  // objects, factories and server locks
+volatile LONG g_liveObjects = 0;  // references to the one object, server locks included
 volatile LONG g_getClassObjectCalls = 0;
 volatile HRESULT g_unloadAnswer = S_OK;
 
-// The class factory, whose instances are also the objects it creates; each counts as live.
+// The class factory, which is also every object it creates: a reference to it is a live object.
 class CPlain : public IClassFactory {
  public:
-  CPlain() { ::InterlockedIncrement(&g_liveObjects); }
-  virtual ~CPlain() { ::InterlockedDecrement(&g_liveObjects); }
-
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
-    if (!ppv) return E_POINTER;
     bool known = ::IsEqualGUID(iid, IID_IUnknown) || ::IsEqualGUID(iid, IID_IClassFactory);
     *ppv = known ? (AddRef(), this) : nullptr;
     return known ? S_OK : E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&m_refs); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG refs = ::InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
-    return refs;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&g_liveObjects); }
+  ULONG STDMETHODCALLTYPE Release() override { return ::InterlockedDecrement(&g_liveObjects); }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** ppv) override {
-    return outer ? CLASS_E_NOAGGREGATION : Create(iid, ppv);
+    return outer ? CLASS_E_NOAGGREGATION : QueryInterface(iid, ppv);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    ::InterlockedExchangeAdd(&g_liveObjects, lock ? 1 : -1);
+    lock ? AddRef() : Release();
     return S_OK;
   }
-  static HRESULT Create(REFIID iid, void** ppv) {
-    CPlain* object = new CPlain;
-    HRESULT hr = object->QueryInterface(iid, ppv);
-    object->Release();
-    return hr;
-  }
-
- private:
-  volatile LONG m_refs = 1;
-};
+} g_plain;
 
 }  // namespace
 
@@ -54,9 +37,10 @@ extern "C" {
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
   ::InterlockedIncrement(&g_getClassObjectCalls);
-  bool known = ::IsEqualGUID(clsid, PlainApi::kPlainClass) || ::IsEqualGUID(clsid, PlainApi::kSharedClass);
-  if (!known && ppv) *ppv = nullptr;
-  return known ? CPlain::Create(iid, ppv) : CLASS_E_CLASSNOTAVAILABLE;
+  if (::IsEqualGUID(clsid, PlainApi::kPlainClass) || ::IsEqualGUID(clsid, PlainApi::kSharedClass))
+    return g_plain.QueryInterface(iid, ppv);
+  *ppv = nullptr;
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {

@@ -1,23 +1,13 @@
-// A plug-in DLL built on orvutil: its own module class, static registrations of every kind, a type
-// library for one class, and the COM-style entry points.
+// A plug-in DLL built on orvutil: static registrations of every kind, a type library for one class,
+// and the entry points the component-model tests use.
 #include "../plaindll/plaindll_api.h"
 #include "plugin_api.h"
 
+ORV_DEFINE_MODULE(Orv::CModule)
+
 namespace {
 
-int g_startups = 0;
 volatile LONG g_getClassObjectCalls = 0;
-
-class CPluginModule : public Orv::CModule {
- public:
-  void AtStartup() override { ++g_startups; }
-};
-
-}  // namespace
-
-ORV_DEFINE_MODULE(CPluginModule)
-
-namespace {
 
 // An object whose GetValue answers `kValue`.
 template <long kValue>
@@ -31,14 +21,14 @@ class CValued : public Orv::CComBase, public PluginApi::IPluginWidget {
 };
 
 // Registered first under the widget's class GUID and name: the later widget record must win.
-class CGadget : public CValued<PluginApi::kGadgetValue> {};
+class CGadget : public CValued<PluginApi::kWidgetValue + 1> {};
 // Has a type library (index 0: the module's TYPELIB resource 1), so it provides class information.
 class CWidget : public CValued<PluginApi::kWidgetValue> {
  public:
   unsigned int _GetTypeLibIndex() const override { return 0; }
 };
 // Also served by the plain test DLL: the plug-in registry must hand out this one.
-class CShared : public CValued<PluginApi::kSharedValue> {};
+class CShared : public CValued<0> {};
 
 }  // namespace
 
@@ -71,20 +61,13 @@ __declspec(dllexport) Orv::CModule& DllGetModule() {
   return GetThisModule();
 }
 
+// Counts its calls: the plug-in registry asks a plug-in built on the library through its module.
 __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
   ::InterlockedIncrement(&g_getClassObjectCalls);
   return GetThisModule().GetClassObject(clsid, iid, ppv);
 }
 
-__declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return GetThisModule().CanUnload() ? S_OK : S_FALSE;
-}
-
-__declspec(dllexport) int __cdecl PluginStartupCount() {
-  return g_startups;
-}
-
-__declspec(dllexport) int __cdecl PluginGetClassObjectCalls() {
+__declspec(dllexport) long __cdecl PluginGetClassObjectCalls() {
   return g_getClassObjectCalls;
 }
 

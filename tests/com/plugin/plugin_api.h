@@ -19,16 +19,8 @@ constexpr GUID kWidgetCategory = {0x5c1a7e2e, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e,
 constexpr GUID kWidgetViewer = {0x5c1a7e2f, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
 constexpr GUID kFirstViewer = {0x5c1a7e30, 0x3d4f, 0x4a6b, {0x8c, 0x9d, 0x0e, 0x1f, 0x2a, 0x3b, 0x4c, 0x5d}};
 // Widgets answer GetValue with this; a gadget (registered under the same name and class GUID
-// earlier, so it loses to the widget) would answer kGadgetValue.
+// earlier, so it loses to the widget) would answer another value.
 constexpr long kWidgetValue = 42;
-constexpr long kGadgetValue = 7;
-// What objects of the plug-in's class PlainApi::kSharedClass answer.
-constexpr long kSharedValue = 5;
-
-// Exported by the plug-in: how often its module's AtStartup hook ran ("PluginStartupCount") and how
-// often its DllGetClassObject was called ("PluginGetClassObjectCalls").
-typedef int(__cdecl* HookCountFunction)();
-
 // An exported function of `module` as a function pointer of type F (null when missing).
 template <typename F>
 F GetProc(HMODULE module, char const* name) {
