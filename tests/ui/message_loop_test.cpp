@@ -15,10 +15,10 @@ using Orv::RemoveMessageFilter;
 constexpr UINT kProbe = WM_APP + 300;
 
 // Each filter appends its letter to the trace when it sees kProbe; the consumer's returns true.
-// A removes B and itself, or pumps a nested loop, when asked to.
-std::string g_trace;
+// On a probe A first does what g_aDoes asks: 'B' removes B, 'A' removes A itself, 'P' pumps a
+// nested loop (once).
+std::string g_trace, g_aDoes;
 char g_consumer = 0;
-bool g_aRemovesB = false, g_aRemovesItself = false, g_aPumpsNested = false;
 
 bool Trace(char letter, MSG& msg) {
   if (msg.message != kProbe) return false;
@@ -28,11 +28,10 @@ bool Trace(char letter, MSG& msg) {
 bool FilterB(MSG& msg) { return Trace('B', msg); }
 bool FilterC(MSG& msg) { return Trace('C', msg); }
 bool FilterA(MSG& msg) {
-  if (msg.message == kProbe && g_aRemovesB) RemoveMessageFilter(FilterB);
-  if (msg.message == kProbe && g_aRemovesItself) RemoveMessageFilter(FilterA);
-  if (msg.message == kProbe && g_aPumpsNested) {
-    g_aPumpsNested = false;
-    Pump();
+  for (char action : msg.message == kProbe ? g_aDoes : std::string()) {
+    if (action == 'B') RemoveMessageFilter(FilterB);
+    if (action == 'A') RemoveMessageFilter(FilterA);
+    if (action == 'P') g_aDoes.clear(), Orv::HandleMessages();
   }
   return Trace('A', msg);
 }
@@ -43,15 +42,17 @@ class MessageFilters : public ::testing::Test {
   void TearDown() override {
     for (auto filter : {FilterA, FilterB, FilterC}) RemoveMessageFilter(filter);
     g_consumer = 0;
-    g_aRemovesB = g_aRemovesItself = g_aPumpsNested = false;
+    g_aDoes.clear();
   }
-  // Posts `count` probes to the window and pumps; the trace of the filters, then '!' when the window
-  // got a probe.
-  std::string Probe(int count = 1) {
+  // Posts `count` probes to the window and pumps with this consumer and this A; the trace of the
+  // filters, then '!' when the window got a probe.
+  std::string Probe(char consumer = 0, std::string const& aDoes = "", int count = 1) {
     g_trace.clear();
+    g_consumer = consumer;
+    g_aDoes = aDoes;
     size_t before = m_window.CountOf(kProbe);
     for (int i = 0; i < count; ++i) ::PostMessageW(m_window, kProbe, 0, 0);
-    Pump();
+    Orv::HandleMessages();
     return g_trace + (m_window.CountOf(kProbe) > before ? "!" : "");
   }
   CRecordingWindow m_window;
@@ -63,24 +64,19 @@ TEST_F(MessageFilters, RunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModul
   for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)})
     AddMessageFilter(filter, nullptr);
   EXPECT_EQ("ABC!", Probe());
-  g_consumer = 'B';
-  EXPECT_EQ("AB", Probe());
-  g_consumer = 0;
-  g_aRemovesB = true;
-  EXPECT_EQ("AC!", Probe());
-  g_aRemovesItself = true;
-  EXPECT_EQ("AC!", Probe());
+  EXPECT_EQ("AB", Probe('B'));
+  EXPECT_EQ("AC!", Probe(0, "B"));
+  EXPECT_EQ("AC!", Probe(0, "BA"));
   EXPECT_EQ("C!", Probe());
-  g_aRemovesItself = g_aRemovesB = false;
   AddMessageFilter(FilterB, nullptr);
   AddMessageFilter(FilterA, nullptr);
-  g_aPumpsNested = g_aRemovesB = true;  // A removes B (already passed) and pumps the second probe inside
-  EXPECT_EQ("CBCAA!", Probe(2));  // C, B, then the nested walk (C, A), then A itself
+  // A removes B (already passed) and pumps the second probe inside: C, B, then the nested walk
+  // (C, A), then A itself.
+  EXPECT_EQ("CBCAA!", Probe(0, "BP", 2));
   // Removal takes every entry of a filter and releases the module reference each one held.
   for (auto filter : {FilterA, FilterC}) RemoveMessageFilter(filter);
   Orv::CModule module;
-  AddMessageFilter(FilterB, &module);
-  AddMessageFilter(FilterB, &module);
+  for (int i = 0; i < 2; ++i) AddMessageFilter(FilterB, &module);
   EXPECT_TRUE(module.GetObjectCount() == 2 && Probe() == "BB!");
   RemoveMessageFilter(FilterB);
   RemoveMessageFilter(nullptr);
@@ -92,9 +88,8 @@ TEST(MessageLoop, ModelessListAndAppMessages) {
   for (HWND hwnd : {static_cast<HWND>(nullptr), first, first}) Orv::AddModelessDialog(hwnd);
   Orv::RemoveModelessDialog(first);  // one entry per dialog
   EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr));
-  EXPECT_EQ(static_cast<UINT>(WM_APP), g_firstAppMessage);
   UINT next = Orv::CreateAppMessage();
-  EXPECT_TRUE(next > g_firstAppMessage && Orv::CreateAppMessage() == next + 1);
+  EXPECT_TRUE(next >= WM_APP && Orv::CreateAppMessage() == next + 1);
 }
 
 bool g_guardFired = false;
@@ -108,7 +103,7 @@ void CALLBACK CountApc(ULONG_PTR counter) { ++*reinterpret_cast<int*>(counter); 
 TEST(MessageLoop, PostMessageOnceWaitingAndApcs) {
   CRecordingWindow window;
   ASSERT_TRUE(window.CreateMessageWindow());
-  Pump();
+  Orv::HandleMessages();
   EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0) &&
               Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
   // The thread's own queue is another target.

@@ -45,11 +45,10 @@ TEST(CustomWindow, AttachesOnCreationAndDetachesOnceAfterNcDestroy) {
 // windows and blank windows use the library's classes.
 TEST(CustomWindow, ClassesRegisterOnceOverlongNamesFailAndLibraryClassesServe) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW info = {};
-  info.cbSize = sizeof(info);
+  WNDCLASSW info = {};
   ASSERT_TRUE(CCustomWindow::CreateClass(L"OrvUiTests.ClassInfo", CS_HREDRAW, instance) &&
               CCustomWindow::CreateClass(L"OrvUiTests.ClassInfo", CS_VREDRAW, instance) &&
-              ::GetClassInfoExW(instance, L"OrvUiTests.ClassInfo", &info));
+              ::GetClassInfoW(instance, L"OrvUiTests.ClassInfo", &info));
   EXPECT_EQ(static_cast<UINT>(CS_HREDRAW), info.style);
   std::wstring name(256, L'y');
   CRecordingWindow custom, blank;
@@ -62,15 +61,11 @@ TEST(CustomWindow, ClassesRegisterOnceOverlongNamesFailAndLibraryClassesServe) {
                standard.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance));
   for (wchar_t const* name : {static_cast<wchar_t const*>(nullptr), L"", L"OrvUiTests.Messages"}) {
     CRecordingWindow window;
+    wchar_t const* expected = name && *name ? name : CCustomWindow::GetMessageWindowClassName();
     ASSERT_TRUE(window.CreateMessageWindow(name, L"OrvUiTests message"));
-    EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, name && *name ? name : L"Orv::MessageOnlyWindow",
-                              L"OrvUiTests message"), window.GetHwnd());
+    EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, expected, L"OrvUiTests message"), window.GetHwnd());
   }
-  wchar_t className[64] = {};
-  ASSERT_TRUE(blank.CreateBlank(L"blank", nullptr, WS_POPUP, 0, 0, 0, 50, 50) && ::GetClassNameW(blank, className, 64));
-  EXPECT_STREQ(L"BlankCustomWindow", className);
-  EXPECT_TRUE((::GetClassLongPtrW(blank, GCL_STYLE) & CS_DBLCLKS) &&
-              HCURSOR(::GetClassLongPtrW(blank, GCLP_HCURSOR)) == ::LoadCursorW(nullptr, IDC_ARROW));
+  ASSERT_TRUE(blank.CreateBlank(L"blank", nullptr, WS_POPUP, 0, 0, 0, 50, 50));
   EXPECT_EQ(Orv::GetOrvutilInstance(), HINSTANCE(::GetWindowLongPtrW(blank, GWLP_HINSTANCE)));
 }
 
@@ -151,7 +146,7 @@ TEST(WaitCursor, NestedObjectsKeepTheWaitCursorUntilTheOutermostEnds) {
   auto setCursorReachesWindow = [&] {
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     ::PostMessageW(window, WM_SETCURSOR, WPARAM(window.GetHwnd()), HTCLIENT);
-    Pump();
+    Orv::HandleMessages();
     return window.CountOf(WM_SETCURSOR) > 0;
   };
   HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
