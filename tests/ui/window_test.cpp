@@ -9,47 +9,48 @@ namespace {
 
 using Orv::CCustomWindow;
 
-bool CreateTestWindow(CCustomWindow& window) {
+// The object's window: one of a class the library serves, or a subclassed system "STATIC" one.
+bool Make(CCustomWindow& window) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   return CCustomWindow::CreateClass(L"OrvUiTests.Window", 0, instance) &&
          window.Create(L"OrvUiTests.Window", L"test", nullptr, WS_POPUP, 0, 0, 0, 100, 80, instance);
 }
+bool Make(Orv::CStdWindow& window) { return window.Create(L"STATIC", L"", nullptr, WS_POPUP, 0, 0, 0, 40, 20, nullptr); }
 
-// Attached from WM_NCCREATE, detached once after WM_NCDESTROY; refused or foreign windows are not
-// kept; library and system windows go with their objects.
-TEST(CustomWindow, AttachesOnCreationAndDetachesOnceAfterNcDestroy) {
-  CRecordingWindow window, refusing, foreign;
-  ASSERT_TRUE(CreateTestWindow(window));
-  HWND hwnd = window.GetHwnd(), edit;
-  EXPECT_TRUE(window.CountOf(WM_NCCREATE) == 1 && window.CountOf(WM_CREATE) == 1 && hwnd == window);
-  EXPECT_FALSE(CreateTestWindow(window));  // one window per object
+template <class TWindow>
+class WindowLifetime : public ::testing::Test {};
+using WindowKinds = ::testing::Types<CRecordingWindow, CRecordingStdWindow>;
+TYPED_TEST_SUITE(WindowLifetime, WindowKinds);
+
+// Attached on creation (seeing one WM_CREATE) and holding one window; detached once after
+// WM_NCDESTROY; a refused WM_CREATE keeps no window; the window goes with its object.
+TYPED_TEST(WindowLifetime, AttachesOnCreationAndDetachesOnceAfterNcDestroy) {
+  TypeParam window, refusing;
+  ASSERT_TRUE(Make(window));
+  HWND hwnd = window.GetHwnd();
+  EXPECT_TRUE(::IsWindow(hwnd) && window.CountOf(WM_CREATE) == 1 && !Make(window));
   EXPECT_TRUE(::DestroyWindow(hwnd) && !window.GetHwnd() && window.postNcDestroyCount == 1);
   EXPECT_EQ(UINT(WM_NCDESTROY), window.messages.back());
   refusing.refuseCreate = true;
-  EXPECT_FALSE(CreateTestWindow(refusing) || refusing.GetHwnd() || refusing.postNcDestroyCount != 1);
-  // A class the library does not serve cannot attach the object: the window is not kept.
-  EXPECT_FALSE(foreign.Create(L"STATIC", L"OrvUiTests foreign", nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr) ||
-               ::FindWindowW(L"STATIC", L"OrvUiTests foreign"));
+  EXPECT_FALSE(Make(refusing) || refusing.GetHwnd() || ::IsWindow(refusing.lastHwnd) ||
+               refusing.postNcDestroyCount != 1);
   {
-    CRecordingWindow scoped;
-    CRecordingStdWindow system;
-    ASSERT_TRUE(CreateTestWindow(scoped) &&
-                system.Create(L"EDIT", L"edit text", nullptr, WS_POPUP, 0, 0, 0, 80, 20, nullptr));
-    EXPECT_EQ(L"edit text", Orv::GetWindowTextW(edit = system));
+    TypeParam scoped;
+    ASSERT_TRUE(Make(scoped));
     hwnd = scoped.GetHwnd();
   }
-  EXPECT_FALSE(::IsWindow(hwnd) || ::IsWindow(edit));
+  EXPECT_FALSE(::IsWindow(hwnd));
 }
 
-// A class is registered once; names end at 255 characters and longer ones fail everywhere. Message
-// windows and blank windows use the library's classes.
+// A class is registered once; names end at 255 characters and longer ones fail everywhere. A class
+// the library does not serve cannot attach the object: that window is not kept. Message windows
+// and blank windows use the library's classes.
 TEST(CustomWindow, ClassesRegisterOnceOverlongNamesFailAndLibraryClassesServe) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSW info = {};
-  ASSERT_TRUE(CCustomWindow::CreateClass(L"OrvUiTests.ClassInfo", CS_HREDRAW, instance) &&
-              CCustomWindow::CreateClass(L"OrvUiTests.ClassInfo", CS_VREDRAW, instance) &&
-              ::GetClassInfoW(instance, L"OrvUiTests.ClassInfo", &info));
-  EXPECT_EQ(static_cast<UINT>(CS_HREDRAW), info.style);
+  WNDCLASSW info = {};  // the first registration stays
+  ASSERT_TRUE(CCustomWindow::CreateClass(L"OrvUiTests.Class", CS_HREDRAW, instance) &&
+              CCustomWindow::CreateClass(L"OrvUiTests.Class", CS_VREDRAW, instance) &&
+              ::GetClassInfoW(instance, L"OrvUiTests.Class", &info) && info.style == CS_HREDRAW);
   std::wstring name(256, L'y');
   CRecordingWindow custom, blank;
   CRecordingStdWindow standard;
@@ -59,6 +60,8 @@ TEST(CustomWindow, ClassesRegisterOnceOverlongNamesFailAndLibraryClassesServe) {
                custom.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance) ||
                custom.CreateMessageWindow(name.c_str()) ||
                standard.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance));
+  EXPECT_FALSE(custom.Create(L"STATIC", L"OrvUiTests foreign", nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr) ||
+               ::FindWindowW(L"STATIC", L"OrvUiTests foreign"));
   for (wchar_t const* name : {static_cast<wchar_t const*>(nullptr), L"", L"OrvUiTests.Messages"}) {
     CRecordingWindow window;
     wchar_t const* expected = name && *name ? name : CCustomWindow::GetMessageWindowClassName();
@@ -89,12 +92,13 @@ TEST(ListenedWindow, ListenerAnswersFirstAndTheRestGoesToTheDefault) {
   EXPECT_TRUE(::SetWindowTextW(window, L"default text") && Orv::GetWindowTextW(window) == L"default text");
 }
 
-// The object sees WM_CREATE when it subclasses; the previous procedure is back, and the user data
-// cleared, by the time PostNcDestroy runs. A subclassed custom window keeps both objects.
+// The object sees only the WM_CREATE that subclassing sends; the previous procedure is back, and
+// the user data cleared, by the time PostNcDestroy runs. A subclassed custom window keeps both
+// objects.
 TEST(StdWindow, SubclassesForwardsAndRestoresThePreviousProcedure) {
   CPlainWindow plain(0, 0, 40, 20), other(0, 0, 40, 20);
   LONG_PTR original = ::GetWindowLongPtrW(plain, GWLP_WNDPROC);
-  CRecordingStdWindow window, second, refusing, subclass;
+  CRecordingStdWindow window, second, subclass;
   EXPECT_FALSE(window.Subclass(nullptr) || window.Subclass(reinterpret_cast<HWND>(0x7FFF0)));
   ASSERT_TRUE(window.Subclass(plain));
   EXPECT_FALSE(second.Subclass(plain) || window.Subclass(other));  // one object per window, one window per object
@@ -103,13 +107,9 @@ TEST(StdWindow, SubclassesForwardsAndRestoresThePreviousProcedure) {
   EXPECT_TRUE(window.messages == std::vector<UINT>{WM_CREATE});
   EXPECT_TRUE(::SetWindowTextW(plain, L"static text") && Orv::GetWindowTextW(plain) == L"static text");
   ::DestroyWindow(plain);
-  EXPECT_TRUE(!window.GetHwnd() && !window.GetPreviousProc() && window.postNcDestroyCount == 1);
-  EXPECT_TRUE(window.procAfterDetach == original && window.userDataAfterDetach == 0);
-  refusing.refuseCreate = true;
-  EXPECT_FALSE(refusing.Create(L"STATIC", L"", nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr) ||
-               ::IsWindow(refusing.lastHwnd) || refusing.postNcDestroyCount != 1);
+  EXPECT_TRUE(!window.GetPreviousProc() && window.procAfterDetach == original && window.userDataAfterDetach == 0);
   CRecordingWindow custom;
-  ASSERT_TRUE(CreateTestWindow(custom) && subclass.Subclass(custom));
+  ASSERT_TRUE(Make(custom) && subclass.Subclass(custom));
   ::SendMessageW(custom, WM_APP + 7, 0, 0);
   // The subclass answered the second WM_CREATE itself.
   EXPECT_TRUE(custom.CountOf(WM_APP + 7) == 1 && custom.CountOf(WM_CREATE) == 1);
@@ -125,15 +125,10 @@ TEST(WindowHelpers, TextVisibilityEnablingAndCapture) {
   EXPECT_TRUE(text == Orv::GetWindowTextW(child) && text == Orv::GetDialogItemText(parent, 77));
   EXPECT_TRUE(Orv::GetWindowTextW(nullptr).empty() && Orv::GetDialogItemText(parent, 12345).empty());
   // Each call reports whether it changed anything; a child of a hidden parent is visible itself.
-  struct { bool (*ensure)(HWND, bool); bool wanted, changed; } const calls[] = {
-      {Orv::EnsureWindowVisible, true, true},   {Orv::EnsureWindowVisible, true, false},
-      {Orv::EnsureWindowVisible, false, true},  {Orv::EnsureWindowEnabled, false, true},
-      {Orv::EnsureWindowEnabled, false, false}, {Orv::EnsureWindowEnabled, true, true}};
-  for (auto const& c : calls) {
-    EXPECT_EQ(c.changed, c.ensure(child, c.wanted)) << (&c - calls);
-    EXPECT_FALSE(c.ensure(nullptr, c.wanted));
-  }
-  EXPECT_TRUE(::IsWindowEnabled(child) && !(::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE));
+  ::EnableWindow(child, FALSE);
+  for (bool (*ensure)(HWND, bool) : {Orv::EnsureWindowVisible, Orv::EnsureWindowEnabled})
+    EXPECT_TRUE(ensure(child, true) && !ensure(child, true) && ensure(child, false) && !ensure(nullptr, true));
+  EXPECT_TRUE(!::IsWindowEnabled(child) && !(::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE));
   ::SetCapture(parent);
   EXPECT_FALSE(Orv::ReleaseCapture(other) || Orv::ReleaseCapture(nullptr) || ::GetCapture() != parent);
   EXPECT_TRUE(Orv::ReleaseCapture(parent) && !::GetCapture());
@@ -149,11 +144,11 @@ TEST(WaitCursor, NestedObjectsKeepTheWaitCursorUntilTheOutermostEnds) {
     Orv::HandleMessages();
     return window.CountOf(WM_SETCURSOR) > 0;
   };
-  HCURSOR wait = ::LoadCursorW(nullptr, IDC_WAIT);
   {
     Orv::CWaitCursor outer;
     { Orv::CWaitCursor inner; }
-    EXPECT_TRUE(Orv::CWaitCursor::GetDepth() == 1 && !setCursorReachesWindow() && ::GetCursor() == wait);
+    EXPECT_TRUE(Orv::CWaitCursor::GetDepth() == 1 && !setCursorReachesWindow() &&
+                ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
   }
   EXPECT_TRUE(Orv::CWaitCursor::GetDepth() == 0 && setCursorReachesWindow());
 }
