@@ -11,7 +11,9 @@ using Point = Orv::tPoint<int>;
 using Rect = Orv::tRect<int>;
 
 // Packed message coordinates split as GET_X_LPARAM and GET_Y_LPARAM do; edges and emptiness. A
-// bordered popup with a borderless child, against GetWindowRect, GetClientRect and MapWindowPoints.
+// bordered popup at (100, 50), 300 x 200, with a borderless 30 x 40 child at (10, 20) of its client
+// area, against a small model built from the popup's client rectangle and client origin on the
+// screen (all that its frame decides). A dead window leaves the input as it is.
 TEST(Geometry, PointsRectanglesAndConversionsInEachCoordinateSpace) {
   for (LPARAM packed : {MAKELPARAM(-5, -300), MAKELPARAM(-32768, 32767), MAKELPARAM(32767, -32768)})
     EXPECT_EQ(Point(GET_X_LPARAM(packed), GET_Y_LPARAM(packed)), Orv::ToPoint(static_cast<long>(packed)));
@@ -20,28 +22,24 @@ TEST(Geometry, PointsRectanglesAndConversionsInEachCoordinateSpace) {
   EXPECT_TRUE(Rect(5, 5, 5, 9).IsEmpty() && Rect(5, 9, 8, 2).IsEmpty() && !rect.IsEmpty());
   EXPECT_EQ(rect, Orv::ToRect(Orv::ToRECT(rect)));
   CPlainWindow parent(100, 50, 300, 200, WS_POPUP | WS_CAPTION | WS_THICKFRAME), child(10, 20, 30, 40, 0, parent);
-  for (HWND hwnd : {static_cast<HWND>(parent), static_cast<HWND>(child)}) {
-    RECT window, client;
-    ::GetWindowRect(hwnd, &window);
-    ::GetClientRect(hwnd, &client);
-    HWND up = ::GetParent(hwnd);
-    Rect onScreen = Orv::ToRect(client), onParentClient = Orv::ToRect(window);
-    ::MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
-    ::MapWindowPoints(nullptr, up, reinterpret_cast<POINT*>(&onParentClient), 2);
-    EXPECT_EQ(Orv::ToRect(client), Orv::GetClientRect(hwnd));
-    EXPECT_EQ(onScreen, Orv::GetClientOnScreen(hwnd));
-    EXPECT_EQ(onScreen.Offset(Point(-window.left, -window.top)), Orv::GetClientOnWindow(hwnd));
-    EXPECT_EQ(onParentClient, Orv::GetWindowRectOnParentClient(hwnd));
-    EXPECT_EQ(up ? onParentClient.Offset(Orv::GetClientOnWindow(up).TopLeft()) : onParentClient,
-              Orv::GetWindowRectOnParent(hwnd));
-    EXPECT_EQ(onScreen.TopLeft() + Point(1, 2), Orv::ClientToScreen(hwnd, Point(1, 2)));
-  }
+  POINT origin = {0, 0};
+  RECT client;
+  ASSERT_TRUE(::ClientToScreen(parent, &origin) && ::GetClientRect(parent, &client));
+  Point onScreen(origin.x, origin.y), frame = onScreen - Point(100, 50);
+  Rect outer(100, 50, 400, 250), inner = Orv::ToRect(client);
+  HWND dead = reinterpret_cast<HWND>(0x7FFF0);
+  const std::pair<Rect, Rect> cases[] = {
+      {inner, Orv::GetClientRect(parent)}, {inner.Offset(onScreen), Orv::GetClientOnScreen(parent)},
+      {inner.Offset(frame), Orv::GetClientOnWindow(parent)}, {outer, Orv::GetWindowRectOnParent(parent)},
+      {outer, Orv::GetWindowRectOnParentClient(parent)}, {rect.Offset(onScreen), Orv::GetClientOnScreen(child)},
+      {Rect(0, 0, 30, 40), Orv::GetClientOnWindow(child)}, {rect.Offset(frame), Orv::GetWindowRectOnParent(child)},
+      {rect, Orv::GetWindowRectOnParentClient(child)}, {Rect(), Orv::GetWindowRect(dead)},
+      {Rect(0, 0, 2, 2), Orv::ClientToClient(parent, child, Rect(10, 20, 12, 22))},
+      {Rect(1, 2, 3, 4), Orv::ScreenToClient(dead, Rect(1, 2, 3, 4))}, {Rect(), Orv::GetClientOnWindow(nullptr)}};
+  for (auto const& c : cases) EXPECT_EQ(c.first, c.second) << &c - cases;
+  EXPECT_EQ(onScreen + Point(11, 22), Orv::ClientToScreen(child, Point(1, 2)));
   EXPECT_EQ(Point(11, 21), Orv::ClientToClient(child, parent, Point(1, 1)));
-  EXPECT_EQ(Rect(0, 0, 2, 2), Orv::ClientToClient(parent, child, Rect(10, 20, 12, 22)));
-  HWND dead = reinterpret_cast<HWND>(0x7FFF0);  // a dead window leaves the input as it is
   EXPECT_EQ(Point(3, 4), Orv::ClientToClient(dead, parent, Point(3, 4)));
-  EXPECT_EQ(Rect(1, 2, 3, 4), Orv::ScreenToClient(dead, Rect(1, 2, 3, 4)));
-  EXPECT_TRUE(Orv::GetWindowRect(dead) == Rect() && Orv::GetClientOnWindow(nullptr) == Rect());
 }
 
 // The window made that size gets the requested client area below its menu bar.
@@ -84,7 +82,8 @@ TEST(Geometry, MovesCursorAndTheWindowUnderIt) {
   Rect placed(w + Point(10, 10), w + Point(90, 70));
   CPlainWindow first(0, 0, 10, 10, WS_POPUP | WS_VISIBLE | SS_NOTIFY), second(0, 0, 10, 10);  // a hit-testable static
   HDWP batch = Orv::DeferMoveWindow(::BeginDeferWindowPos(2), second, Rect(10, 20, 30, 40), false);
-  ASSERT_TRUE(::EndDeferWindowPos(Orv::DeferMoveWindow(batch, first, placed, true)) && ::SetCursorPos(inside.x, inside.y));
+  ASSERT_TRUE(::EndDeferWindowPos(Orv::DeferMoveWindow(batch, first, placed, true)) &&
+              ::SetCursorPos(inside.x, inside.y));
   EXPECT_TRUE(Rect(10, 20, 30, 40) == Orv::GetWindowRect(second) && placed == Orv::GetWindowRect(first));
   EXPECT_TRUE(inside == Orv::GetCursorPos() && Orv::WindowFromCursor() == first);
 }

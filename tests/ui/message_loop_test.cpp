@@ -1,5 +1,5 @@
-// The message pump: filters, removal during a pump, module references, the modeless list,
-// application message numbers, PostMessageOnce, waiting, APCs and WM_QUIT.
+// The message pump: filters, removal during a pump, module references, application message
+// numbers, PostMessageOnce, waiting, APCs and WM_QUIT.
 #include <cstdlib>
 #include <string>
 
@@ -14,27 +14,22 @@ using Orv::RemoveMessageFilter;
 
 constexpr UINT kProbe = WM_APP + 300;
 
-// Each filter appends its letter to the trace when it sees kProbe; the consumer's returns true.
-// On a probe A first does what g_aDoes asks: 'B' removes B, 'A' removes A itself, 'P' pumps a
-// nested loop (once).
+// Filter<L> appends L to the trace when it sees kProbe; the consumer's returns true. On a probe A
+// first does what g_aDoes asks: 'B' removes B, 'A' removes A itself, 'P' pumps a nested loop.
 std::string g_trace, g_aDoes;
 char g_consumer = 0;
 
-bool Trace(char letter, MSG& msg) {
+template <char kLetter>
+bool Filter(MSG& msg) {
   if (msg.message != kProbe) return false;
-  g_trace += letter;
-  return g_consumer == letter;
-}
-bool FilterB(MSG& msg) { return Trace('B', msg); }
-bool FilterC(MSG& msg) { return Trace('C', msg); }
-bool FilterA(MSG& msg) {
-  for (char action : msg.message == kProbe ? g_aDoes : std::string()) {
-    if (action == 'B') RemoveMessageFilter(FilterB);
-    if (action == 'A') RemoveMessageFilter(FilterA);
-    if (action == 'P') g_aDoes.clear(), Orv::HandleMessages();
+  for (char action : kLetter == 'A' ? g_aDoes : std::string()) {
+    if (action == 'P') Orv::HandleMessages();
+    if (action == 'A' || action == 'B') RemoveMessageFilter(action == 'A' ? Filter<'A'> : Filter<'B'>);
   }
-  return Trace('A', msg);
+  g_trace += kLetter;
+  return g_consumer == kLetter;
 }
+constexpr auto FilterA = &Filter<'A'>, FilterB = &Filter<'B'>, FilterC = &Filter<'C'>;
 
 class MessageFilters : public ::testing::Test {
  protected:
@@ -83,11 +78,7 @@ TEST_F(MessageFilters, RunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModul
   EXPECT_TRUE(module.GetObjectCount() == 0 && Probe() == "!");
 }
 
-TEST(MessageLoop, ModelessListAndAppMessages) {
-  HWND first = reinterpret_cast<HWND>(0x1230);
-  for (HWND hwnd : {static_cast<HWND>(nullptr), first, first}) Orv::AddModelessDialog(hwnd);
-  Orv::RemoveModelessDialog(first);  // one entry per dialog
-  EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr));
+TEST(MessageLoop, AppMessagesAreNumberedInTurn) {
   UINT next = Orv::CreateAppMessage();
   EXPECT_TRUE(next >= WM_APP && Orv::CreateAppMessage() == next + 1);
 }

@@ -16,9 +16,10 @@ TEST(Scrolling, EveryCodeClampsAndWheelDeltasAccumulateIntoLineScrolls) {
   CPlainWindow window(0, 0, 200, 150, WS_POPUP | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL);
   Orv::SetScrollArea(window, Rect(0, 0, 100, 200), Point(10, 20), true);
   struct { int start, code, expectedV, expectedH; } const cases[] = {
-      {50, SB_LINEDOWN, 55, 55}, {50, SB_LINEUP, 45, 45},   {50, SB_PAGEDOWN, 80, 80},   {50, SB_PAGEUP, 20, 20},
+      {50, SB_LINEDOWN, 55, 55},   {50, SB_LINEUP, 45, 45}, {50, SB_PAGEDOWN, 80, 80},   {50, SB_PAGEUP, 20, 20},
       {170, SB_PAGEDOWN, 180, 90}, {2, SB_LINEUP, 0, 0},    {50, SB_TOP, 0, 0},          {50, SB_BOTTOM, 180, 90},
-      {181, SB_ENDSCROLL, 180, 90}, {50, 99, 50, 50},       {33, SB_THUMBTRACK, 33, 33}, {34, SB_THUMBPOSITION, 34, 34}};
+      {181, SB_ENDSCROLL, 180, 90}, {50, 99, 50, 50},       {33, SB_THUMBTRACK, 33, 33},
+      {34, SB_THUMBPOSITION, 34, 34}};
   for (auto const& c : cases) {
     bool invalidate = (&c - cases) % 2;
     for (int bar : {SB_HORZ, SB_VERT}) ::SetScrollPos(window, bar, c.start, FALSE);
