@@ -14,7 +14,6 @@ class CScriptedDialog : public Orv::CListenedDialog, public Orv::IDialogProcList
   INT_PTR DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg == WM_INITDIALOG) {
       heldAtInit = GetHwnd() == hwnd && ::GetWindowLongPtrW(hwnd, DWLP_USER) == reinterpret_cast<LONG_PTR>(this);
-      rectAtInit = Orv::GetWindowRect(hwnd);
       if (closeWith) ::PostMessageW(hwnd, WM_COMMAND, closeWith, 0);
     }
     return CListenedDialog::DialogProc(hwnd, msg, wParam, lParam);
@@ -27,27 +26,23 @@ class CScriptedDialog : public Orv::CListenedDialog, public Orv::IDialogProcList
 
   int closeWith = 0, postNcDestroyCount = 0;
   bool heldAtInit = false;
-  Orv::tRect<int> rectAtInit;
 };
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 
-// Attached before WM_INITDIALOG and centred on the primary work area (no parent) by then; detached
-// when it ends, with the command that closed it.
+// Attached before WM_INITDIALOG; detached when it ends, with the command that closed it.
 TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
-  Orv::tRect<int> work = Orv::GetWorkArea(static_cast<HWND>(nullptr));
   for (int command : {IDCANCEL, IDOK}) {
     CScriptedDialog dialog;
     dialog.closeWith = command;
     EXPECT_EQ(command, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), true));
     EXPECT_TRUE(dialog.heldAtInit && !dialog.GetHwnd() && dialog.postNcDestroyCount == 1);
-    Orv::tPoint<int> margin = work.Size() - dialog.rectAtInit.Size();
-    EXPECT_EQ(work.TopLeft() + Orv::tPoint<int>(margin.x / 2, margin.y / 2), dialog.rectAtInit.TopLeft());
   }
 }
 
-// A modeless dialog is listed, gets Escape through the pump (as IDCANCEL), and goes with its object
-// unless it was taken off the list; a missing template fails. The listener answers first.
+// A modeless dialog is centred on the primary work area (no parent), listed, gets Escape through the
+// pump (as IDCANCEL), and goes with its object unless it was taken off the list; a missing template
+// fails. The listener answers first.
 TEST(ModelessDialog, IsListedRoutedThroughThePumpListenedAndDestroyedWithItsObject) {
   CScriptedDialog dialog;
   EXPECT_EQ(-1, dialog.Create(4242u, nullptr, Instance(), true));
@@ -56,6 +51,9 @@ TEST(ModelessDialog, IsListedRoutedThroughThePumpListenedAndDestroyedWithItsObje
   dialog.SetListener(&dialog);
   ASSERT_EQ(1, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));
   HWND hwnd = dialog.GetHwnd(), kept;
+  Orv::tRect<int> work = Orv::GetWorkArea(static_cast<HWND>(nullptr)), rect = Orv::GetWindowRect(hwnd);
+  Orv::tPoint<int> margin = work.Size() - rect.Size();
+  EXPECT_EQ(work.TopLeft() + Orv::tPoint<int>(margin.x / 2, margin.y / 2), rect.TopLeft());
   EXPECT_TRUE(Orv::IsModelessDialog(hwnd));
   EXPECT_EQ(0, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));  // holds one already
   EXPECT_EQ(7, reinterpret_cast<DLGPROC>(::GetWindowLongPtrW(hwnd, DWLP_DLGPROC))(hwnd, CScriptedDialog::kQuery, 0, 0));

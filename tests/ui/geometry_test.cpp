@@ -1,5 +1,5 @@
 // Points and rectangles against the Win32 functions they stand for: conversions, coordinate
-// spaces, work areas, window sizes, centring, moving and the cursor.
+// spaces, work areas, window sizes, centring, moving and the cursor position.
 #include <windowsx.h>
 
 #include "ui_test_support.h"
@@ -55,8 +55,8 @@ TEST(Geometry, WindowSizeFromClientSizeGivesTheRequestedClientArea) {
 
 // Where a window of `size` ends up centred on a parent at `parent` (offsets from the primary work
 // area W's top-left), or on W itself without parent: halves truncated toward zero, then kept
-// inside W, its top-left winning.
-TEST(Geometry, CenterWindowCentresAndKeepsInsideThePrimaryWorkArea) {
+// inside W, its top-left winning. Then deferred moves, and the cursor.
+TEST(Geometry, CenterWindowKeepsInsideThePrimaryWorkAreaAndMovesDefer) {
   Rect work = Orv::GetWorkArea(static_cast<HWND>(nullptr));
   Point w = work.TopLeft();
   struct { bool hasParent; Rect parent; Point size, expected; } const cases[] = {
@@ -74,18 +74,11 @@ TEST(Geometry, CenterWindowCentresAndKeepsInsideThePrimaryWorkArea) {
   CPlainWindow parent(work.left + 20, work.top + 30, 300, 200, WS_POPUP | WS_CAPTION), child(0, 0, 100, 50, 0, parent);
   EXPECT_TRUE(work == Orv::GetWorkArea(static_cast<HWND>(parent)) && Orv::CenterWindow(child, parent));
   EXPECT_EQ(w + Point(120, 105), Orv::GetWindowRect(child).TopLeft());  // on the parent's window rectangle
-}
-
-// Deferred moves, with and without repainting; the cursor and the window under it.
-TEST(Geometry, MovesCursorAndTheWindowUnderIt) {
-  Point w = Orv::GetWorkArea(static_cast<HWND>(nullptr)).TopLeft(), inside = w + Point(50, 40);
-  Rect placed(w + Point(10, 10), w + Point(90, 70));
-  CPlainWindow first(0, 0, 10, 10, WS_POPUP | WS_VISIBLE | SS_NOTIFY), second(0, 0, 10, 10);  // a hit-testable static
-  HDWP batch = Orv::DeferMoveWindow(::BeginDeferWindowPos(2), second, Rect(10, 20, 30, 40), false);
-  ASSERT_TRUE(::EndDeferWindowPos(Orv::DeferMoveWindow(batch, first, placed, true)) &&
-              ::SetCursorPos(inside.x, inside.y));
-  EXPECT_TRUE(Rect(10, 20, 30, 40) == Orv::GetWindowRect(second) && placed == Orv::GetWindowRect(first));
-  EXPECT_TRUE(inside == Orv::GetCursorPos() && Orv::WindowFromCursor() == first);
+  Rect placed(w, w + Point(80, 60)), inParent(1, 2, 31, 42);
+  HDWP batch = Orv::DeferMoveWindow(::BeginDeferWindowPos(2), child, inParent, false);
+  ASSERT_TRUE(::EndDeferWindowPos(Orv::DeferMoveWindow(batch, parent, placed, true)));
+  EXPECT_TRUE(placed == Orv::GetWindowRect(parent) && inParent == Orv::GetWindowRectOnParentClient(child));
+  EXPECT_TRUE(::SetCursorPos(w.x + 5, w.y + 6) && Orv::GetCursorPos() == w + Point(5, 6));
 }
 
 }  // namespace

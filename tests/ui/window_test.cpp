@@ -1,6 +1,6 @@
-// Window objects: attaching and detaching, class registration, message-only and blank windows,
-// listeners and subclassing; window text of any length, show/enable only on change, capture
-// release, and the wait cursor.
+// Window objects: attaching and detaching (also of listened windows), class registration,
+// message-only and blank windows, and subclassing; window text of any length, show/enable only on change, and capture
+// release.
 #include "orvutil/com.h"
 #include "ui_test_support.h"
 
@@ -21,7 +21,7 @@ bool Make(Orv::CStdWindow& window) {
 
 template <class TWindow>
 class WindowLifetime : public ::testing::Test {};
-using WindowKinds = ::testing::Types<CRecordingWindow, CRecordingStdWindow>;
+using WindowKinds = ::testing::Types<CRecordingWindow, CRecordingStdWindow, tRecordingWindow<Orv::CListenedWindow>>;
 TYPED_TEST_SUITE(WindowLifetime, WindowKinds);
 
 // Attached on creation (seeing one WM_CREATE) and holding one window; detached once after
@@ -50,7 +50,7 @@ TYPED_TEST(WindowLifetime, AttachesOnCreationAndDetachesOnceAfterNcDestroy) {
 TEST(CustomWindow, OverlongNamesFailAndLibraryClassesServe) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   std::wstring name(256, L'y');
-  CRecordingWindow custom, blank;
+  CRecordingWindow custom, blank, message;
   CRecordingStdWindow standard;
   EXPECT_TRUE(CCustomWindow::CreateClass(name.c_str() + 1, 0, instance));  // 255 characters
   EXPECT_FALSE(CCustomWindow::CreateClass(nullptr, 0, instance) || CCustomWindow::CreateClass(L"", 0, instance) ||
@@ -60,33 +60,11 @@ TEST(CustomWindow, OverlongNamesFailAndLibraryClassesServe) {
                standard.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance));
   EXPECT_FALSE(custom.Create(L"STATIC", L"OrvUiTests foreign", nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr) ||
                ::FindWindowW(L"STATIC", L"OrvUiTests foreign"));
-  for (wchar_t const* name : {L"", L"OrvUiTests.Messages"}) {  // the default class for an empty name
-    CRecordingWindow window;
-    ASSERT_TRUE(window.CreateMessageWindow(name, L"OrvUiTests message"));
-    EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, *name ? name : CCustomWindow::GetMessageWindowClassName(),
-                              L"OrvUiTests message"), window.GetHwnd());
-  }
+  ASSERT_TRUE(message.CreateMessageWindow(L"", L"OrvUiTests message"));  // an empty name: the default class
+  EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, CCustomWindow::GetMessageWindowClassName(), L"OrvUiTests message"),
+            message.GetHwnd());
   ASSERT_TRUE(blank.CreateBlank(L"blank", nullptr, WS_POPUP, 0, 0, 0, 50, 50));
   EXPECT_EQ(Orv::GetOrvutilInstance(), HINSTANCE(::GetWindowLongPtrW(blank, GWLP_HINSTANCE)));
-}
-
-// Answers WM_APP with 42 and claims WM_APP + 1 without setting a result; leaves the rest.
-class CAnsweringListener : public Orv::IWindowProcListener {
- public:
-  bool ProcessMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) override {
-    if (msg == WM_APP) result = 42;
-    return msg == WM_APP || msg == WM_APP + 1;
-  }
-};
-
-TEST(ListenedWindow, ListenerAnswersFirstAndTheRestGoesToTheDefault) {
-  Orv::CListenedWindow window;
-  CAnsweringListener listener;
-  ASSERT_TRUE(window.CreateMessageWindow());
-  window.SetListener(&listener);
-  EXPECT_EQ(42, ::SendMessageW(window, WM_APP, 0, 0));
-  EXPECT_EQ(0, ::SendMessageW(window, WM_APP + 1, 0, 0));
-  EXPECT_TRUE(::SetWindowTextW(window, L"default text") && Orv::GetWindowTextW(window) == L"default text");
 }
 
 // The previous procedure is back, and the user data cleared, by the time PostNcDestroy runs. A
@@ -123,25 +101,6 @@ TEST(WindowHelpers, TextVisibilityEnablingAndCapture) {
   ::SetCapture(parent);
   EXPECT_FALSE(Orv::ReleaseCapture(other) || Orv::ReleaseCapture(nullptr) || ::GetCapture() != parent);
   EXPECT_TRUE(Orv::ReleaseCapture(parent) && !::GetCapture());
-}
-
-// While a wait cursor lives, WM_SETCURSOR is answered with it instead of reaching the window.
-TEST(WaitCursor, NestedObjectsKeepTheWaitCursorUntilTheOutermostEnds) {
-  CRecordingWindow window;
-  ASSERT_TRUE(window.CreateMessageWindow());
-  auto setCursorReachesWindow = [&] {
-    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
-    ::PostMessageW(window, WM_SETCURSOR, WPARAM(window.GetHwnd()), HTCLIENT);
-    Orv::HandleMessages();
-    return window.CountOf(WM_SETCURSOR) > 0;
-  };
-  {
-    Orv::CWaitCursor outer;
-    { Orv::CWaitCursor inner; }
-    EXPECT_TRUE(Orv::CWaitCursor::GetDepth() == 1 && !setCursorReachesWindow() &&
-                ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
-  }
-  EXPECT_TRUE(Orv::CWaitCursor::GetDepth() == 0 && setCursorReachesWindow());
 }
 
 }  // namespace
