@@ -9,9 +9,6 @@
 namespace UiTests {
 namespace {
 
-using Orv::AddMessageFilter;
-using Orv::RemoveMessageFilter;
-
 constexpr UINT kProbe = WM_APP + 300;
 
 // Filter<L> appends L to the trace when it sees kProbe; the consumer's returns true. On a probe A
@@ -24,18 +21,18 @@ bool Filter(MSG& msg) {
   if (msg.message != kProbe) return false;
   for (char action : kLetter == 'A' ? g_aDoes : std::string()) {
     if (action == 'P') Orv::HandleMessages();
-    if (action == 'A' || action == 'B') RemoveMessageFilter(action == 'A' ? Filter<'A'> : Filter<'B'>);
+    if (action == 'A' || action == 'B') Orv::RemoveMessageFilter(action == 'A' ? Filter<'A'> : Filter<'B'>);
   }
   g_trace += kLetter;
   return g_consumer == kLetter;
 }
 constexpr auto FilterA = &Filter<'A'>, FilterB = &Filter<'B'>, FilterC = &Filter<'C'>;
 
-class MessageFilters : public ::testing::Test {
+class MessageLoop : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_window.CreateMessageWindow()); }
   void TearDown() override {
-    for (auto filter : {FilterA, FilterB, FilterC}) RemoveMessageFilter(filter);
+    for (auto filter : {FilterA, FilterB, FilterC}) Orv::RemoveMessageFilter(filter);
     g_consumer = 0;
     g_aDoes.clear();
   }
@@ -55,31 +52,31 @@ class MessageFilters : public ::testing::Test {
 
 // Filters run in the order of adding until one consumes the message; one removed during the walk
 // (by another filter or by itself) is skipped and stays gone; a nested pump keeps the outer walk.
-TEST_F(MessageFilters, RunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModules) {
+TEST_F(MessageLoop, FiltersRunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModules) {
   for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)})
-    AddMessageFilter(filter, nullptr);
+    Orv::AddMessageFilter(filter, nullptr);
   EXPECT_EQ("ABC!", Probe());
   EXPECT_EQ("AB", Probe('B'));
   EXPECT_EQ("AC!", Probe(0, "B"));
   EXPECT_EQ("AC!", Probe(0, "BA"));
   EXPECT_EQ("C!", Probe());
-  AddMessageFilter(FilterB, nullptr);
-  AddMessageFilter(FilterA, nullptr);
+  Orv::AddMessageFilter(FilterB, nullptr);
+  Orv::AddMessageFilter(FilterA, nullptr);
   // A removes B (already passed) and pumps the second probe inside: C, B, then the nested walk
   // (C, A), then A itself.
   EXPECT_EQ("CBCAA!", Probe(0, "BP", 2));
   // Removal takes every entry of a filter and releases the module reference each one held.
-  for (auto filter : {FilterA, FilterC}) RemoveMessageFilter(filter);
+  for (auto filter : {FilterA, FilterC}) Orv::RemoveMessageFilter(filter);
   Orv::CModule module;
-  for (int i = 0; i < 2; ++i) AddMessageFilter(FilterB, &module);
+  for (int i = 0; i < 2; ++i) Orv::AddMessageFilter(FilterB, &module);
   EXPECT_TRUE(module.GetObjectCount() == 2 && Probe() == "BB!");
-  RemoveMessageFilter(FilterB);
-  RemoveMessageFilter(nullptr);
+  Orv::RemoveMessageFilter(FilterB);
+  Orv::RemoveMessageFilter(nullptr);
   EXPECT_TRUE(module.GetObjectCount() == 0 && Probe() == "!");
 }
 
 // While a wait cursor lives, WM_SETCURSOR is answered with it instead of reaching the window.
-TEST_F(MessageFilters, NestedWaitCursorsAnswerSetCursorUntilTheOutermostEnds) {
+TEST_F(MessageLoop, NestedWaitCursorsAnswerSetCursorUntilTheOutermostEnds) {
   auto setCursorReachesWindow = [&] {
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     ::PostMessageW(m_window, WM_SETCURSOR, WPARAM(m_window.GetHwnd()), HTCLIENT);
@@ -102,9 +99,8 @@ void CALLBACK CountApc(ULONG_PTR counter) { ++*reinterpret_cast<int*>(counter); 
 // from hanging the run: it must not be what ended it (the wait takes less than half its time). APCs
 // run when the pump runs, also while input is waiting (which satisfies the pump's zero wait before
 // any APC runs).
-TEST(MessageLoop, PostMessageOnceWaitingAndApcs) {
-  CRecordingWindow window;
-  ASSERT_TRUE(window.CreateMessageWindow());
+TEST_F(MessageLoop, PostMessageOnceWaitingAndApcs) {
+  CRecordingWindow& window = m_window;
   Orv::HandleMessages();
   EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0) &&
               Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
@@ -134,11 +130,10 @@ TEST(MessageLoopDeathTest, QuitIsNotDispatchedAndStopsThePump) {
   auto run = [] {
     CRecordingWindow window;
     window.CreateMessageWindow();
-    bool before = Orv::GotQuitMessage();
     ::PostQuitMessage(3);
     ::PostMessageW(window, kProbe, 0, 0);
     bool pumped = Orv::HandleMessages(), waited = Orv::WaitForMessage();
-    std::_Exit(!before && !pumped && !waited && Orv::GotQuitMessage() && window.CountOf(kProbe) == 1 ? 0 : 1);
+    std::_Exit(!pumped && !waited && Orv::GotQuitMessage() && window.CountOf(kProbe) == 1 ? 0 : 1);
   };
   EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
 }

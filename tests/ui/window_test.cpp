@@ -1,7 +1,14 @@
 // Window objects: attaching and detaching (also of listened windows), class registration,
-// message-only and blank windows, and subclassing; window text of any length, show/enable only on change, and capture
-// release.
+// message-only and blank windows, and subclassing; window text of any length, show/enable only on
+// change, and capture release. The rich edit control, compared with a std::wstring that receives
+// the same edits. Dialog objects: modal and modeless dialogs from the test template, attachment,
+// centring, modeless routing through the pump, and listeners.
+#include <richedit.h>
+
+#include <string>
+
 #include "orvutil/com.h"
+#include "test_resources.h"
 #include "ui_test_support.h"
 
 namespace UiTests {
@@ -9,11 +16,12 @@ namespace {
 
 using Orv::CCustomWindow;
 
+HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
+
 // The object's window: one of a class the library serves, or a subclassed system "STATIC" one.
 bool Make(CCustomWindow& window) {
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  return CCustomWindow::CreateClass(L"OrvUiTests.Window", 0, instance) &&
-         window.Create(L"OrvUiTests.Window", L"test", nullptr, WS_POPUP, 0, 0, 0, 100, 80, instance);
+  return CCustomWindow::CreateClass(L"OrvUiTests.Window", 0, Instance()) &&
+         window.Create(L"OrvUiTests.Window", L"test", nullptr, WS_POPUP, 0, 0, 0, 100, 80, Instance());
 }
 bool Make(Orv::CStdWindow& window) {
   return window.Create(L"STATIC", L"", nullptr, WS_POPUP, 0, 0, 0, 40, 20, nullptr);
@@ -48,21 +56,17 @@ TYPED_TEST(WindowLifetime, AttachesOnCreationAndDetachesOnceAfterNcDestroy) {
 // succeeds: Make does it each time). A class the library does not serve cannot attach the object:
 // that window is not kept. Message windows and blank windows use the library's classes.
 TEST(CustomWindow, OverlongNamesFailAndLibraryClassesServe) {
-  HINSTANCE instance = ::GetModuleHandleW(nullptr);
   std::wstring name(256, L'y');
   CRecordingWindow custom, blank, message;
   CRecordingStdWindow standard;
-  EXPECT_TRUE(CCustomWindow::CreateClass(name.c_str() + 1, 0, instance));  // 255 characters
-  EXPECT_FALSE(CCustomWindow::CreateClass(nullptr, 0, instance) || CCustomWindow::CreateClass(L"", 0, instance) ||
-               CCustomWindow::CreateClass(name.c_str(), 0, instance) ||
-               custom.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance) ||
-               custom.CreateMessageWindow(name.c_str()) ||
-               standard.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, instance));
+  EXPECT_TRUE(CCustomWindow::CreateClass(name.c_str() + 1, 0, Instance()));  // 255 characters
+  EXPECT_FALSE(CCustomWindow::CreateClass(nullptr, 0, Instance()) || CCustomWindow::CreateClass(L"", 0, Instance()) ||
+               CCustomWindow::CreateClass(name.c_str(), 0, Instance()) ||
+               custom.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, Instance()) ||
+               standard.Create(name.c_str(), L"", nullptr, WS_POPUP, 0, 0, 0, 1, 1, Instance()));
   EXPECT_FALSE(custom.Create(L"STATIC", L"OrvUiTests foreign", nullptr, WS_POPUP, 0, 0, 0, 10, 10, nullptr) ||
                ::FindWindowW(L"STATIC", L"OrvUiTests foreign"));
-  ASSERT_TRUE(message.CreateMessageWindow(L"", L"OrvUiTests message"));  // an empty name: the default class
-  EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, CCustomWindow::GetMessageWindowClassName(), L"OrvUiTests message"),
-            message.GetHwnd());
+  EXPECT_TRUE(message.CreateMessageWindow(L""));  // an empty name: the default class
   ASSERT_TRUE(blank.CreateBlank(L"blank", nullptr, WS_POPUP, 0, 0, 0, 50, 50));
   EXPECT_EQ(Orv::GetOrvutilInstance(), HINSTANCE(::GetWindowLongPtrW(blank, GWLP_HINSTANCE)));
 }
@@ -76,8 +80,8 @@ TEST(StdWindow, SubclassesForwardsAndRestoresThePreviousProcedure) {
   EXPECT_FALSE(window.Subclass(nullptr) || window.Subclass(reinterpret_cast<HWND>(0x7FFF0)));
   ASSERT_TRUE(window.Subclass(plain));
   EXPECT_FALSE(second.Subclass(plain) || window.Subclass(other));  // one object per window, one window per object
-  EXPECT_EQ(reinterpret_cast<LONG_PTR>(window.GetPreviousProc()), original);
-  EXPECT_EQ(::GetWindowLongPtrW(plain, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&window));
+  EXPECT_TRUE(reinterpret_cast<LONG_PTR>(window.GetPreviousProc()) == original &&
+              ::GetWindowLongPtrW(plain, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(&window));
   EXPECT_TRUE(::SetWindowTextW(plain, L"static text") && Orv::GetWindowTextW(plain) == L"static text");
   ::DestroyWindow(plain);
   EXPECT_TRUE(!window.GetPreviousProc() && window.procAfterDetach == original && window.userDataAfterDetach == 0);
@@ -101,6 +105,116 @@ TEST(WindowHelpers, TextVisibilityEnablingAndCapture) {
   ::SetCapture(parent);
   EXPECT_FALSE(Orv::ReleaseCapture(other) || Orv::ReleaseCapture(nullptr) || ::GetCapture() != parent);
   EXPECT_TRUE(Orv::ReleaseCapture(parent) && !::GetCapture());
+}
+
+// The rich edit control's text as a std::wstring; its first visible line.
+std::wstring Text(const Orv::tstring& s) { return std::wstring(s.c_str(), s.size()); }
+LRESULT FirstVisibleLine(HWND edit) { return ::SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0); }
+
+// Appends follow the end while the caret is there; a selection elsewhere stays put, unscrolled.
+// Selections out of order or beyond the limit change nothing; the text document is cached and
+// dropped with the window.
+TEST(RichEdit, AppendsSelectionsAndTheTextDocument) {
+  CPlainWindow parent(0, 0, 320, 200, WS_POPUP | WS_VISIBLE);
+  Orv::CRichEditControl edit;
+  ASSERT_TRUE(edit.Create(parent, L"", WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 0, RECT{0, 0, 300, 120}, 7));
+  std::wstring model;
+  for (int i = 0; i < 40; ++i) {
+    std::wstring line = L"line " + std::to_wstring(i) + L"\r";
+    edit.AppendText(line.c_str());
+    model += line;
+    ASSERT_TRUE(model == Text(edit.GetText()) && edit.IsSelectionAtEnd()) << i;
+  }
+  EXPECT_GT(FirstVisibleLine(edit), 0);
+  ::SendMessageW(edit, WM_VSCROLL, SB_TOP, 0);
+  edit.SetSelection(5, 9);
+  for (const wchar_t* more : {L"tail\r", static_cast<const wchar_t*>(nullptr)}) {
+    edit.AppendText(more);
+    model += more ? more : L"";
+    unsigned int start = 0, end = 0;
+    edit.GetSelection(start, end);
+    EXPECT_TRUE(start == 5 && end == 9 && FirstVisibleLine(edit) == 0 && model == Text(edit.GetText()));
+  }
+  struct { unsigned int start, end; } const ignored[] = {{9, 5}, {0x80000000u, 0x80000001u}, {1, 0xFFFFFFFFu}};
+  for (const auto& s : ignored) {
+    edit.SetSelection(s.start, s.end);
+    EXPECT_EQ(model.substr(5, 4), Text(edit.GetSelectionText())) << s.start;
+  }
+  edit.SetSelectionText(L"ab");
+  EXPECT_TRUE(Text(edit.GetText()) == model.replace(5, 4, L"ab") && !edit.IsSelectionAtEnd());
+  ITextDocument* document = edit.GetTextDocument();
+  ITextSelection* selection = nullptr;
+  ASSERT_TRUE(document && document == edit.GetTextDocument() && edit.GetSelection(&selection));
+  reinterpret_cast<IUnknown*>(selection)->Release();
+  ::DestroyWindow(edit);
+  EXPECT_FALSE(edit.GetTextDocument() || edit.GetSelection(&selection) || !Text(edit.GetText()).empty());
+}
+
+// Records the state at WM_INITDIALOG and posts itself `closeWith` there. As a listener (of itself)
+// it keeps IDOK and WM_DESTROY from the dialog and answers kQuery with 7.
+class CScriptedDialog : public Orv::CListenedDialog, public Orv::IDialogProcListener {
+ public:
+  static constexpr UINT kQuery = WM_APP + 200;
+  INT_PTR DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_INITDIALOG && closeWith) ::PostMessageW(hwnd, WM_COMMAND, closeWith, 0);
+    if (msg == WM_INITDIALOG)
+      heldAtInit = GetHwnd() == hwnd && ::GetWindowLongPtrW(hwnd, DWLP_USER) == reinterpret_cast<LONG_PTR>(this);
+    return CListenedDialog::DialogProc(hwnd, msg, wParam, lParam);
+  }
+  bool ProcessMessage(HWND, UINT msg, WPARAM wParam, LPARAM, INT_PTR& result) override {
+    if (msg == kQuery) result = 7;
+    return msg == kQuery || msg == WM_DESTROY || (msg == WM_COMMAND && LOWORD(wParam) == IDOK);
+  }
+  void PostNcDestroy() override { ++postNcDestroyCount; }
+
+  int closeWith = 0, postNcDestroyCount = 0;
+  bool heldAtInit = false;
+};
+
+// Attached before WM_INITDIALOG; detached when it ends, with the command that closed it.
+TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
+  for (int command : {IDCANCEL, IDOK}) {
+    CScriptedDialog dialog;
+    dialog.closeWith = command;
+    EXPECT_EQ(command, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), true));
+    EXPECT_TRUE(dialog.heldAtInit && !dialog.GetHwnd() && dialog.postNcDestroyCount == 1);
+  }
+}
+
+// A modeless dialog is centred on the primary work area (no parent), listed, gets Escape through the
+// pump (as IDCANCEL), and goes with its object unless it was taken off the list; a missing template
+// fails. The listener answers first.
+TEST(ModelessDialog, IsListedRoutedThroughThePumpListenedAndDestroyedWithItsObject) {
+  CScriptedDialog dialog;
+  EXPECT_EQ(-1, dialog.Create(4242u, nullptr, Instance(), true));
+  EXPECT_EQ(0, dialog.Create(L"NO_SUCH_DIALOG", nullptr, Instance(), false) +
+                   dialog.Create(static_cast<wchar_t const*>(nullptr), nullptr, Instance(), false));
+  dialog.SetListener(&dialog);
+  ASSERT_EQ(1, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));
+  HWND hwnd = dialog.GetHwnd(), kept;
+  Orv::tRect<int> work = Orv::GetWorkArea(static_cast<HWND>(nullptr)), rect = Orv::GetWindowRect(hwnd);
+  Orv::tPoint<int> margin = work.Size() - rect.Size();
+  EXPECT_EQ(work.TopLeft() + Orv::tPoint<int>(margin.x / 2, margin.y / 2), rect.TopLeft());
+  EXPECT_TRUE(Orv::IsModelessDialog(hwnd));
+  EXPECT_EQ(0, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));  // holds one already
+  EXPECT_EQ(7, reinterpret_cast<DLGPROC>(::GetWindowLongPtrW(hwnd, DWLP_DLGPROC))(hwnd, CScriptedDialog::kQuery, 0, 0));
+  ::SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(::IsWindow(hwnd));
+  ::PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  Orv::HandleMessages();
+  EXPECT_FALSE(::IsWindow(hwnd) || Orv::IsModelessDialog(hwnd) || dialog.GetHwnd());  // although WM_DESTROY was kept
+  EXPECT_EQ(1, dialog.postNcDestroyCount);
+  {
+    CScriptedDialog listed, unlisted;
+    ASSERT_EQ(2, listed.Create(IDD_TEST_DIALOG, nullptr, Instance(), false) +
+                     unlisted.Create(IDD_TEST_DIALOG, nullptr, Instance(), false));
+    hwnd = listed.GetHwnd();
+    Orv::RemoveModelessDialog(kept = unlisted.GetHwnd());
+  }
+  EXPECT_FALSE(::IsWindow(hwnd) || Orv::IsModelessDialog(hwnd));
+  ASSERT_TRUE(::IsWindow(kept) && ::GetWindowLongPtrW(kept, DWLP_USER) == 0);
+  ::SendMessageW(kept, WM_COMMAND, IDOK, 0);  // no object any more: must not reach freed memory
+  ::DestroyWindow(kept);
 }
 
 }  // namespace
