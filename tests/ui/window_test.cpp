@@ -171,21 +171,15 @@ class CScriptedDialog : public Orv::CListenedDialog, public Orv::IDialogProcList
   bool heldAtInit = false;
 };
 
-// Attached before WM_INITDIALOG; detached when it ends, with the command that closed it.
-TEST(ModalDialog, EndsWithTheCommandThatClosedIt) {
-  for (int command : {IDCANCEL, IDOK}) {
-    CScriptedDialog dialog;
-    dialog.closeWith = command;
-    EXPECT_EQ(command, dialog.Create(IDD_TEST_DIALOG, nullptr, Instance(), true));
-    EXPECT_TRUE(dialog.heldAtInit && !dialog.GetHwnd() && dialog.postNcDestroyCount == 1);
-  }
-}
-
-// A modeless dialog is centred on the primary work area (no parent), listed, gets Escape through the
-// pump (as IDCANCEL), and goes with its object unless it was taken off the list; a missing template
-// fails. The listener answers first.
-TEST(ModelessDialog, IsListedRoutedThroughThePumpListenedAndDestroyedWithItsObject) {
-  CScriptedDialog dialog;
+// A modal dialog is attached before WM_INITDIALOG and detached when it ends, with the command that
+// closed it. A modeless dialog is centred on the primary work area (no parent), listed, gets Escape
+// through the pump (as IDCANCEL), and goes with its object unless it was taken off the list; a
+// missing template fails. The listener answers first.
+TEST(Dialog, ModalEndsWithItsCommandModelessIsListedRoutedListenedAndDestroyedWithItsObject) {
+  CScriptedDialog modal, dialog;
+  modal.closeWith = IDOK;
+  EXPECT_EQ(IDOK, modal.Create(IDD_TEST_DIALOG, nullptr, Instance(), true));
+  EXPECT_TRUE(modal.heldAtInit && !modal.GetHwnd() && modal.postNcDestroyCount == 1);
   EXPECT_EQ(-1, dialog.Create(4242u, nullptr, Instance(), true));
   EXPECT_EQ(0, dialog.Create(L"NO_SUCH_DIALOG", nullptr, Instance(), false) +
                    dialog.Create(static_cast<wchar_t const*>(nullptr), nullptr, Instance(), false));
