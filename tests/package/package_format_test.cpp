@@ -1,7 +1,7 @@
 // The binary package stream against an encoder written here from the format's table (zlib's
 // compress2 at level 9 for the record table): random packages built through the library save to
 // exactly those bytes at any starting position and load back from them; broken headers are refused;
-// the package manager's look-ups and its saves to files.
+// the package manager's look-ups. (A failed save to a file is the reliability tests' part.)
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -175,8 +175,7 @@ TEST(PackageFormat, BrokenHeadersAreRefusedByLoadAndIdentification) {
     tSmartPtr<Orv::IPackage> package;
     EXPECT_FALSE(Load(bad, package)) << c.first;
     tSmartPtr<Orv::IDataReader> reader = Reader(bad);
-    EXPECT_TRUE(IsEqualGUID(GUID_NULL, Orv::GetPackageID(reader))) << c.first;
-    EXPECT_EQ(0u, reader->GetPos());
+    EXPECT_TRUE(IsEqualGUID(GUID_NULL, Orv::GetPackageID(reader)) && reader->GetPos() == 0) << c.first;
   }
 }
 
@@ -197,8 +196,8 @@ TEST(PackageManager, SearchDirectoriesFilesResourcesAndLivePackages) {
   EXPECT_TRUE(IsEqualGUID(Guid(77), Orv::GetPackageID(path.c_str())));
   tSmartPtr<Orv::IPackage> first, again, byId;
   ASSERT_TRUE(manager->GetPackageByPath(L"filed.pak", first.Receive()));
-  EXPECT_TRUE(manager->GetPackageByPath((folder + L"\\.\\FILED.pak").c_str(), again.Receive()));
-  EXPECT_TRUE(manager->GetPackage(nullptr, Guid(77), byId.Receive()));
+  EXPECT_TRUE(manager->GetPackageByPath((folder + L"\\.\\FILED.pak").c_str(), again.Receive()) &&
+              manager->GetPackage(nullptr, Guid(77), byId.Receive()));
   PackageNode byInstance;  // look-ups by name are the parser's references
   manager->FindNodeByID(byInstance, filed.ids[2]);
   for (Orv::IPackage* same : {again.Get(), byId.Get(), byInstance.GetPackage()})
@@ -207,8 +206,7 @@ TEST(PackageManager, SearchDirectoriesFilesResourcesAndLivePackages) {
   const GUID kFirst = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 1}}, kSecond = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 2}};
   tSmartPtr<Orv::IPackage> fromResource, second, live, winner;
   ASSERT_TRUE(manager->GetPackage(nullptr, kFirst, fromResource.Receive()));
-  EXPECT_TRUE(IsEqualGUID(kFirst, fromResource->GetID()));
-  EXPECT_TRUE(manager->GetPackage(nullptr, kSecond, second.Receive()));
+  EXPECT_TRUE(IsEqualGUID(kFirst, fromResource->GetID()) && manager->GetPackage(nullptr, kSecond, second.Receive()));
   Orv::CreatePackage(live.Receive());
   live->SetID(kSecond);
   second = nullptr;
@@ -219,24 +217,6 @@ TEST(PackageManager, SearchDirectoriesFilesResourcesAndLivePackages) {
   byInstance = PackageNode();
   DeleteFileW(path.c_str());
   RemoveDirectoryW(folder.c_str());
-}
-
-TEST(PackageManager, AFailedSaveKeepsTheFileThatWasThere) {
-  std::wstring temp = Orv::GetTempDirectory().c_str(), path = temp + L"\\orv_keep.pak", part = temp + L"\\orv_short.bin";
-  ASSERT_TRUE(Orv::SavePackageToFile(Build(Guid(1), L"good", {Random(1).Entry(0)}, {}), path.c_str()));
-  // A payload that claims more bytes than its file holds fails the save half-way.
-  tSmartPtr<Orv::IDataFile> file;
-  tSmartPtr<Orv::IDataWriter> writer;
-  tSmartPtr<Orv::ISavedData> missing;
-  ASSERT_TRUE(Orv::CreateDataFile(part.c_str(), true, file.Receive()) && Orv::CreateDataWriter(file, ~0u, writer.Receive()));
-  ASSERT_TRUE(writer->Write("four", 4));
-  writer = nullptr;
-  ASSERT_TRUE(Orv::CreateSavedDataFromFile(file, 0, 4000, 4000, false, missing.Receive()));
-  tSmartPtr<Orv::IPackage> broken = Build(Guid(2), L"broken", {Random(1).Entry(0)}, {});
-  broken->GetFirstNode().GetEntry()->SetSavedData(missing);
-  EXPECT_FALSE(Orv::SavePackageToFile(broken, path.c_str()));
-  EXPECT_TRUE(IsEqualGUID(Guid(1), Orv::GetPackageID(path.c_str())));
-  DeleteFileW(path.c_str());
 }
 
 }  // namespace

@@ -3,10 +3,7 @@
 #include "orvutil/com.h"
 #include "ui_test_support.h"
 
-UINT UiTests::g_firstAppMessage = 0;
-
 int main(int argc, char** argv) {
-  UiTests::g_firstAppMessage = Orv::CreateAppMessage();  // before anything else in the process asks
   Orv::CWinMainInit init(0);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -1,5 +1,5 @@
-// The message pump: filters, removal during a pump, module references, the modeless list,
-// application message numbers, PostMessageOnce, waiting, APCs and WM_QUIT.
+// The message pump: filters, removal during a pump, module references, the wait cursor's filter,
+// PostMessageOnce, waiting, APCs and WM_QUIT.
 #include <cstdlib>
 #include <string>
 
@@ -9,49 +9,39 @@
 namespace UiTests {
 namespace {
 
-using Orv::AddMessageFilter;
-using Orv::RemoveMessageFilter;
-
 constexpr UINT kProbe = WM_APP + 300;
 
-// Each filter appends its letter to the trace when it sees kProbe; the consumer's returns true.
-// A removes B and itself, or pumps a nested loop, when asked to.
-std::string g_trace;
+// Filter<L> appends L to the trace when it sees kProbe; the consumer's returns true. On a probe A
+// first does what g_aDoes asks: 'B' removes B, 'A' removes A itself, 'P' pumps a nested loop.
+std::string g_trace, g_aDoes;
 char g_consumer = 0;
-bool g_aRemovesB = false, g_aRemovesItself = false, g_aPumpsNested = false;
 
-bool Trace(char letter, MSG& msg) {
+template <char kLetter>
+bool Filter(MSG& msg) {
   if (msg.message != kProbe) return false;
-  g_trace += letter;
-  return g_consumer == letter;
-}
-bool FilterB(MSG& msg) { return Trace('B', msg); }
-bool FilterC(MSG& msg) { return Trace('C', msg); }
-bool FilterA(MSG& msg) {
-  if (msg.message == kProbe && g_aRemovesB) RemoveMessageFilter(FilterB);
-  if (msg.message == kProbe && g_aRemovesItself) RemoveMessageFilter(FilterA);
-  if (msg.message == kProbe && g_aPumpsNested) {
-    g_aPumpsNested = false;
-    Pump();
+  for (char action : kLetter == 'A' ? g_aDoes : std::string()) {
+    if (action == 'P') Orv::HandleMessages();
+    if (action == 'A' || action == 'B') Orv::RemoveMessageFilter(action == 'A' ? Filter<'A'> : Filter<'B'>);
   }
-  return Trace('A', msg);
+  g_trace += kLetter;
+  return g_consumer == kLetter;
 }
+constexpr auto FilterA = &Filter<'A'>, FilterB = &Filter<'B'>, FilterC = &Filter<'C'>;
 
-class MessageFilters : public ::testing::Test {
+class MessageLoop : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_window.CreateMessageWindow()); }
-  void TearDown() override {
-    for (auto filter : {FilterA, FilterB, FilterC}) RemoveMessageFilter(filter);
-    g_consumer = 0;
-    g_aRemovesB = g_aRemovesItself = g_aPumpsNested = false;
-  }
-  // Posts `count` probes to the window and pumps; the trace of the filters, then '!' when the window
-  // got a probe.
-  std::string Probe(int count = 1) {
+  // The filters read the globals only while they are registered.
+  void TearDown() override { for (auto filter : {FilterA, FilterB, FilterC}) Orv::RemoveMessageFilter(filter); }
+  // Posts `count` probes to the window and pumps with this consumer and this A; the trace of the
+  // filters, then '!' when the window got a probe.
+  std::string Probe(char consumer = 0, std::string const& aDoes = "", int count = 1) {
     g_trace.clear();
+    g_consumer = consumer;
+    g_aDoes = aDoes;
     size_t before = m_window.CountOf(kProbe);
     for (int i = 0; i < count; ++i) ::PostMessageW(m_window, kProbe, 0, 0);
-    Pump();
+    Orv::HandleMessages();
     return g_trace + (m_window.CountOf(kProbe) > before ? "!" : "");
   }
   CRecordingWindow m_window;
@@ -59,70 +49,67 @@ class MessageFilters : public ::testing::Test {
 
 // Filters run in the order of adding until one consumes the message; one removed during the walk
 // (by another filter or by itself) is skipped and stays gone; a nested pump keeps the outer walk.
-TEST_F(MessageFilters, RunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModules) {
+TEST_F(MessageLoop, FiltersRunInOrderUntilConsumedStayGoneOnceRemovedAndReleaseModules) {
   for (auto filter : {FilterA, FilterB, FilterC, static_cast<bool (*)(MSG&)>(nullptr)})
-    AddMessageFilter(filter, nullptr);
+    Orv::AddMessageFilter(filter, nullptr);
   EXPECT_EQ("ABC!", Probe());
-  g_consumer = 'B';
-  EXPECT_EQ("AB", Probe());
-  g_consumer = 0;
-  g_aRemovesB = true;
-  EXPECT_EQ("AC!", Probe());
-  g_aRemovesItself = true;
-  EXPECT_EQ("AC!", Probe());
+  EXPECT_EQ("AB", Probe('B'));
+  EXPECT_EQ("AC!", Probe(0, "B"));
+  EXPECT_EQ("AC!", Probe(0, "BA"));
   EXPECT_EQ("C!", Probe());
-  g_aRemovesItself = g_aRemovesB = false;
-  AddMessageFilter(FilterB, nullptr);
-  AddMessageFilter(FilterA, nullptr);
-  g_aPumpsNested = g_aRemovesB = true;  // A removes B (already passed) and pumps the second probe inside
-  EXPECT_EQ("CBCAA!", Probe(2));  // C, B, then the nested walk (C, A), then A itself
+  Orv::AddMessageFilter(FilterB, nullptr);
+  Orv::AddMessageFilter(FilterA, nullptr);
+  // A removes B (already passed) and pumps the second probe inside: C, B, then the nested walk
+  // (C, A), then A itself.
+  EXPECT_EQ("CBCAA!", Probe(0, "BP", 2));
   // Removal takes every entry of a filter and releases the module reference each one held.
-  for (auto filter : {FilterA, FilterC}) RemoveMessageFilter(filter);
   Orv::CModule module;
-  AddMessageFilter(FilterB, &module);
-  AddMessageFilter(FilterB, &module);
-  EXPECT_TRUE(module.GetObjectCount() == 2 && Probe() == "BB!");
-  RemoveMessageFilter(FilterB);
-  RemoveMessageFilter(nullptr);
-  EXPECT_TRUE(module.GetObjectCount() == 0 && Probe() == "!");
+  for (int i = 0; i < 2; ++i) Orv::AddMessageFilter(FilterB, &module);
+  EXPECT_TRUE(module.GetObjectCount() == 2 && Probe() == "CABB!");
+  Orv::RemoveMessageFilter(FilterB);
+  EXPECT_TRUE(module.GetObjectCount() == 0 && Probe() == "CA!");
 }
 
-TEST(MessageLoop, ModelessListAndAppMessages) {
-  HWND first = reinterpret_cast<HWND>(0x1230);
-  for (HWND hwnd : {static_cast<HWND>(nullptr), first, first}) Orv::AddModelessDialog(hwnd);
-  Orv::RemoveModelessDialog(first);  // one entry per dialog
-  EXPECT_FALSE(Orv::IsModelessDialog(first) || Orv::IsModelessDialog(nullptr));
-  EXPECT_EQ(static_cast<UINT>(WM_APP), g_firstAppMessage);
-  UINT next = Orv::CreateAppMessage();
-  EXPECT_TRUE(next > g_firstAppMessage && Orv::CreateAppMessage() == next + 1);
+// While a wait cursor lives, WM_SETCURSOR is answered with it instead of reaching the window.
+TEST_F(MessageLoop, NestedWaitCursorsAnswerSetCursorUntilTheOutermostEnds) {
+  auto setCursorReachesWindow = [&] {
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    ::PostMessageW(m_window, WM_SETCURSOR, WPARAM(m_window.GetHwnd()), HTCLIENT);
+    Orv::HandleMessages();
+    return m_window.CountOf(WM_SETCURSOR) > 0;
+  };
+  {
+    Orv::CWaitCursor outer;
+    { Orv::CWaitCursor inner; }
+    EXPECT_TRUE(Orv::CWaitCursor::GetDepth() == 1 && !setCursorReachesWindow() &&
+                ::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT));
+  }
+  EXPECT_TRUE(Orv::CWaitCursor::GetDepth() == 0 && setCursorReachesWindow());
 }
 
-bool g_guardFired = false;
-void CALLBACK GuardTimer(HWND, UINT, UINT_PTR, DWORD) { g_guardFired = true; }
 void CALLBACK CountApc(ULONG_PTR counter) { ++*reinterpret_cast<int*>(counter); }
 
 // PostMessageOnce posts only what is not waiting yet, per window and message. It peeks at the
 // queue; the message it posts must still end the wait. The guard timer only keeps a faulty wait
-// from hanging the run: it must not be what ended it. APCs run when the pump runs, also while input
-// is waiting (which satisfies the pump's zero wait before any APC runs).
-TEST(MessageLoop, PostMessageOnceWaitingAndApcs) {
-  CRecordingWindow window;
-  ASSERT_TRUE(window.CreateMessageWindow());
-  Pump();
-  EXPECT_TRUE(Orv::PostMessageOnce(window, kProbe, 1, 0) && !Orv::PostMessageOnce(window, kProbe, 2, 0) &&
-              Orv::PostMessageOnce(window, kProbe + 1, 0, 0));
+// from hanging the run: it must not be what ended it (the wait takes less than half its time). APCs
+// run when the pump runs, also while input is waiting (which satisfies the pump's zero wait before
+// any APC runs).
+TEST_F(MessageLoop, PostMessageOnceWaitingAndApcs) {
+  Orv::HandleMessages();
+  EXPECT_TRUE(Orv::PostMessageOnce(m_window, kProbe, 1, 0) && !Orv::PostMessageOnce(m_window, kProbe, 2, 0) &&
+              Orv::PostMessageOnce(m_window, kProbe + 1, 0, 0));
   // The thread's own queue is another target.
   EXPECT_TRUE(Orv::PostMessageOnce(nullptr, kProbe, 0, 0) && !Orv::PostMessageOnce(nullptr, kProbe, 0, 0));
-  std::vector<WPARAM> wParams;
-  EXPECT_EQ(1, RemoveQueued(window, kProbe, &wParams));
-  EXPECT_EQ(std::vector<WPARAM>{1}, wParams);
-  EXPECT_EQ(2, RemoveQueued(window, kProbe + 1) + RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
-  UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, GuardTimer);
+  EXPECT_EQ(3, RemoveQueued(m_window, kProbe) + RemoveQueued(m_window, kProbe + 1) +
+                   RemoveQueued(reinterpret_cast<HWND>(-1), kProbe));
+  UINT_PTR guard = ::SetTimer(nullptr, 0, 20000, nullptr);
+  DWORD start = ::GetTickCount();
   MSG seen;
-  ASSERT_TRUE(Orv::PostMessageOnce(window, kProbe, 0, 0) && ::PeekMessageW(&seen, window, kProbe, kProbe, PM_NOREMOVE));
+  ASSERT_TRUE(Orv::PostMessageOnce(m_window, kProbe, 0, 0) &&
+              ::PeekMessageW(&seen, m_window, kProbe, kProbe, PM_NOREMOVE));
   EXPECT_TRUE(Orv::WaitForMessage());
   ::KillTimer(nullptr, guard);
-  EXPECT_TRUE(!g_guardFired && window.CountOf(kProbe) == 1);
+  EXPECT_TRUE(::GetTickCount() - start < 10000 && m_window.CountOf(kProbe) == 1);
   for (bool inputWaiting : {false, true}) {
     if (inputWaiting) ::PostThreadMessageW(::GetCurrentThreadId(), kProbe, 0, 0);
     int runs = 0;
@@ -138,11 +125,10 @@ TEST(MessageLoopDeathTest, QuitIsNotDispatchedAndStopsThePump) {
   auto run = [] {
     CRecordingWindow window;
     window.CreateMessageWindow();
-    bool before = Orv::GotQuitMessage();
     ::PostQuitMessage(3);
     ::PostMessageW(window, kProbe, 0, 0);
     bool pumped = Orv::HandleMessages(), waited = Orv::WaitForMessage();
-    std::_Exit(!before && !pumped && !waited && Orv::GotQuitMessage() && window.CountOf(kProbe) == 1 ? 0 : 1);
+    std::_Exit(!pumped && !waited && Orv::GotQuitMessage() && window.CountOf(kProbe) == 1 ? 0 : 1);
   };
   EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
 }

@@ -1,5 +1,4 @@
-// Resource identifiers shared by the dialog templates and the dialog tests.
+// Resource identifiers shared by the dialog template and the dialog tests.
 #pragma once
 
 #define IDD_TEST_DIALOG 101
-#define IDC_TEST_LABEL 1001

@@ -22,9 +22,6 @@ inline void PrintTo(tRect<int> const& r, std::ostream* os) {
 
 namespace UiTests {
 
-// The first application message number of the process, taken by main before the library started.
-extern UINT g_firstAppMessage;
-
 // A window object that records the messages it sees, how often PostNcDestroy ran and the window's
 // procedure and user data by then. It refuses WM_CREATE when told to.
 template <class TBase>
@@ -75,8 +72,5 @@ inline int RemoveQueued(HWND hwnd, UINT msg, std::vector<WPARAM>* wParams = null
     if (wParams) wParams->push_back(queued.wParam);
   return count;
 }
-
-// Handles everything queued for the calling thread through the pump.
-inline void Pump() { Orv::HandleMessages(); }
 
 }  // namespace UiTests
