@@ -48,10 +48,12 @@ TEST_F(AsyncLoading, EqualRequestsMergeOtherWorkWaitsItsTurnAndForegroundLoadsWa
   }
   EXPECT_EQ(text, Bytes(other->Load()));  // waits for the pending load
   ASSERT_TRUE(loader->UnloadAsync(data, 0, unload));  // waits for the load first
-  EXPECT_TRUE(first->completed == 1 && second->completed == 1);
+  EXPECT_EQ(1, first->completed);
+  EXPECT_EQ(1, second->completed);
   ASSERT_TRUE(loader->WaitForAll());
   EXPECT_EQ(3, heard->completed);  // the two equal loads merged into one item
-  EXPECT_TRUE(unload->completed == 1 && !loader->IsBusy());
+  EXPECT_EQ(1, unload->completed);
+  EXPECT_FALSE(loader->IsBusy());
   EXPECT_EQ(text, Bytes(data->Load()));
   tSmartPtr<Orv::IAsyncDataLoader> attached;
   EXPECT_FALSE(data->GetAsyncLoader(attached.Receive()));
@@ -68,12 +70,15 @@ TEST_F(AsyncLoading, CancelledWorkLeavesTheDataAsItWas) {
     Orv::CScopeBlockAllWorkerThreads hold;
     ASSERT_TRUE(loader->UnloadAsync(data, 0, listener));
     ASSERT_TRUE(loader->UnloadAsync(data, 0, proxy));
-    EXPECT_TRUE(loader->CancelData(data) && !loader->CancelData(data));  // then nothing is left to cancel
+    EXPECT_TRUE(loader->CancelData(data));
+    EXPECT_FALSE(loader->CancelData(data));  // nothing left to cancel
   }
-  EXPECT_TRUE(listener->cancelled == 1 && heard->cancelled == 1);
+  EXPECT_EQ(1, listener->cancelled);
+  EXPECT_EQ(1, heard->cancelled);
   EXPECT_EQ(0, listener->completed + silenced->completed + silenced->cancelled);
   EXPECT_EQ(savedSize, data->GetSavedSize());
-  EXPECT_FALSE(loader->IsBusy() || loader->LoadAsync(nullptr, 0, listener));
+  EXPECT_FALSE(loader->IsBusy());
+  EXPECT_FALSE(loader->LoadAsync(nullptr, 0, listener));
 }
 
 // The text of the i-th saved data of the stress run.

@@ -175,7 +175,8 @@ TEST(PackageFormat, BrokenHeadersAreRefusedByLoadAndIdentification) {
     tSmartPtr<Orv::IPackage> package;
     EXPECT_FALSE(Load(bad, package)) << c.first;
     tSmartPtr<Orv::IDataReader> reader = Reader(bad);
-    EXPECT_TRUE(IsEqualGUID(GUID_NULL, Orv::GetPackageID(reader)) && reader->GetPos() == 0) << c.first;
+    EXPECT_TRUE(IsEqualGUID(GUID_NULL, Orv::GetPackageID(reader))) << c.first;
+    EXPECT_EQ(0u, reader->GetPos());
   }
 }
 
@@ -196,8 +197,8 @@ TEST(PackageManager, SearchDirectoriesFilesResourcesAndLivePackages) {
   EXPECT_TRUE(IsEqualGUID(Guid(77), Orv::GetPackageID(path.c_str())));
   tSmartPtr<Orv::IPackage> first, again, byId;
   ASSERT_TRUE(manager->GetPackageByPath(L"filed.pak", first.Receive()));
-  EXPECT_TRUE(manager->GetPackageByPath((folder + L"\\.\\FILED.pak").c_str(), again.Receive()) &&
-              manager->GetPackage(nullptr, Guid(77), byId.Receive()));
+  EXPECT_TRUE(manager->GetPackageByPath((folder + L"\\.\\FILED.pak").c_str(), again.Receive()));
+  EXPECT_TRUE(manager->GetPackage(nullptr, Guid(77), byId.Receive()));
   PackageNode byInstance;  // look-ups by name are the parser's references
   manager->FindNodeByID(byInstance, filed.ids[2]);
   for (Orv::IPackage* same : {again.Get(), byId.Get(), byInstance.GetPackage()})
@@ -206,7 +207,8 @@ TEST(PackageManager, SearchDirectoriesFilesResourcesAndLivePackages) {
   const GUID kFirst = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 1}}, kSecond = {0x0A0B0C0D, 1, 2, {4, 5, 6, 7, 7, 8, 9, 2}};
   tSmartPtr<Orv::IPackage> fromResource, second, live, winner;
   ASSERT_TRUE(manager->GetPackage(nullptr, kFirst, fromResource.Receive()));
-  EXPECT_TRUE(IsEqualGUID(kFirst, fromResource->GetID()) && manager->GetPackage(nullptr, kSecond, second.Receive()));
+  EXPECT_TRUE(IsEqualGUID(kFirst, fromResource->GetID()));
+  EXPECT_TRUE(manager->GetPackage(nullptr, kSecond, second.Receive()));
   Orv::CreatePackage(live.Receive());
   live->SetID(kSecond);
   second = nullptr;

@@ -50,7 +50,8 @@ TEST(PackageEntry, NamesGuidsCloningAndListeners) {
   unnamed->SetValue32(77);
   unnamed->SetInlineData(bytes);
   ASSERT_TRUE(unnamed->Clone(copy.Receive()));
-  EXPECT_TRUE(IsEqualGUID(unnamed->GetInstanceID(), copy->GetInstanceID()) && unnamed->GetName() == copy->GetName());
+  EXPECT_TRUE(IsEqualGUID(unnamed->GetInstanceID(), copy->GetInstanceID()));
+  EXPECT_EQ(unnamed->GetName(), copy->GetName());
   EXPECT_TRUE(copy->GetValue64() == 0x123456789ULL && copy->GetValue32() == 77 && copy->GetInlineData() == bytes.Get());
   // Every setter tells each listener once, the most recently added first.
   std::vector<int> order;
@@ -85,8 +86,10 @@ TEST(Package, NestedNodesNavigateAndAreFound) {
   for (auto const& c : kCases) EXPECT_TRUE(c.first == c.second) << &c - kCases;
   EXPECT_TRUE(a->GetParent().IsTopLevel());
   // Removing a node takes its subtree with it.
-  EXPECT_TRUE(package->RemoveNode(a2) && package->GetNodeCount() == 3);
-  EXPECT_TRUE(!a21->GetPackage() && !a1->GetNextSibling());
+  EXPECT_TRUE(package->RemoveNode(a2));
+  EXPECT_EQ(3u, package->GetNodeCount());
+  EXPECT_EQ(nullptr, a21->GetPackage());
+  EXPECT_TRUE(!a1->GetNextSibling());
 }
 
 TEST(Package, GuidRecordsNamesAndTheLiveList) {
@@ -101,7 +104,8 @@ TEST(Package, GuidRecordsNamesAndTheLiveList) {
   EXPECT_FALSE(package->AddGuidInfo(info));  // one record per GUID
   ASSERT_TRUE(package->FindGuidInfo(kNoteCategory, &found));
   EXPECT_EQ(Orv::tstring(L"Note category"), found.name);
-  EXPECT_TRUE(package->RemoveGuidInfo(kNoteCategory) && !package->RemoveGuidInfo(kNoteCategory));
+  EXPECT_TRUE(package->RemoveGuidInfo(kNoteCategory));
+  EXPECT_FALSE(package->RemoveGuidInfo(kNoteCategory));
   EXPECT_EQ(0u, package->GetGuidInfoCount());
   // Live from creation to the last release.
   auto isLive = [](Orv::IPackage* p) {
@@ -134,40 +138,51 @@ class Persist : public testing::Test {
   }
 };
 
-TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundAndFailuresAreHeard) {
+TEST_F(Persist, SavedObjectsLoadBackAtOnceOnWorkersAndInTheBackgroundOnTheMainThread) {
   const std::wstring text = std::wstring(30000, L'q') + L"end";
   PackageNode node = SaveNote(text);
   ASSERT_FALSE(!node);
+  EXPECT_EQ(Orv::tstring(L"note"), node.GetEntry()->GetName());
   // On a worker the load is complete when it returns.
   auto onWorker = NewNote();
   bool loaded = false;
   std::thread([&] { loaded = onWorker->Load(node); }).join();
-  EXPECT_TRUE(loaded && text == onWorker->text);
+  EXPECT_TRUE(loaded);
+  EXPECT_EQ(text, onWorker->text);
   // On the main thread it returns at once; listeners added meanwhile hear once.
   auto onMain = NewNote();
   auto watch = NewCounter();
   onMain->AddListener(watch);  // no load outstanding: ignored
   ASSERT_TRUE(onMain->Load(node));
-  EXPECT_FALSE(onMain->IsLoaded() || onMain->Load(node));  // not yet; one load at a time
+  EXPECT_FALSE(onMain->IsLoaded());
+  EXPECT_FALSE(onMain->Load(node));  // one load at a time
   onMain->AddListener(watch);
   onMain->AddListener(watch);
-  EXPECT_TRUE(onMain->Wait() && onMain->IsLoaded() && text == onMain->text && watch->completed == 1);
-  EXPECT_TRUE(IsEqualGUID(node.GetEntry()->GetInstanceID(), onMain->GetInstanceID()) &&
-              onMain->GetOriginalNode() == node);
-  // Failures leave nothing behind and are heard as cancelled.
-  auto failing = NewNote(), reader = NewNote();
-  EXPECT_TRUE(!failing->Save(PackageNode()));  // no parent
-  failing->failSave = true;
-  EXPECT_TRUE(!failing->Save(PackageNode(package.Get())));
-  EXPECT_EQ(1u, package->GetNodeCount());
-  watch = NewCounter();
+  EXPECT_TRUE(onMain->Wait());
+  EXPECT_TRUE(onMain->IsLoaded());
+  EXPECT_EQ(1, watch->completed);
+  EXPECT_EQ(text, onMain->text);
+  EXPECT_TRUE(IsEqualGUID(node.GetEntry()->GetInstanceID(), onMain->GetInstanceID()));
+  EXPECT_TRUE(onMain->GetOriginalNode() == node);
+}
+
+TEST_F(Persist, FailuresLeaveNothingBehindAndAreHeardAsCancelled) {
+  auto note = NewNote();
+  EXPECT_TRUE(!note->Save(PackageNode()));  // no parent
+  note->failSave = true;
+  EXPECT_TRUE(!note->Save(PackageNode(package.Get())));
+  EXPECT_EQ(0u, package->GetNodeCount());
+  PackageNode node = SaveNote(L"payload");
+  auto reader = NewNote();
+  auto watch = NewCounter();
   reader->failLoad = true;
   ASSERT_TRUE(reader->Load(node));
   reader->AddListener(watch);
   reader->Wait();
-  EXPECT_TRUE(watch->completed == 0 && watch->cancelled == 1);
-  // The attempt is over; a package's top level has no entry to load from.
-  EXPECT_TRUE(reader->IsLoaded() && !reader->Load(PackageNode(package.Get())));
+  EXPECT_EQ(0, watch->completed);
+  EXPECT_EQ(1, watch->cancelled);
+  EXPECT_TRUE(reader->IsLoaded());  // the attempt is over
+  EXPECT_FALSE(reader->Load(PackageNode(package.Get())));  // a package's top level has no entry
 }
 
 TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
@@ -204,7 +219,8 @@ TEST_F(Persist, DictionariesKeepObjectsAsTheirNodes) {
   // Without the note's node the reference cannot be resolved, and nothing is stored.
   package->RemoveNode(package->FindNode(L"n", GUID_NULL, GUID_NULL));
   Orv::CDict target;
-  EXPECT_TRUE(!Orv::LoadDict(node, target) && target.GetCount() == 0);
+  EXPECT_FALSE(Orv::LoadDict(node, target));
+  EXPECT_EQ(0u, target.GetCount());
   EXPECT_TRUE(!Orv::SaveDict(PackageNode(), id, dict, false));
 }
 

@@ -219,8 +219,8 @@ TEST(PackageParser, GrammarDrivesTheCreatorFillsThePackageAndNamesWhereItStopped
   EXPECT_EQ(std::wstring(L"Stopped at token at line:1, column:2, text:'") + L'\0' + L"'",
             Compile(std::wstring(L"a\0b", 3)).errors);
   tSmartPtr<Orv::IPackage> package;  // no error list
-  EXPECT_FALSE(Orv::CompilePackage(L"new probe", L".", package.Receive(), nullptr, nullptr) ||
-               Orv::CompilePackage(L"", nullptr, package.Receive(), nullptr, nullptr));
+  EXPECT_FALSE(Orv::CompilePackage(L"new probe", L".", package.Receive(), nullptr, nullptr));
+  EXPECT_FALSE(Orv::CompilePackage(L"", nullptr, package.Receive(), nullptr, nullptr));
   // A GUID parameter with or without braces names the instance.
   const GUID expected = {0x12345678, 0x1234, 0x1234, {0x12, 0x34, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc}};
   for (const wchar_t* id : {L"12345678-1234-1234-1234-123456789abc", L"{12345678-1234-1234-1234-123456789ABC}"}) {
@@ -268,8 +268,9 @@ TEST(PackageByteData, FilesOnTheIncludesCreatorFailuresAndABadStoredForm) {
   EXPECT_EQ("", StoredBytes(result.package, L"empty"));
   for (const wchar_t* text : {L"new bytes { }", L"new bytes { string file { 'empty.bin' 'empty.bin' } }",
                               L"new bytes { string name { 'empty.bin' } }", L"new bytes { int file { 1 } }",
-                              L"new bytes { string file { 'missing.bin' } }", L"new bytes { new bytes {} }"})
+                              L"new bytes { string file { 'missing.bin' } }", L"new bytes { new bytes {} }"}) {
     EXPECT_FALSE(Compile(text, dir, &includes).ok) << text;
+  }
   tSmartPtr<Orv::ISavedData> saved;
   ASSERT_TRUE(Orv::CreateLoadedDataFromMemory(OrvTest::Block(std::string("\1\0\0\0\0\0\0\0", 8)), false, saved.Receive()));
   result.package->FindNode(L"empty", GUID_NULL, GUID_NULL).GetEntry()->SetSavedData(saved);
