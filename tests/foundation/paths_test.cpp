@@ -6,6 +6,7 @@
 
 #include <cwctype>
 #include <string>
+#include <vector>
 
 #include "orvutil/foundation.h"
 #include "tstring_print.h"
@@ -15,28 +16,13 @@ using Orv::CanonicalizePath;
 
 namespace {
 
-// Files and directories a test makes, removed in reverse order at its end.
-class CScratch {
- public:
-  ~CScratch() {
-    for (unsigned i = m_paths.Count(); i-- > 0;)
-      if (!::DeleteFileW(m_paths[i].c_str())) ::RemoveDirectoryW(m_paths[i].c_str());
+// Directories and files a test makes, removed in reverse order at its end.
+struct SScratch {
+  std::vector<std::wstring> paths;
+  ~SScratch() {
+    for (auto it = paths.rbegin(); it != paths.rend(); ++it)
+      if (!::DeleteFileW(it->c_str())) ::RemoveDirectoryW(it->c_str());
   }
-  // A directory made (or found) under the temporary directory.
-  tstring Root() {
-    wchar_t temp[MAX_PATH + 1];
-    tstring root(temp, ::GetTempPathW(MAX_PATH + 1, temp));
-    Orv::AppendPathTail(root, tstring::format_new(L"orv_paths_%lu", ::GetCurrentProcessId()).c_str());
-    return Add(root) ? root : tstring();
-  }
-  bool Add(const tstring& dir) {
-    m_paths.PushBack(dir);
-    return ::CreateDirectoryW(dir.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
-  }
-  void Owns(const tstring& file) { m_paths.PushBack(file); }
-
- private:
-  Orv::tObjVector<tstring> m_paths;
 };
 
 bool IsSeparator(wchar_t c) {
@@ -92,7 +78,6 @@ TEST(Paths, Canonicalize) {
       {L"\\\\\\server\\\\share", false, false, L"\\\\server\\share"},
       {L"\\\\Server\\Share", true, true, L"\\\\?\\unc\\server\\share"},
       {L"//./COM1", true, false, L"\\\\.\\COM1"}, {L"\\\\.\\pipe\\.\\a\\..\\b", false, false, L"\\\\.\\pipe\\b"},
-      {L"\\\\.x\\share", false, false, L"\\\\.x\\share"},
       {L"  \\\\?\\C:\\Dir\\.\\..\\X//", true, false, L"\\\\?\\C:\\Dir\\.\\..\\X//"},
       {L"\\\\?\\C:\\Dir\\..\\X", false, true, L"\\\\?\\c:\\dir\\..\\x"},
       {L" \r\nC:\\dir", true, false, L"\\\\?\\C:\\dir"}, {L"C:\\dir\\   ", false, false, L"C:\\dir"},
@@ -102,8 +87,6 @@ TEST(Paths, Canonicalize) {
       {L"\\\\.\\pipe\\..\\..\\x", false, false, L"\\\\.\\pipe\\x"}, {L"C:\\\u00C4\u0130Z", false, true, L"c:\\\u00C4\u0130z"},
       // Drive-relative and other relative paths keep their drive and get no long form.
       {L"C:x\\..\\y", true, false, L"C:y"}, {L"C:x\\..", true, false, L"C:."}, {L"C:dir\\..\\..\\x", true, false, L"C:..\\x"},
-      {L".\\C:\\x", true, false, L".\\C:\\x"}, {L"\\\\..\\share\\x", false, false, L"\\\\..\\share\\x"},
-      {L".\\ a", true, false, L".\\ a"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.expected, Std(Orv::CanonicalizePath(c.path, c.longForm, c.foldCase))) << (c.path ? c.path : L"(null)");
@@ -152,18 +135,21 @@ TEST(Paths, ModulePathsAlsoPastTheFirstBuffer) {
   tstring exe = Orv::GetExecutablePath();
   EXPECT_EQ(exe, Orv::GetExecutableDir() + L"\\foundation_tests.exe");
   tstring library = Orv::GetModulePath(::GetModuleHandleW(L"orvutil.dll"));
-  EXPECT_TRUE(Orv::PathsEqual(Orv::StripPathTail(library).c_str(), Orv::GetExecutableDir().c_str()));
+  EXPECT_TRUE(Orv::PathsEqual(library.c_str(), (Orv::GetExecutableDir() + L"\\orvutil.dll").c_str()));
   int local = 0;
   EXPECT_EQ(L"", Std(Orv::GetModulePath(reinterpret_cast<HINSTANCE>(&local))));
-  CScratch tree;
-  tstring dir = tree.Root();
-  for (int level = 0; level < 5; ++level) {
-    Orv::AppendPathTail(dir, (tstring::format_new(L"level%d_", level) + tstring(140, L'x')).c_str());
-    ASSERT_TRUE(tree.Add(L"\\\\?\\" + dir));
+  SScratch scratch;  // five levels of 150 characters below the temporary directory
+  wchar_t temp[MAX_PATH + 1];
+  tstring dir(temp, ::GetTempPathW(MAX_PATH + 1, temp));
+  for (int level = 0; level < 6; ++level) {
+    tstring name = tstring::format_new(L"orv%lu_%d_", ::GetCurrentProcessId(), level) + tstring(level ? 140 : 0, L'x');
+    Orv::AppendPathTail(dir, name.c_str());
+    scratch.paths.push_back(Std(L"\\\\?\\" + dir));
+    ASSERT_TRUE(::CreateDirectoryW(scratch.paths.back().c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
   }
   tstring file = L"\\\\?\\" + dir + L"\\probe.dll";
-  ASSERT_TRUE(::CopyFileW(Orv::GetModulePath(::GetModuleHandleW(L"orvutil.dll")).c_str(), file.c_str(), FALSE));
-  tree.Owns(file);
+  ASSERT_TRUE(::CopyFileW(library.c_str(), file.c_str(), FALSE));
+  scratch.paths.push_back(Std(file));
   HMODULE module = ::LoadLibraryExW(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);  // mapped only
   ASSERT_NE(nullptr, module);
   tstring path = Orv::GetModulePath(module);
