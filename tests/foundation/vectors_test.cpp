@@ -70,9 +70,7 @@ TYPED_TEST(Vectors, GrowthTable) {
   } cases[] = {{0, 1, 8}, {0, 9, 16}, {16, 17, 32}, {8, 8, 8}, {1024, 1500, 2048}, {1024, 3000, 3000}, {2048, 2049, 3072}};
   for (const Case& c : cases) {
     TypeParam v;
-    if (c.from) {
-      ASSERT_TRUE(v.Reserve(c.from));
-    }
+    ASSERT_TRUE(c.from == 0 || v.Reserve(c.from));
     ASSERT_TRUE(v.Reserve(c.need));
     EXPECT_EQ(c.expected, v.Capacity()) << c.from << " -> " << c.need;
   }
@@ -93,12 +91,13 @@ TYPED_TEST(Vectors, MatchesStdVector) {
       unsigned size = static_cast<unsigned>(model.size());
       unsigned pos = random() % (size + 2), at = pos > size ? size : pos;
       unsigned n = random() % 5;
-      switch (random() % 8) {
-        case 0: {
+      switch (random() % 6) {
+        case 0: {  // a null source inserts nothing
           std::vector<Tracked> items;
           for (unsigned i = 0; i < n; ++i) items.emplace_back(next++);
-          ASSERT_TRUE(v.Insert(pos, n ? items.data() : nullptr, n));
-          for (unsigned i = 0; i < n; ++i) model.insert(model.begin() + at + i, items[i].value);
+          bool null = random() % 4 == 0;
+          ASSERT_TRUE(v.Insert(pos, null ? nullptr : items.data(), n));
+          for (unsigned i = 0; !null && i < n; ++i) model.insert(model.begin() + at + i, items[i].value);
           break;
         }
         case 1:
@@ -116,35 +115,21 @@ TYPED_TEST(Vectors, MatchesStdVector) {
             if (valid) model.insert(model.begin() + at, run.begin(), run.end());
           }
           break;
-        case 3:
-          if (size) {
-            unsigned from = random() % size;
-            ASSERT_TRUE(v.PushBack(v[from]));
-            model.push_back(model[from]);
-          }
+        case 3: {  // an own element pushed, or a new one
+          unsigned from = size ? random() % (2 * size) : 1;
+          ASSERT_TRUE(from < size ? v.PushBack(v[from]) : v.PushBack(Tracked(next)));
+          model.push_back(from < size ? model[from] : next++);
           break;
-        case 4: {
-          unsigned count = random() % (size + 12);
-          if (size) {
-            unsigned from = random() % size;
-            int fill = model[from];
-            ASSERT_TRUE(v.Resize(count, v[from]));
-            model.resize(count, fill);
-          } else {
-            ASSERT_TRUE(v.Resize(count, Tracked(next)));
-            model.resize(count, next++);
-          }
+        }
+        case 4: {  // filled with an own element, or a new one
+          unsigned count = random() % (size + 12), from = size ? random() % size : 0;
+          int fill = size ? model[from] : next++;
+          ASSERT_TRUE(size ? v.Resize(count, v[from]) : v.Resize(count, Tracked(fill)));
+          model.resize(count, fill);
           break;
         }
         case 5:
           if constexpr (kGap) v.MoveGap(pos);
-          break;
-        case 6:
-          ASSERT_TRUE(v.Insert(pos, nullptr, n + 1));
-          break;
-        case 7:
-          ASSERT_TRUE(v.PushBack(Tracked(next)));
-          model.push_back(next++);
           break;
       }
       ASSERT_EQ(model, Values(v)) << "step " << step;
@@ -272,8 +257,7 @@ TEST(MarkedVector, MarkersMatchANaiveModel) {
       ASSERT_EQ(entry.second, marker->RefCount());
       ++inList[entry.first];
     }
-    ASSERT_EQ(inList[eMarkerListA], text.Markers(eMarkerListA).Count());
-    ASSERT_EQ(inList[eMarkerListB], text.Markers(eMarkerListB).Count());
+    for (EMarkerList list : {eMarkerListA, eMarkerListB}) ASSERT_EQ(inList[list], text.Markers(list).Count());
   }
   for (ModelMarker& r : refs) Text::ReleaseMarker(r.marker);
   Text::ReleaseMarker(nullptr);
