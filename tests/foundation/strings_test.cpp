@@ -93,17 +93,17 @@ TEST(Strings, FoldingStripAndSplitMatchModels) {
 
 TEST(Strings, ResourceStringsFollowTheNestedInstanceOverride) {
   const HINSTANCE self = GetModuleHandleW(nullptr), library = GetModuleHandleW(L"orvutil.dll");
-  const wchar_t* const hello = L"Hello from the test resources";
-  EXPECT_EQ(hello, Std(Orv::LoadStringW(self, 4711)));
-  EXPECT_EQ(L"", Std(Orv::LoadStringW(library, 4711)));
+  wchar_t buffer[64];
+  const std::wstring hello(buffer, ::LoadStringW(self, 4711, buffer, 64));  // the system's reading
+  ASSERT_FALSE(hello.empty());
   {
     Orv::InstanceOverride outer(self);
-    EXPECT_EQ(hello, Std(Orv::LoadStringW(library, 4711)));
     {
       Orv::InstanceOverride inner(library);
-      EXPECT_EQ(L"", Std(Orv::LoadStringW(self, 4711)));
+      EXPECT_EQ(L"", Std(Orv::LoadStringW(self, 4711)));  // the library has no such string
     }
-    EXPECT_EQ(L"Second string, with a comma", Owned(Orv::LoadBSTR(nullptr, 4712)));
+    EXPECT_EQ(hello, Std(Orv::LoadStringW(library, 4711)));
+    EXPECT_EQ(hello, Owned(Orv::LoadBSTR(nullptr, 4711)));
   }
   EXPECT_EQ(nullptr, Orv::InstanceOverride::GetCurrent());
   EXPECT_EQ(L"", Owned(Orv::LoadBSTR(self, 999)));  // empty, not null
