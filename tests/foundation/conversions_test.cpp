@@ -21,7 +21,6 @@
 #include "orvutil/foundation.h"
 #include "tstring_print.h"
 
-using Orv::kToTerminator;
 
 namespace {
 
@@ -54,10 +53,10 @@ TEST(ConversionReadBounds, ByteConvertersStopAtTheGivenLength) {
       EXPECT_EQ(SystemConversion(converter.codePage, bytes), Std(converter.convert(placed, static_cast<unsigned>(bytes.size()))))
           << "code page " << converter.codePage << ", " << bytes.size() << " bytes";
       std::string head = bytes.c_str();  // up to the first zero
-      EXPECT_EQ(SystemConversion(converter.codePage, head), Std(converter.convert(bytes.c_str(), kToTerminator)));
+      EXPECT_EQ(SystemConversion(converter.codePage, head), Std(converter.convert(bytes.c_str(), Orv::kToTerminator)));
     }
     EXPECT_EQ(L"", Std(converter.convert("abc", 0x80000000u)));
-    EXPECT_EQ(L"", Std(converter.convert(nullptr, kToTerminator)));
+    EXPECT_EQ(L"", Std(converter.convert(nullptr, Orv::kToTerminator)));
   }
 }
 
@@ -80,7 +79,7 @@ TEST(ConversionReadBounds, WideConversionsStopAtTheGivenLength) {
   EXPECT_EQ(L"ab", Std(Orv::StringFromUnicode(L"ab\0c", 4)));  // the UTF-16 copies stop at a zero
   Orv::tVectorPOD<char> out;
   EXPECT_FALSE(Orv::StringToACP(out, L"abc", 0x80000001u));
-  ASSERT_TRUE(Orv::StringToACP(out, L"a\xD800" L"b", kToTerminator));
+  ASSERT_TRUE(Orv::StringToACP(out, L"a\xD800" L"b", Orv::kToTerminator));
   EXPECT_EQ(std::string("b", 2), std::string(out.Data() + 2, out.Count() - 2));
   EXPECT_EQ(L"owned", Std(Orv::StringFromBSTR(Orv::CSysString(L"owned"))));
 }

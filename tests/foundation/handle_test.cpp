@@ -9,7 +9,6 @@
 
 #include "orvutil/foundation.h"
 
-using Orv::tHandle;
 
 namespace {
 
@@ -18,7 +17,7 @@ void RecordDestroy(void* handle) {
   g_destroyed.push_back(handle);
 }
 
-using RecordedHandle = tHandle<void*, void*, RecordDestroy>;
+using RecordedHandle = Orv::tHandle<void*, void*, RecordDestroy>;
 struct DerivedHandle : RecordedHandle {
   using RecordedHandle::RecordedHandle;
 };
@@ -50,6 +49,6 @@ TEST(Handle, ClosesKernelHandles) {
   HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   DWORD flags = 0;
   ASSERT_TRUE(GetHandleInformation(event, &flags));
-  { tHandle<void*, void*, Orv::MyDestroyHandle> owner(event); }
+  { Orv::tHandle<void*, void*, Orv::MyDestroyHandle> owner(event); }
   EXPECT_FALSE(GetHandleInformation(event, &flags));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "orvutil/foundation.h"
@@ -24,11 +25,7 @@ struct SScratch {
 }  // namespace
 
 TEST(Paths, Canonicalize) {
-  struct Case {
-    const wchar_t* path;
-    bool longForm, foldCase;
-    const wchar_t* expected;
-  } cases[] = {
+  const std::tuple<const wchar_t*, bool, bool, const wchar_t*> cases[] = {  // path, long form, fold case, expected
       {nullptr, true, true, L""}, {L"   \t ", false, false, L""}, {L"a\\..", false, false, L""},
       {L"C:/dir//sub/./x/../file.txt", false, false, L"C:\\dir\\sub\\file.txt"},
       {L"C:/dir//sub/./x/../file.txt", true, false, L"\\\\?\\C:\\dir\\sub\\file.txt"},
@@ -48,9 +45,9 @@ TEST(Paths, Canonicalize) {
       // Drive-relative and other relative paths keep their drive and get no long form.
       {L"C:x\\..\\y", true, false, L"C:y"}, {L"C:x\\..", true, false, L"C:."}, {L"C:dir\\..\\..\\x", true, false, L"C:..\\x"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.expected, Std(Orv::CanonicalizePath(c.path, c.longForm, c.foldCase))) << (c.path ? c.path : L"(null)");
-    EXPECT_EQ(c.expected, Std(Orv::CanonicalizePath(c.expected, c.longForm, c.foldCase)));  // its own canonical form
+  for (const auto& [path, longForm, foldCase, expected] : cases) {
+    EXPECT_EQ(expected, Std(Orv::CanonicalizePath(path, longForm, foldCase))) << (path ? path : L"(null)");
+    EXPECT_EQ(expected, Std(Orv::CanonicalizePath(expected, longForm, foldCase)));  // its own canonical form
   }
   // More parts than the inline room, and back up past all of them.
   std::wstring path = L"C:", expected = L"C:";
@@ -65,12 +62,7 @@ TEST(Paths, Canonicalize) {
 
 TEST(Paths, Components) {
   enum Op { eStrip, eAppend, eChangeExt, eTail, eExt };
-  struct Case {
-    Op op;
-    const wchar_t* path;
-    const wchar_t* arg;
-    const wchar_t* expected;
-  } cases[] = {
+  const std::tuple<Op, const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {  // operation, path, argument, expected
       {eStrip, L"C:\\dir/file", nullptr, L"C:\\dir"}, {eStrip, L"C:\\dir\\", nullptr, L"C:\\dir"},
       {eStrip, L"file", nullptr, L""}, {eAppend, L"C:\\dir", L"\\x", L"C:\\x"}, {eAppend, L"C:\\dir", L"x", L"C:\\dir\\x"},
       {eAppend, L"C:\\dir/", L"x", L"C:\\dir/x"}, {eAppend, L"C:\\dir", L"D:", L"D:"}, {eAppend, L"D:", L"x", L"D:\\x"},
@@ -80,16 +72,16 @@ TEST(Paths, Components) {
       {eTail, L"a\\b/c", nullptr, L"c"}, {eTail, L"C:\\dir\\", nullptr, L""}, {eExt, L"C:\\a.b\\file", nullptr, L""},
       {eExt, L"x.tar.gz", nullptr, L"gz"}, {eExt, L".profile", nullptr, L"profile"},
   };
-  for (const Case& c : cases) {
-    tstring s(c.path);
-    switch (c.op) {
+  for (const auto& [op, path, arg, expected] : cases) {
+    tstring s(path);
+    switch (op) {
       case eStrip: Orv::StripPathTail(s); break;
-      case eAppend: Orv::AppendPathTail(s, c.arg); break;
-      case eChangeExt: Orv::ChangePathExtension(s, c.arg); break;
-      case eTail: s = Orv::GetPathTail(c.path); break;
-      case eExt: s = Orv::GetPathExtension(c.path); break;
+      case eAppend: Orv::AppendPathTail(s, arg); break;
+      case eChangeExt: Orv::ChangePathExtension(s, arg); break;
+      case eTail: s = Orv::GetPathTail(path); break;
+      case eExt: s = Orv::GetPathExtension(path); break;
     }
-    EXPECT_EQ(c.expected, Std(s)) << c.op << " " << ::testing::PrintToString(tstring(c.path));
+    EXPECT_EQ(expected, Std(s)) << op << " " << ::testing::PrintToString(tstring(path));
   }
 }
 
@@ -120,13 +112,10 @@ TEST(Paths, ModulePathsAlsoPastTheFirstBuffer) {
 }
 
 TEST(Paths, EqualityByCanonicalFormThenShortNames) {
-  struct Case {
-    const wchar_t *a, *b;
-    bool equal;
-  } cases[] = {{L"C:\\Dir\\File.txt", L"c:/dir//file.txt", true}, {L"\\\\Srv\\Share", L"//srv/share/", true},
+  const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {{L"C:\\Dir\\File.txt", L"c:/dir//file.txt", true}, {L"\\\\Srv\\Share", L"//srv/share/", true},
                {L" C:\\a ", L"C:\\a", true}, {nullptr, L"", true}, {L"C:\\dir\\file", L"C:\\dir\\other", false},
                {L"dir\\file", L"C:\\dir\\file", false}, {L"C:\\dir", L"\\\\?\\C:\\dir", false}};
-  for (const Case& c : cases) EXPECT_EQ(c.equal, Orv::PathsEqual(c.a, c.b)) << (c.a ? c.a : L"") << " | " << c.b;
+  for (const auto& [a, b, equal] : cases) EXPECT_EQ(equal, Orv::PathsEqual(a, b)) << (a ? a : L"") << " | " << b;
   tstring file = Orv::GetExecutablePath(), dir = Orv::GetExecutableDir();
   wchar_t buffer[1024];
   tstring shortPath(buffer, ::GetShortPathNameW(file.c_str(), buffer, 1024));

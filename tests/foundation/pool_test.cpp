@@ -12,7 +12,6 @@
 
 #include "orvutil/foundation.h"
 
-using Orv::tPoolAllocator;
 using Orv::StringAllocator;
 
 namespace {
@@ -31,7 +30,7 @@ int Record::live = 0;
 TEST(Pool, MatchesAFreeListModel) {
   std::mt19937 random(23u);
   Record::live = 0;
-  tPoolAllocator<Record> pool;
+  Orv::tPoolAllocator<Record> pool;
   std::vector<Record*> held, freed;
   unsigned allocations = 0, peak = 0;
   for (int step = 0; step < 6000; ++step) {

@@ -26,10 +26,7 @@
 
 using Orv::HashFunc;
 using Orv::tMap;
-using Orv::tSet;
 using Orv::CompareFunc;
-using Orv::HashBytes;
-using Orv::LessThanFunc;
 
 namespace {
 
@@ -46,10 +43,6 @@ std::map<unsigned, std::multiset<unsigned>> Grouped(const std::multimap<unsigned
   std::map<unsigned, std::multiset<unsigned>> out;
   for (const auto& [key, value] : m) out[key].insert(value);
   return out;
-}
-
-unsigned DefaultHash(unsigned key) {
-  return HashFunc<unsigned>(key);
 }
 
 // Few distinct hashes, so that most keys share theirs with many others.
@@ -187,13 +180,13 @@ const uint32_t kGolden = 0x9E3779B9u;
 
 // With the default hash, and with a class's own, by which its items must be placed and searched.
 TEST(Set, AgreesWithStdMultimap) {
-  ExpectAgreementWithStdMultimap<IntMap>(DefaultHash);
+  ExpectAgreementWithStdMultimap<IntMap>([](unsigned key) { return HashFunc<unsigned>(key); });
   ExpectAgreementWithStdMultimap<FewHashesMap>(FewHashesMap::HashOfKey);
 }
 
 // An item's own entry may be inserted across a rehash.
 TEST(Set, OwnEntriesSurviveARehash) {
-  tSet<unsigned> set;
+  Orv::tSet<unsigned> set;
   for (unsigned i = 0; i < 81; ++i) set.Insert(i);
   unsigned buckets = set.BucketCount();
   const unsigned& own = set.First()->Entry();
@@ -259,10 +252,10 @@ TEST(Hash, BytesMatchTheReferenceAtEveryLengthAlignmentAndBufferEnd) {
     uint32_t expected = ReferenceHash(std::vector<uint8_t>(bytes.begin(), bytes.begin() + length), kGolden);
     for (size_t offset : {0, 1, 2, 3, 5}) {
       const uint8_t* at = fence.Place(bytes.data(), length + offset);
-      EXPECT_EQ(expected, HashBytes(at, static_cast<unsigned>(length))) << length << " at " << offset;
+      EXPECT_EQ(expected, Orv::HashBytes(at, static_cast<unsigned>(length))) << length << " at " << offset;
     }
   }
-  EXPECT_EQ(kGolden, HashBytes(nullptr, 16));  // nothing to read: treated as empty
+  EXPECT_EQ(kGolden, Orv::HashBytes(nullptr, 16));  // nothing to read: treated as empty
 }
 
 // HashWideString measures and hashes in one call: its length and hash equal wcslen and HashBytes
@@ -310,7 +303,7 @@ TEST(Hash, ComparisonsMatchStdWstringAndMemcmp) {
     for (wchar_t& c : a) c = L"aB\x7FFF\x8000\xFFFF"[random() % 5];
     for (wchar_t& c : b) c = L"aB\x7FFF\x8000\xFFFF"[random() % 5];
     ASSERT_EQ(Sign(a.compare(b)), CompareFunc<const wchar_t*>(a.c_str(), b.c_str()));
-    ASSERT_EQ(a < b, LessThanFunc<const wchar_t*>(a.c_str(), b.c_str()));
+    ASSERT_EQ(a < b, Orv::LessThanFunc<const wchar_t*>(a.c_str(), b.c_str()));
     GUID ga = {}, gb = {};
     ga.Data4[random() % 8] = static_cast<unsigned char>(random());
     gb.Data4[random() % 8] = static_cast<unsigned char>(random());

@@ -8,7 +8,6 @@
 #include "orvutil/foundation.h"
 
 using Orv::tSmartPtr;
-using Orv::tSmartPtrVector;
 
 namespace {
 
@@ -60,10 +59,10 @@ TEST(SmartPtr, CountsEqualTheHoldersAfterRandomAssignments) {
 TEST(SmartPtr, VectorsHoldOneReferencePerElement) {
   CCounted object;
   {
-    tSmartPtrVector<CCounted, 2> vector;
+    Orv::tSmartPtrVector<CCounted, 2> vector;
     for (int i = 0; i < 20; ++i) vector.PushBack(tSmartPtr<CCounted>(&object));
     vector.Erase(0, 5);
-    tSmartPtrVector<CCounted, 2> more(vector);
+    Orv::tSmartPtrVector<CCounted, 2> more(vector);
     EXPECT_EQ(30, object.refs);
   }
   EXPECT_EQ(0, object.refs);

@@ -11,17 +11,15 @@
 #include <cwctype>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orvutil/foundation.h"
 #include "tstring_print.h"
 
-using Orv::tObjVector;
 using Orv::tstring;
 
 namespace {
-
-constexpr unsigned kNpos = 0xFFFFFFFFu;
 
 // The characters of a BSTR, which is freed; "<null>" for none.
 std::wstring Owned(BSTR bstr) {
@@ -30,7 +28,7 @@ std::wstring Owned(BSTR bstr) {
   return text;
 }
 
-std::vector<std::wstring> Pieces(const tObjVector<tstring>& pieces) {
+std::vector<std::wstring> Pieces(const Orv::tObjVector<tstring>& pieces) {
   std::vector<std::wstring> out;
   for (const tstring& piece : pieces) out.push_back(Std(piece));
   return out;
@@ -78,7 +76,7 @@ TEST(Strings, FoldingStripAndSplitMatchModels) {
     EXPECT_EQ(lower.substr(0, n), Std(Orv::CanonicalizeString(text.c_str(), n)));
     Orv::CanonicalizeStringInPlace(partial.data(), n);
     EXPECT_EQ(lower.substr(0, n) + text.substr(n), partial);
-    Orv::UpperCaseInPlace(upper.data(), kNpos);
+    Orv::UpperCaseInPlace(upper.data(), Orv::kToTerminator);
     for (wchar_t& c : lower) c = static_cast<wchar_t>(towupper(c));
     EXPECT_EQ(lower, upper);
 
@@ -88,7 +86,7 @@ TEST(Strings, FoldingStripAndSplitMatchModels) {
     EXPECT_EQ(ModelSplit(text, L",;", keepEmpty), Pieces(Orv::SplitString(text.c_str(), L",;", keepEmpty))) << round;
   }
   EXPECT_TRUE(Orv::SplitString(L"a,b", nullptr, true).IsEmpty());
-  EXPECT_EQ(L"", Std(Orv::CanonicalizeString(nullptr, kNpos)));
+  EXPECT_EQ(L"", Std(Orv::CanonicalizeString(nullptr, Orv::kToTerminator)));
 }
 
 TEST(Strings, ResourceStringsFollowTheNestedInstanceOverride) {
@@ -110,19 +108,17 @@ TEST(Strings, ResourceStringsFollowTheNestedInstanceOverride) {
 }
 
 TEST(Strings, CommandLinesSplitAtWhiteSpaceOutsideQuotes) {
-  struct Case {
-    const wchar_t* line;
-    std::vector<std::wstring> words;
-  } cases[] = {{L"prog \"a b\" 'c d' e", {L"prog", L"a b", L"c d", L"e"}},
-               {L"x\"y z\"w  'it\"s'", {L"xy zw", L"it\"s"}},
-               {L"  \t a\t\tb \r\n ", {L"a", L"b"}},
-               {L"a \"\" '' b", {L"a", L"b"}},
-               {L"a \"b c", {L"a", L"b c"}},
-               {L"", {}}};
-  tObjVector<tstring> words;
-  for (const Case& c : cases) {
-    Orv::TokenizeCommandLine(c.line, words);
-    EXPECT_EQ(c.words, Pieces(words));
+  const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
+      {L"prog \"a b\" 'c d' e", {L"prog", L"a b", L"c d", L"e"}},
+      {L"x\"y z\"w  'it\"s'", {L"xy zw", L"it\"s"}},
+      {L"  \t a\t\tb \r\n ", {L"a", L"b"}},
+      {L"a \"\" '' b", {L"a", L"b"}},
+      {L"a \"b c", {L"a", L"b c"}},
+      {L"", {}}};
+  Orv::tObjVector<tstring> words;
+  for (const auto& [line, expected] : cases) {
+    Orv::TokenizeCommandLine(line, words);
+    EXPECT_EQ(expected, Pieces(words));
   }
   Orv::TokenizeCommandLine(nullptr, words);  // the process command line
   ASSERT_FALSE(words.IsEmpty());

@@ -65,14 +65,13 @@ TYPED_TEST_SUITE(Vectors, VectorTypes);
 
 // At least 8, doubling while the step stays at most 1024, then steps of 1024, never below the need.
 TYPED_TEST(Vectors, GrowthTable) {
-  struct Case {
-    unsigned from, need, expected;
-  } cases[] = {{0, 1, 8}, {0, 9, 16}, {16, 17, 32}, {8, 8, 8}, {1024, 1500, 2048}, {1024, 3000, 3000}, {2048, 2049, 3072}};
-  for (const Case& c : cases) {
+  const std::tuple<unsigned, unsigned, unsigned> cases[] = {  // capacity before, need, capacity after
+      {0, 1, 8}, {0, 9, 16}, {16, 17, 32}, {8, 8, 8}, {1024, 1500, 2048}, {1024, 3000, 3000}, {2048, 2049, 3072}};
+  for (const auto& [from, need, expected] : cases) {
     TypeParam v;
-    ASSERT_TRUE(c.from == 0 || v.Reserve(c.from));
-    ASSERT_TRUE(v.Reserve(c.need));
-    EXPECT_EQ(c.expected, v.Capacity()) << c.from << " -> " << c.need;
+    ASSERT_TRUE(from == 0 || v.Reserve(from));
+    ASSERT_TRUE(v.Reserve(need));
+    EXPECT_EQ(expected, v.Capacity()) << from << " -> " << need;
   }
 }
 
