@@ -12,15 +12,12 @@ class CFencedPage {
     SYSTEM_INFO info;
     ::GetSystemInfo(&info);
     m_pageSize = info.dwPageSize;
-    m_base = static_cast<char*>(::VirtualAlloc(nullptr, 2 * m_pageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    DWORD old;
-    if (m_base && !::VirtualProtect(m_base + m_pageSize, m_pageSize, PAGE_NOACCESS, &old)) {
-      ::VirtualFree(m_base, 0, MEM_RELEASE);
-      m_base = nullptr;
-    }
+    // Two pages reserved, the first one committed: the second faults on any access.
+    void* reserved = ::VirtualAlloc(nullptr, 2 * m_pageSize, MEM_RESERVE, PAGE_NOACCESS);
+    m_base = reserved ? static_cast<char*>(::VirtualAlloc(reserved, m_pageSize, MEM_COMMIT, PAGE_READWRITE)) : nullptr;
   }
   ~CFencedPage() {
-    if (m_base) ::VirtualFree(m_base, 0, MEM_RELEASE);
+    if (m_base) ::VirtualFree(m_base, 0, MEM_RELEASE);  // the whole reservation
   }
   CFencedPage(const CFencedPage&) = delete;
   CFencedPage& operator=(const CFencedPage&) = delete;

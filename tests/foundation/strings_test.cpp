@@ -1,5 +1,5 @@
 // String utilities against std::wstring models: case folding, strip and split over random
-// inputs; resource strings with the instance override; date and time stamps; command lines.
+// inputs; resource strings with the instance override; command lines.
 // Also ReplaceAll against a std::wstring model that follows the rule step by step: replace at the hit,
 // search again after the inserted text, stop at the end.
 #include <windows.h>
@@ -11,17 +11,15 @@
 #include <cwctype>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "orvutil/foundation.h"
 #include "tstring_print.h"
 
-using Orv::tObjVector;
 using Orv::tstring;
 
 namespace {
-
-constexpr unsigned kNpos = 0xFFFFFFFFu;
 
 // The characters of a BSTR, which is freed; "<null>" for none.
 std::wstring Owned(BSTR bstr) {
@@ -30,7 +28,7 @@ std::wstring Owned(BSTR bstr) {
   return text;
 }
 
-std::vector<std::wstring> Pieces(const tObjVector<tstring>& pieces) {
+std::vector<std::wstring> Pieces(const Orv::tObjVector<tstring>& pieces) {
   std::vector<std::wstring> out;
   for (const tstring& piece : pieces) out.push_back(Std(piece));
   return out;
@@ -72,17 +70,15 @@ TEST(Strings, FoldingStripAndSplitMatchModels) {
   std::mt19937 random(5u);
   for (int round = 0; round < 2000; ++round) {
     std::wstring text = RandomText(random, L"aAbB,; \t\r\n\v\x00C9", 10);
-    std::wstring lower = text, upper = text;
+    unsigned n = std::min<unsigned>(random() % 12, static_cast<unsigned>(text.size()));
+    std::wstring lower = text, partial = text, upper = text;
     for (wchar_t& c : lower) c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
-    EXPECT_EQ(lower, Std(Orv::CanonicalizeString(text.c_str(), kNpos)));
-    unsigned n = random() % 12;
-    std::wstring partial = text;
-    Orv::CanonicalizeStringInPlace(partial.data(), std::min<unsigned>(n, static_cast<unsigned>(text.size())));
-    EXPECT_EQ(lower.substr(0, n) + text.substr(std::min<size_t>(n, text.size())), partial);
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
-    std::wstring folded = text;
-    Orv::UpperCaseInPlace(folded.data(), kNpos);
-    EXPECT_EQ(upper, folded);
+    EXPECT_EQ(lower.substr(0, n), Std(Orv::CanonicalizeString(text.c_str(), n)));
+    Orv::CanonicalizeStringInPlace(partial.data(), n);
+    EXPECT_EQ(lower.substr(0, n) + text.substr(n), partial);
+    Orv::UpperCaseInPlace(upper.data(), Orv::kToTerminator);
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(towupper(c));
+    EXPECT_EQ(lower, upper);
 
     tstring s(text.c_str());
     EXPECT_EQ(ModelStrip(text), Std(Orv::StripSpaces(s, true, true))) << round;
@@ -90,53 +86,39 @@ TEST(Strings, FoldingStripAndSplitMatchModels) {
     EXPECT_EQ(ModelSplit(text, L",;", keepEmpty), Pieces(Orv::SplitString(text.c_str(), L",;", keepEmpty))) << round;
   }
   EXPECT_TRUE(Orv::SplitString(L"a,b", nullptr, true).IsEmpty());
-  EXPECT_EQ(L"", Std(Orv::CanonicalizeString(nullptr, kNpos)));
+  EXPECT_EQ(L"", Std(Orv::CanonicalizeString(nullptr, Orv::kToTerminator)));
 }
 
 TEST(Strings, ResourceStringsFollowTheNestedInstanceOverride) {
   const HINSTANCE self = GetModuleHandleW(nullptr), library = GetModuleHandleW(L"orvutil.dll");
-  const wchar_t* const hello = L"Hello from the test resources";
-  EXPECT_EQ(hello, Std(Orv::LoadStringW(self, 4711)));
-  EXPECT_EQ(L"", Std(Orv::LoadStringW(self, 999)));
-  EXPECT_EQ(L"", Std(Orv::LoadStringW(library, 4711)));
+  wchar_t buffer[64];
+  const std::wstring hello(buffer, ::LoadStringW(self, 4711, buffer, 64));  // the system's reading
+  ASSERT_FALSE(hello.empty());
   {
     Orv::InstanceOverride outer(self);
-    EXPECT_EQ(hello, Std(Orv::LoadStringW(library, 4711)));
     {
       Orv::InstanceOverride inner(library);
-      EXPECT_EQ(L"", Std(Orv::LoadStringW(self, 4711)));
+      EXPECT_EQ(L"", Std(Orv::LoadStringW(self, 4711)));  // the library has no such string
     }
-    EXPECT_EQ(L"Second string, with a comma", Owned(Orv::LoadBSTR(nullptr, 4712)));
+    EXPECT_EQ(hello, Std(Orv::LoadStringW(library, 4711)));
+    EXPECT_EQ(hello, Owned(Orv::LoadBSTR(nullptr, 4711)));
   }
   EXPECT_EQ(nullptr, Orv::InstanceOverride::GetCurrent());
   EXPECT_EQ(L"", Owned(Orv::LoadBSTR(self, 999)));  // empty, not null
 }
 
-TEST(Strings, DateMonthDayYearAndTime) {
-  int month = 0, day = 0, year = 0, hour = -1, minute = -1, second = -1;
-  tstring date = Orv::GetDateAsString(), time = Orv::GetTimeAsString();
-  ASSERT_EQ(10u, date.size());
-  ASSERT_EQ(3, swscanf(date.c_str(), L"%2d/%2d/%4d", &month, &day, &year));
-  EXPECT_TRUE(month >= 1 && month <= 12 && day >= 1 && day <= 31 && year >= 2000) << Std(date).c_str();
-  ASSERT_EQ(8u, time.size());
-  ASSERT_EQ(3, swscanf(time.c_str(), L"%2d:%2d:%2d", &hour, &minute, &second));
-  EXPECT_TRUE(hour <= 23 && minute <= 59 && second <= 59);
-}
-
 TEST(Strings, CommandLinesSplitAtWhiteSpaceOutsideQuotes) {
-  struct Case {
-    const wchar_t* line;
-    std::vector<std::wstring> words;
-  } cases[] = {{L"prog \"a b\" 'c d' e", {L"prog", L"a b", L"c d", L"e"}},
-               {L"x\"y z\"w  'it\"s'", {L"xy zw", L"it\"s"}},
-               {L"  \t a\t\tb \r\n ", {L"a", L"b"}},
-               {L"a \"\" '' b", {L"a", L"b"}},
-               {L"a \"b c", {L"a", L"b c"}},
-               {L"", {}}};
-  tObjVector<tstring> words;
-  for (const Case& c : cases) {
-    Orv::TokenizeCommandLine(c.line, words);
-    EXPECT_EQ(c.words, Pieces(words));
+  const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
+      {L"prog \"a b\" 'c d' e", {L"prog", L"a b", L"c d", L"e"}},
+      {L"x\"y z\"w  'it\"s'", {L"xy zw", L"it\"s"}},
+      {L"  \t a\t\tb \r\n ", {L"a", L"b"}},
+      {L"a \"\" '' b", {L"a", L"b"}},
+      {L"a \"b c", {L"a", L"b c"}},
+      {L"", {}}};
+  Orv::tObjVector<tstring> words;
+  for (const auto& [line, expected] : cases) {
+    Orv::TokenizeCommandLine(line, words);
+    EXPECT_EQ(expected, Pieces(words));
   }
   Orv::TokenizeCommandLine(nullptr, words);  // the process command line
   ASSERT_FALSE(words.IsEmpty());

@@ -1,7 +1,9 @@
-// Strings in test checks and failure messages: the characters as a std::wstring, and a readable
-// print with code units outside ASCII as \x escapes. Also what several string tests share: random
+// Strings in test checks and failure messages: the characters as a std::wstring, printed as
+// GoogleTest prints one (code units outside ASCII as \x escapes). Also what several string tests share: random
 // texts, the sign of a comparison, and the shared-string records in use.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <ostream>
 #include <random>
@@ -11,16 +13,7 @@
 
 namespace Orv {
 inline void PrintTo(const tstring& s, std::ostream* os) {
-  *os << '"';
-  for (unsigned i = 0; i < s.size(); ++i) {
-    unsigned c = s[i];
-    if (c >= 0x20 && c < 0x7F) {
-      *os << static_cast<char>(c);
-    } else {
-      *os << "\\x" << std::hex << c << std::dec;
-    }
-  }
-  *os << '"';
+  *os << ::testing::PrintToString(std::wstring(s.data(), s.size()));
 }
 }  // namespace Orv
 
