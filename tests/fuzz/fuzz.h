@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "orvutil/orvutil.h"
+#include "../support/samples.h"
 
 namespace Fuzz {
 
 using Bytes = std::string;
 using Rng = std::mt19937;
 using Orv::tSmartPtr;
+using OrvTest::Block;
 
 struct Target {
   const char* name;
@@ -52,7 +53,6 @@ Bytes Inflate(Bytes const& in, bool& ok);
 
 // --- library glue (targets_binary.cpp) ---
 tSmartPtr<Orv::IDataReader> ReaderOver(Bytes const& b);
-Bytes BytesOf(Orv::IData* data);
 Bytes SavedPackage(Orv::IPackage* package);  // empty when saving fails
 // The class of the objects the package text's "node" makes (targets_text.cpp).
 extern const GUID kNodeClass;

@@ -14,23 +14,11 @@ tSmartPtr<Orv::IDataReader> ReaderOver(Bytes const& b) {
   return reader;
 }
 
-Bytes BytesOf(Orv::IData* data) {
-  return data ? Bytes(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize()) : Bytes();
-}
-
-tSmartPtr<Orv::IData> DataOf(Bytes const& b) {
-  tSmartPtr<Orv::IDataVector> vector;
-  tSmartPtr<Orv::IDataWriter> writer;
-  Orv::CreateDataWriter(vector.Receive(), writer.Receive());
-  writer->Write(b.data(), static_cast<unsigned>(b.size()));
-  return tSmartPtr<Orv::IData>(vector.Get());
-}
-
 Bytes SavedPackage(Orv::IPackage* package) {
   tSmartPtr<Orv::IDataVector> vector;
   tSmartPtr<Orv::IDataWriter> writer;
   Orv::CreateDataWriter(vector.Receive(), writer.Receive());
-  return Orv::SavePackage(writer, package) ? BytesOf(vector) : Bytes();
+  return Orv::SavePackage(writer, package) ? OrvTest::Bytes(vector) : Bytes();
 }
 
 namespace {
@@ -38,42 +26,13 @@ namespace {
 // --- dictionaries ---
 Bytes SavedDict(Orv::CDict const& dict) {
   tSmartPtr<Orv::ISavedData> saved;
-  return Orv::SaveDict(dict, false, saved.Receive()) ? BytesOf(saved->Load()) : Bytes();
+  return Orv::SaveDict(dict, false, saved.Receive()) ? OrvTest::Bytes(saved->Load()) : Bytes();
 }
 
 tSmartPtr<Orv::ISavedData> SavedFrom(Bytes const& stored, unsigned loadedSize, bool compressed) {
   tSmartPtr<Orv::ISavedData> saved;
-  Orv::CreateSavedDataFromMemory(DataOf(stored), loadedSize, compressed, saved.Receive());
+  Orv::CreateSavedDataFromMemory(Block(stored), loadedSize, compressed, saved.Receive());
   return saved;
-}
-
-Orv::CDict SampleDict() {
-  Orv::CDict d;
-  auto put = [&](const wchar_t* name, bool (*create)(Orv::CValue**), auto fill) {
-    Orv::CValue* v = nullptr;
-    create(&v);
-    fill(v);
-    d.SetValue(name, v);
-    v->Release();
-  };
-  d.SetInt(d.GetAtom(L"int", false), -7);
-  d.SetBool(d.GetAtom(L"bool", false), true);
-  d.SetFloat(d.GetAtom(L"float", false), 1.5f);
-  d.SetDouble(d.GetAtom(L"double", false), -2.25);
-  d.SetPoint(d.GetAtom(L"point", false), Orv::tPoint<int>(3, 4));
-  d.SetRect(d.GetAtom(L"rect", false), Orv::tRect<int>(1, 2, 3, 4));
-  d.SetString(d.GetAtom(L"string", false), L"text \u00e9");
-  d.SetGuid(d.GetAtom(L"guid", false), Orv::GetCategoryDict());
-  d.SetData(d.GetAtom(L"data", false), DataOf("abcde"));
-  put(L"strings", Orv::CValue::CreateStringVector, [](Orv::CValue* v) {
-    v->AsStringVector().PushBack(L"a");
-    v->AsStringVector().PushBack(L"");
-  });
-  put(L"ints", Orv::CValue::CreateIntVector, [](Orv::CValue* v) { v->AsIntVector().PushBack(5); });
-  put(L"floats", Orv::CValue::CreateFloatVector, [](Orv::CValue* v) { v->AsFloatVector().PushBack(0.5f); });
-  put(L"datas", Orv::CValue::CreateDataVector, [](Orv::CValue* v) { v->AsDataVector().PushBack(DataOf("xy")); });
-  put(L"nothing", Orv::CValue::CreateNothing, [](Orv::CValue*) {});
-  return d;
 }
 
 // The instance GUID of an object node beside the dictionary's node.
@@ -92,7 +51,7 @@ Bytes ObjectDict(bool self) {
   return b;
 }
 
-std::vector<Bytes> DictSeeds() { return {SavedDict(SampleDict()), SavedDict(Orv::CDict()), ObjectDict(false), ObjectDict(true)}; }
+std::vector<Bytes> DictSeeds() { return {SavedDict(OrvTest::SampleDict()), SavedDict(Orv::CDict()), ObjectDict(false), ObjectDict(true)}; }
 
 // The plain form, the compressed form under a loaded size that may be wrong, and the node form.
 void RunDict(Bytes const& in) {
@@ -137,13 +96,13 @@ const std::vector<size_t> kHeaderFields = {20, 24, 28, 32, 36, 40};
 tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name, Bytes const& payload, bool compressed, GUID const& category) {
   tSmartPtr<Orv::IPackageEntry> entry;
   tSmartPtr<Orv::ISavedData> saved;
-  if (!payload.empty()) Orv::CreateLoadedDataFromMemory(DataOf(payload), compressed, saved.Receive());
+  if (!payload.empty()) Orv::CreateLoadedDataFromMemory(Block(payload), compressed, saved.Receive());
   GUID id;
   CoCreateGuid(&id);
   Orv::CreatePackageEntry(name, id, category, id, saved, entry.Receive());
   entry->SetValue64(0x0123456789ABCDEFull);
   entry->SetValue32(42);
-  if (compressed) entry->SetInlineData(DataOf("inline"));
+  if (compressed) entry->SetInlineData(Block("inline"));
   return entry;
 }
 
@@ -154,7 +113,7 @@ std::vector<Bytes> PackageSeeds() {
   wide->SetName(L"seed");
   PackageNode top = PackageNode(wide.Get()).AddChild(Entry(L"top", "payload bytes", true, GUID_NULL));
   top.AddChild(Entry(L"plain", "plain", false, GUID_NULL)).AddChild(Entry(L"leaf", "", false, GUID_NULL));
-  top.AddChild(Entry(L"dict", SavedDict(SampleDict()), true, Orv::GetCategoryDict()));
+  top.AddChild(Entry(L"dict", SavedDict(OrvTest::SampleDict()), true, Orv::GetCategoryDict()));
   Orv::IPackage::GuidInfo info;
   info.id = Orv::GetCategoryDict();
   info.name = L"info";
@@ -284,10 +243,10 @@ void RunZlib(Bytes const& in) {
   bool peerOk = false;
   Bytes peer = Inflate(stream, peerOk);
   tSmartPtr<Orv::IData> block;
-  bool ok = Orv::UncompressData(DataOf(stream), expected, block.Receive(), nullptr);
+  bool ok = Orv::UncompressData(Block(stream), expected, block.Receive(), nullptr);
   EXPECT_EQ(peerOk && (expected == 0xFFFFFFFFu || expected == peer.size()), ok);
   if (ok) {
-    EXPECT_EQ(peer, BytesOf(block));
+    EXPECT_EQ(peer, OrvTest::Bytes(block));
   }
   tSmartPtr<Orv::IDataVector> vector;
   tSmartPtr<Orv::IDataWriter> writer;
@@ -297,12 +256,7 @@ void RunZlib(Bytes const& in) {
   EXPECT_EQ(peerOk, ok);
   if (!ok) return;
   CountLoaded();
-  EXPECT_EQ(peer, BytesOf(vector));
-  if (peer.empty()) return;  // compressing nothing stores nothing
-  tSmartPtr<Orv::IData> packed, back;
-  ASSERT_TRUE(Orv::CompressData(vector, packed.Receive(), nullptr));
-  ASSERT_TRUE(Orv::UncompressData(packed, static_cast<unsigned>(peer.size()), back.Receive(), nullptr));
-  EXPECT_EQ(peer, BytesOf(back));
+  EXPECT_EQ(peer, OrvTest::Bytes(vector));
 }
 
 // --- records: strings and byte blocks against a model of the record format ---
@@ -335,7 +289,7 @@ std::vector<Bytes> RecordSeeds() {
   Orv::SaveData(writer, Orv::tstring(L"text"));
   Orv::SaveRawString(writer, L"");
   Orv::SaveData(writer, Orv::tstring(L"\u65e5\u672c"));
-  return {BytesOf(vector)};
+  return {OrvTest::Bytes(vector)};
 }
 
 void RunRecords(Bytes const& in) {
@@ -357,14 +311,6 @@ void RunRecords(Bytes const& in) {
     if (raw) {
       EXPECT_EQ(m.text, std::wstring(raw));
     }
-    if (!m.ok) continue;
-    tSmartPtr<Orv::IDataVector> vector;
-    tSmartPtr<Orv::IDataWriter> writer;
-    Orv::CreateDataWriter(vector.Receive(), writer.Receive());
-    Orv::tstring back;
-    ASSERT_TRUE(Orv::SaveData(writer.Get(), text));
-    EXPECT_TRUE(Orv::LoadData(ReaderOver(BytesOf(vector)).Get(), back));
-    EXPECT_TRUE(back == text);
   }
   // A byte block whose length is the first word, in each form.
   if (in.size() < 4) return;
@@ -379,7 +325,7 @@ void RunRecords(Bytes const& in) {
   tSmartPtr<Orv::IData> block;
   EXPECT_EQ(fits, Orv::LoadBytes(r, static_cast<unsigned>(n), block.Receive()));
   if (block) {
-    EXPECT_EQ(in.substr(4, n), BytesOf(block));
+    EXPECT_EQ(in.substr(4, n), OrvTest::Bytes(block));
   }
   EXPECT_EQ(fits ? 4 + (n + 3) / 4 * 4 : 4, r->GetPos());
   r->SetPos(4);

@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "../support/failing_io.h"
-#include "samples.h"
+#include "../support/new_object.h"
+#include "../support/samples.h"
 
-namespace Reliability {
+namespace OrvTest {
 
 // Hears how a compression ended.
 class CChunkCounter : public Orv::CComBase, public Orv::IChunkListener {
@@ -20,13 +21,13 @@ class CChunkCounter : public Orv::CComBase, public Orv::IChunkListener {
   void OnFailed(unsigned, unsigned) override { ++failed; }
 };
 
-}  // namespace Reliability
+}  // namespace OrvTest
 
-ORV_CLASS_GUID(Reliability::CChunkCounter, 0x3c5d7e90, 0x1f2a, 0x4b3c, 0x8d, 0x4e, 0x5f, 0x60, 0x71, 0x82, 0x93, 0xa4)
+ORV_CLASS_GUID(OrvTest::CChunkCounter, 0x3c5d7e90, 0x1f2a, 0x4b3c, 0x8d, 0x4e, 0x5f, 0x60, 0x71, 0x82, 0x93, 0xa4)
 
 namespace {
 
-using namespace Reliability;
+using namespace OrvTest;
 
 // Every limit for small totals; for large ones the edges and a spread between them.
 std::vector<unsigned> Limits(unsigned total) {
@@ -35,14 +36,6 @@ std::vector<unsigned> Limits(unsigned total) {
     if (total <= 4096 || n < 16 || total - n < 16 || n % (total / 32) == 0) limits.push_back(n);
   }
   return limits;
-}
-
-Ptr<CChunkCounter> NewCounter() {
-  CChunkCounter* counter = nullptr;
-  Orv::CComObject<CChunkCounter>::CreateObject(nullptr, &counter);
-  Ptr<CChunkCounter> held(counter);
-  counter->Release();
-  return held;
 }
 
 // Compression's listener hears exactly one end, the one the result tells.
@@ -68,10 +61,18 @@ using Saver = std::function<bool(Orv::IDataWriter* writer, bool& heard)>;
 
 TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
   Ptr<Orv::IPackage> package = SamplePackage();
-  Orv::CDict dict;
-  FillDict(dict);
+  Orv::CDict dict = SampleDict();
   std::string large = SampleBytes(300000, 4), small = SampleBytes(5000, 5);
   Ptr<Orv::IData> packed = Compressed(large);
+  auto coded = [&](bool compress) -> Saver {
+    return [&, compress](Orv::IDataWriter* w, bool& heard) {
+      auto counter = New<CChunkCounter>();
+      bool saved = compress ? Orv::CompressData(ReaderOf(Block(large)), 300000, w, counter)
+                            : Orv::UncompressData(ReaderOf(packed), packed->GetSize(), w, counter);
+      heard = HeardOneEnd(counter, saved);
+      return saved;
+    };
+  };
   struct Case {
     const char* name;
     Saver save;
@@ -80,20 +81,8 @@ TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
       {"WriteDict", [&](Orv::IDataWriter* w, bool&) { return Orv::Detail::WriteDict(dict, false, w, nullptr); }},
       {"StreamCopyData",
        [&](Orv::IDataWriter* w, bool&) { return Orv::StreamCopyData(ReaderOf(Block(small)), 5000, w, 700); }},
-      {"CompressData",
-       [&](Orv::IDataWriter* w, bool& heard) {
-         auto counter = NewCounter();
-         bool saved = Orv::CompressData(ReaderOf(Block(large)), 300000, w, counter);
-         heard = HeardOneEnd(counter, saved);
-         return saved;
-       }},
-      {"UncompressData",
-       [&](Orv::IDataWriter* w, bool& heard) {
-         auto counter = NewCounter();
-         bool saved = Orv::UncompressData(ReaderOf(packed), packed->GetSize(), w, counter);
-         heard = HeardOneEnd(counter, saved);
-         return saved;
-       }},
+      {"CompressData", coded(true)},
+      {"UncompressData", coded(false)},
       {"CLog", [&](Orv::IDataWriter* w, bool& heard) {
          Orv::CLog log;
          Ptr<Orv::IDataVector> kept;
@@ -107,7 +96,7 @@ TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
            traced = log.TraceF(L"line %d of the log\r\n", i) && traced;
            lines += L"line " + std::to_wstring(i) + L" of the log\r\n";
          }
-         heard = Text(kept) == std::string(reinterpret_cast<const char*>(lines.data()), lines.size() * sizeof(wchar_t));
+         heard = Bytes(kept) == std::string(reinterpret_cast<const char*>(lines.data()), lines.size() * sizeof(wchar_t));
          return traced;
        }}};
   for (auto& c : cases) {
@@ -122,7 +111,7 @@ TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
       EXPECT_EQ(limit >= total, saved) << c.name << " with " << limit << " of " << total << " bytes";
       EXPECT_TRUE(heard) << c.name << " with " << limit << " of " << total << " bytes";
       if (saved) {
-        EXPECT_EQ(Text(whole), Text(written)) << c.name;
+        EXPECT_EQ(Bytes(whole), Bytes(written)) << c.name;
       }
     }
   }
@@ -136,20 +125,19 @@ TEST(FaultInjection, EveryReadFailureIsReportedAndLeavesNothing) {
   Ptr<Orv::IDataWriter> writer;
   Orv::CreateDataWriter(packageBytes.Receive(), writer.Receive());
   ASSERT_TRUE(Orv::SavePackage(writer, SamplePackage()));
-  Orv::CDict dict;
-  FillDict(dict);
+  Orv::CDict dict = SampleDict();
   Orv::CreateDataWriter(dictBytes.Receive(), writer.Receive());
   ASSERT_TRUE(Orv::Detail::WriteDict(dict, false, writer, nullptr));
-  Ptr<Orv::IData> large = Block(SampleBytes(300000, 6)), packed = Compressed(Text(large));
+  Ptr<Orv::IData> large = Block(SampleBytes(300000, 6)), packed = Compressed(Bytes(large));
   auto streamed = [](Orv::IDataReader* r, unsigned size, std::string& made, bool compress, bool uncompress) {
-    auto counter = NewCounter();
+    auto counter = New<CChunkCounter>();
     Ptr<Orv::IDataVector> out;
     Ptr<Orv::IDataWriter> w;
     Orv::CreateDataWriter(out.Receive(), w.Receive());
     bool done = compress     ? Orv::CompressData(r, size, w, counter)
                 : uncompress ? Orv::UncompressData(r, size, w, counter)
                              : Orv::StreamCopyData(r, size, w, 4096);
-    made = done ? Text(out) : std::string();
+    made = done ? Bytes(out) : std::string();
     return done && (compress || uncompress ? HeardOneEnd(counter, done) : true);
   };
   struct Case {

@@ -7,11 +7,11 @@
 #include "../support/process_usage.h"
 #include "../support/run_self.h"
 #include "../support/scratch.h"
-#include "samples.h"
+#include "../support/samples.h"
 
 namespace {
 
-using namespace Reliability;
+using namespace OrvTest;
 using ScratchFiles::tstring;
 
 class FileReplace : public ScratchFiles::ScratchTest {

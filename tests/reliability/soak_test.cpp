@@ -10,9 +10,9 @@
 
 #include "../support/process_usage.h"
 #include "../support/scratch.h"
-#include "samples.h"
+#include "../support/samples.h"
 
-namespace Reliability {
+namespace OrvTest {
 
 // An item that keeps its worker busy for a while.
 class CBusyItem : public Orv::IWorkItem {
@@ -20,13 +20,13 @@ class CBusyItem : public Orv::IWorkItem {
   void Run() override { Sleep(20); }
 };
 
-}  // namespace Reliability
+}  // namespace OrvTest
 
-ORV_CLASS_GUID(Reliability::CBusyItem, 0x3c5d7e91, 0x1f2a, 0x4b3c, 0x8d, 0x4e, 0x5f, 0x60, 0x71, 0x82, 0x93, 0xa5)
+ORV_CLASS_GUID(OrvTest::CBusyItem, 0x3c5d7e91, 0x1f2a, 0x4b3c, 0x8d, 0x4e, 0x5f, 0x60, 0x71, 0x82, 0x93, 0xa5)
 
 namespace {
 
-using namespace Reliability;
+using namespace OrvTest;
 
 constexpr unsigned kRounds = 10000;
 constexpr unsigned kWarmUpRounds = 20;
@@ -108,7 +108,7 @@ std::string LoadBytes(Orv::PackageNode node) {
       !persist->Load(node) || !persist->Wait()) {
     return std::string();
   }
-  return Text(bytes->GetData());
+  return Bytes(bytes->GetData());
 }
 
 TEST_F(Soak, PackagesCompiledSavedLoadedAndReleased) {
@@ -130,8 +130,7 @@ TEST_F(Soak, PackagesCompiledSavedLoadedAndReleased) {
 }
 
 TEST_F(Soak, DictionariesSavedAndLoaded) {
-  Orv::CDict dict;
-  FillDict(dict);
+  Orv::CDict dict = SampleDict();
   std::string expected = Describe(dict);
   unsigned count = dict.GetCount();
   Run("dictionaries", kRounds, [&] {

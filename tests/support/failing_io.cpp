@@ -1,5 +1,7 @@
 #include "failing_io.h"
 
+#include "new_object.h"
+
 namespace OrvTest {
 
 class CFailingWriter : public Orv::CComBase, public Orv::IDataWriter {
@@ -58,22 +60,9 @@ ORV_CLASS_GUID(OrvTest::CFailingReader, 0x5f0c1e2b, 0x7b34, 0x4c8d, 0x9a, 0x10, 
 
 namespace OrvTest {
 
-namespace {
-
-template <class T>
-Orv::tSmartPtr<T> NewObject() {
-  T* object = nullptr;
-  Orv::CComObject<T>::CreateObject(nullptr, &object);
-  Orv::tSmartPtr<T> held(object);
-  if (object) object->Release();
-  return held;
-}
-
-}  // namespace
-
 Orv::tSmartPtr<Orv::IDataWriter> FailingWriter(unsigned limit, Orv::tSmartPtr<Orv::IDataVector>* written,
                                                unsigned* total) {
-  auto writer = NewObject<CFailingWriter>();
+  auto writer = New<CFailingWriter>();
   Orv::tSmartPtr<Orv::IDataVector> vector;
   if (!writer || !Orv::CreateDataWriter(vector.Receive(), writer->inner.Receive())) return nullptr;
   writer->limit = limit;
@@ -84,7 +73,7 @@ Orv::tSmartPtr<Orv::IDataWriter> FailingWriter(unsigned limit, Orv::tSmartPtr<Or
 }
 
 Orv::tSmartPtr<Orv::IDataReader> FailingReader(Orv::IData* data, unsigned limit) {
-  auto reader = NewObject<CFailingReader>();
+  auto reader = New<CFailingReader>();
   if (!reader || !Orv::CreateDataReader(data, 0, reader->inner.Receive())) return nullptr;
   reader->limit = limit;
   return Orv::tSmartPtr<Orv::IDataReader>(reader.Get());

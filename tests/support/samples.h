@@ -1,12 +1,13 @@
-// Sample data of the reliability tests and their descriptions as text, the peer that every read is
-// compared with.
+// Test support: sample data made through the library (a package, a dictionary of every persisted kind
+// of value, bytes) and their descriptions as text, the peer that every read is compared with; shared
+// by the fuzz harness and the reliability tests.
 #pragma once
 
 #include <string>
 
-#include "orvutil/orvutil.h"
+#include "byte_records.h"
 
-namespace Reliability {
+namespace OrvTest {
 
 template <class T>
 using Ptr = Orv::tSmartPtr<T>;
@@ -19,18 +20,6 @@ inline std::string SampleBytes(size_t n, unsigned seed) {
     bytes[i] = (i / 512) % 2 ? static_cast<char>(seed >> 16) : "orvutil package "[i % 16];
   }
   return bytes;
-}
-
-inline Ptr<Orv::IDataVector> Block(const std::string& bytes) {
-  Ptr<Orv::IDataVector> vector;
-  Orv::CreateDataVector(static_cast<unsigned>(bytes.size()), vector.Receive());
-  if (vector && !bytes.empty()) memcpy(vector->GetVector().Data(), bytes.data(), bytes.size());
-  return vector;
-}
-
-inline std::string Text(Orv::IData* data) {
-  return data && data->GetSize() ? std::string(reinterpret_cast<const char*>(data->GetPointer()), data->GetSize())
-                                 : std::string();
 }
 
 // ASCII names as bytes.
@@ -61,7 +50,7 @@ inline std::string Describe(Orv::PackageNode node) {
   for (; node.GetNode(); node = node->GetNextSibling()) {
     Orv::ISavedData* saved = node.GetEntry()->GetSavedData();
     text += Narrow(node.GetEntry()->GetName());
-    text += "=" + (saved ? Text(saved->Load()) : std::string("-")) + "{" + Describe(node->GetFirstChild()) + "}";
+    text += "=" + (saved ? Bytes(saved->Load()) : std::string("-")) + "{" + Describe(node->GetFirstChild()) + "}";
   }
   return text;
 }
@@ -71,14 +60,33 @@ inline std::string Describe(Orv::IPackage* package) {
 }
 
 // A dictionary of every persisted kind of value.
-inline void FillDict(Orv::CDict& dict) {
-  dict.SetInt(dict.GetAtom(L"int", false), -7);
-  dict.SetBool(dict.GetAtom(L"bool", false), true);
-  dict.SetDouble(dict.GetAtom(L"double", false), 2.5);
-  dict.SetRect(dict.GetAtom(L"rect", false), Orv::tRect<int>(1, 2, 3, 4));
-  dict.SetString(dict.GetAtom(L"string", false), Orv::tstring(L"a longer text of the dictionary"));
-  dict.SetGuid(dict.GetAtom(L"guid", false), Orv::GetCategoryDict());
-  dict.SetData(dict.GetAtom(L"data", false), Block(SampleBytes(200, 3)));
+inline Orv::CDict SampleDict() {
+  Orv::CDict d;
+  auto put = [&](const wchar_t* name, bool (*create)(Orv::CValue**), auto fill) {
+    Orv::CValue* v = nullptr;
+    create(&v);
+    fill(v);
+    d.SetValue(name, v);
+    v->Release();
+  };
+  d.SetInt(d.GetAtom(L"int", false), -7);
+  d.SetBool(d.GetAtom(L"bool", false), true);
+  d.SetFloat(d.GetAtom(L"float", false), 1.5f);
+  d.SetDouble(d.GetAtom(L"double", false), -2.25);
+  d.SetPoint(d.GetAtom(L"point", false), Orv::tPoint<int>(3, 4));
+  d.SetRect(d.GetAtom(L"rect", false), Orv::tRect<int>(1, 2, 3, 4));
+  d.SetString(d.GetAtom(L"string", false), L"a longer text \u00e9");
+  d.SetGuid(d.GetAtom(L"guid", false), Orv::GetCategoryDict());
+  d.SetData(d.GetAtom(L"data", false), Block(SampleBytes(40, 3)));
+  put(L"strings", Orv::CValue::CreateStringVector, [](Orv::CValue* v) {
+    v->AsStringVector().PushBack(L"a");
+    v->AsStringVector().PushBack(L"");
+  });
+  put(L"ints", Orv::CValue::CreateIntVector, [](Orv::CValue* v) { v->AsIntVector().PushBack(5); });
+  put(L"floats", Orv::CValue::CreateFloatVector, [](Orv::CValue* v) { v->AsFloatVector().PushBack(0.5f); });
+  put(L"datas", Orv::CValue::CreateDataVector, [](Orv::CValue* v) { v->AsDataVector().PushBack(Block("xy")); });
+  put(L"nothing", Orv::CValue::CreateNothing, [](Orv::CValue*) {});
+  return d;
 }
 
 // The dictionary's own dump: names and values as text.
@@ -89,7 +97,7 @@ inline std::string Describe(const Orv::CDict& dict) {
   Orv::CreateDataWriter(text.Receive(), writer.Receive());
   log.AddWriter(writer);
   if (dict.GetCount()) Orv::DumpDict(dict, &log, false);
-  return Text(text);
+  return Bytes(text);
 }
 
-}  // namespace Reliability
+}  // namespace OrvTest
