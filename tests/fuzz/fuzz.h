@@ -18,6 +18,8 @@ using Bytes = std::string;
 using Rng = std::mt19937;
 using Orv::tSmartPtr;
 using OrvTest::Block;
+using OrvTest::ReaderOf;
+using OrvTest::Saved;
 
 struct Target {
   const char* name;
@@ -51,9 +53,6 @@ Bytes MutateText(Bytes const& in, Rng& rng);
 Bytes Deflate(Bytes const& in);
 Bytes Inflate(Bytes const& in, bool& ok);
 
-// --- library glue (targets_binary.cpp) ---
-tSmartPtr<Orv::IDataReader> ReaderOver(Bytes const& b);
-Bytes SavedPackage(Orv::IPackage* package);  // empty when saving fails
 // The class of the objects the package text's "node" makes (targets_text.cpp).
 extern const GUID kNodeClass;
 

@@ -7,20 +7,6 @@ namespace Fuzz {
 
 using Orv::PackageNode;
 
-tSmartPtr<Orv::IDataReader> ReaderOver(Bytes const& b) {
-  tSmartPtr<Orv::IDataReader> reader;
-  Orv::CreateDataReader(reinterpret_cast<const unsigned char*>(b.data()), static_cast<unsigned>(b.size()), 0,
-                        reader.Receive());
-  return reader;
-}
-
-Bytes SavedPackage(Orv::IPackage* package) {
-  tSmartPtr<Orv::IDataVector> vector;
-  tSmartPtr<Orv::IDataWriter> writer;
-  Orv::CreateDataWriter(vector.Receive(), writer.Receive());
-  return Orv::SavePackage(writer, package) ? OrvTest::Bytes(vector) : Bytes();
-}
-
 namespace {
 
 // --- dictionaries ---
@@ -122,7 +108,7 @@ std::vector<Bytes> PackageSeeds() {
   Orv::CreatePackage(deep.Receive());
   PackageNode node(deep.Get());
   for (int i = 0; i < 400; ++i) node = node.AddChild(Entry(L"n", i % 100 ? "" : "x", false, GUID_NULL));
-  return {SavedPackage(wide), SavedPackage(deep), SavedPackage(empty)};
+  return {Saved(wide), Saved(deep), Saved(empty)};
 }
 
 // The record table's fields by its records' tags: child counts, payload fields, name counts.
@@ -188,19 +174,19 @@ void ExpectSameFromFile(Bytes const& in, GUID const& id, Bytes const& once) {
   ASSERT_TRUE(Orv::CreateDataFile(path.c_str(), true, file.Receive()) && Orv::CreateDataReader(file, 0, reader.Receive()));
   ASSERT_EQ(!once.empty(), Orv::LoadPackage(reader, package.Receive()));
   if (!package) return;
-  EXPECT_EQ(once.size(), SavedPackage(package).size());  // entries without an instance GUID get new ones
+  EXPECT_EQ(once.size(), Saved(package).size());  // entries without an instance GUID get new ones
   TouchPayloads(package);
 }
 
 // Loaded from memory, and every eighth input also from a file.
 void RunPackage(Bytes const& in) {
-  tSmartPtr<Orv::IDataReader> reader = ReaderOver(in);
+  tSmartPtr<Orv::IDataReader> reader = ReaderOf(Block(in));
   GUID id = Orv::GetPackageID(reader);
   EXPECT_EQ(0u, reader->GetPos());
   tSmartPtr<Orv::IPackage> package;
   bool ok = Orv::LoadPackage(reader, package.Receive());
   EXPECT_EQ(ok, !!package);
-  Bytes once = ok ? SavedPackage(package) : Bytes();
+  Bytes once = ok ? Saved(package) : Bytes();
   if (ok) {
     EXPECT_TRUE(IsEqualGUID(id, package->GetID())) << "an identified package loads, an unidentified one does not";
     EXPECT_FALSE(once.empty());
@@ -210,8 +196,8 @@ void RunPackage(Bytes const& in) {
   CountLoaded();
   TouchPayloads(package);
   tSmartPtr<Orv::IPackage> again;
-  ASSERT_TRUE(Orv::LoadPackage(ReaderOver(once), again.Receive()));
-  EXPECT_EQ(once, SavedPackage(again));
+  ASSERT_TRUE(Orv::LoadPackage(ReaderOf(Block(once)), again.Receive()));
+  EXPECT_EQ(once, Saved(again));
 }
 
 // --- zlib streams: a 32-bit expected size, then the stream; zlib's inflate is the peer ---
@@ -251,7 +237,7 @@ void RunZlib(Bytes const& in) {
   tSmartPtr<Orv::IDataVector> vector;
   tSmartPtr<Orv::IDataWriter> writer;
   Orv::CreateDataWriter(vector.Receive(), writer.Receive());
-  tSmartPtr<Orv::IDataReader> reader = ReaderOver(stream);
+  tSmartPtr<Orv::IDataReader> reader = ReaderOf(Block(stream));
   ok = Orv::UncompressData(reader, static_cast<unsigned>(stream.size()), writer, nullptr);
   EXPECT_EQ(peerOk, ok);
   if (!ok) return;
@@ -296,7 +282,7 @@ void RunRecords(Bytes const& in) {
   // Strings from every aligned position; a refusal leaves the position where it was.
   for (size_t pos = 0; pos < in.size(); pos += 4) {
     ModelString m = ReadModel(in, pos);
-    tSmartPtr<Orv::IDataReader> r = ReaderOver(in);
+    tSmartPtr<Orv::IDataReader> r = ReaderOf(Block(in));
     r->SetPos(static_cast<unsigned>(pos));
     Orv::tstring text;
     ASSERT_EQ(m.ok, Orv::LoadData(r.Get(), text)) << "string at " << pos;
@@ -317,7 +303,7 @@ void RunRecords(Bytes const& in) {
   if (ReadModel(in, 0).ok) CountLoaded();
   uint64_t n = Get32(in, 0), left = in.size() - 4;
   bool fits = (n + 3) / 4 * 4 <= left;
-  tSmartPtr<Orv::IDataReader> r = ReaderOver(in);
+  tSmartPtr<Orv::IDataReader> r = ReaderOf(Block(in));
   r->SetPos(4);
   const unsigned char* p = Orv::LoadBytes(r, static_cast<unsigned>(n));
   EXPECT_EQ(fits, p != nullptr);

@@ -107,11 +107,11 @@ void RunText(Bytes const& in) {
   EXPECT_EQ(ok, errors.Count() == 0);
   if (!ok) return;
   CountLoaded();
-  Bytes once = SavedPackage(package);
+  Bytes once = Saved(package);
   tSmartPtr<Orv::IPackage> again;
   ASSERT_FALSE(once.empty());
-  ASSERT_TRUE(Orv::LoadPackage(ReaderOver(once), again.Receive()));
-  EXPECT_EQ(once, SavedPackage(again));
+  ASSERT_TRUE(Orv::LoadPackage(ReaderOf(Block(once)), again.Receive()));
+  EXPECT_EQ(once, Saved(again));
 }
 
 // --- registry values: a type selector byte, then the value's bytes ---

@@ -43,12 +43,6 @@ bool HeardOneEnd(CChunkCounter* counter, bool result) {
   return counter->finished + counter->failed == 1 && (counter->finished == 1) == result;
 }
 
-Ptr<Orv::IDataReader> ReaderOf(Orv::IData* data) {
-  Ptr<Orv::IDataReader> reader;
-  Orv::CreateDataReader(data, 0, reader.Receive());
-  return reader;
-}
-
 Ptr<Orv::IData> Compressed(const std::string& bytes) {
   Ptr<Orv::IData> packed;
   Orv::CompressData(Block(bytes), packed.Receive(), nullptr);
@@ -121,24 +115,25 @@ TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
 using Loader = std::function<bool(Orv::IDataReader* reader, unsigned size, std::string& made)>;
 
 TEST(FaultInjection, EveryReadFailureIsReportedAndLeavesNothing) {
-  Ptr<Orv::IDataVector> packageBytes, dictBytes;
+  Ptr<Orv::IData> packageBytes = Block(Saved(SamplePackage()));
+  Ptr<Orv::IDataVector> dictBytes;
   Ptr<Orv::IDataWriter> writer;
-  Orv::CreateDataWriter(packageBytes.Receive(), writer.Receive());
-  ASSERT_TRUE(Orv::SavePackage(writer, SamplePackage()));
-  Orv::CDict dict = SampleDict();
   Orv::CreateDataWriter(dictBytes.Receive(), writer.Receive());
-  ASSERT_TRUE(Orv::Detail::WriteDict(dict, false, writer, nullptr));
+  ASSERT_TRUE(Orv::Detail::WriteDict(SampleDict(), false, writer, nullptr));
   Ptr<Orv::IData> large = Block(SampleBytes(300000, 6)), packed = Compressed(Bytes(large));
-  auto streamed = [](Orv::IDataReader* r, unsigned size, std::string& made, bool compress, bool uncompress) {
-    auto counter = New<CChunkCounter>();
-    Ptr<Orv::IDataVector> out;
-    Ptr<Orv::IDataWriter> w;
-    Orv::CreateDataWriter(out.Receive(), w.Receive());
-    bool done = compress     ? Orv::CompressData(r, size, w, counter)
-                : uncompress ? Orv::UncompressData(r, size, w, counter)
-                             : Orv::StreamCopyData(r, size, w, 4096);
-    made = done ? Bytes(out) : std::string();
-    return done && (compress || uncompress ? HeardOneEnd(counter, done) : true);
+  enum Coding { kCopy, kCompress, kUncompress };
+  auto streamed = [](Coding coding) -> Loader {
+    return [coding](Orv::IDataReader* r, unsigned size, std::string& made) {
+      auto counter = New<CChunkCounter>();
+      Ptr<Orv::IDataVector> out;
+      Ptr<Orv::IDataWriter> w;
+      Orv::CreateDataWriter(out.Receive(), w.Receive());
+      bool done = coding == kCompress     ? Orv::CompressData(r, size, w, counter)
+                  : coding == kUncompress ? Orv::UncompressData(r, size, w, counter)
+                                          : Orv::StreamCopyData(r, size, w, 4096);
+      made = done ? Bytes(out) : std::string();
+      return done && (coding == kCopy || HeardOneEnd(counter, done));
+    };
   };
   struct Case {
     const char* name;
@@ -159,12 +154,9 @@ TEST(FaultInjection, EveryReadFailureIsReportedAndLeavesNothing) {
          made = Describe(read);
          return done;
        }},
-      {"StreamCopyData", packageBytes,
-       [&](Orv::IDataReader* r, unsigned size, std::string& made) { return streamed(r, size, made, false, false); }},
-      {"CompressData", large,
-       [&](Orv::IDataReader* r, unsigned size, std::string& made) { return streamed(r, size, made, true, false); }},
-      {"UncompressData", packed,
-       [&](Orv::IDataReader* r, unsigned size, std::string& made) { return streamed(r, size, made, false, true); }}};
+      {"StreamCopyData", packageBytes, streamed(kCopy)},
+      {"CompressData", large, streamed(kCompress)},
+      {"UncompressData", packed, streamed(kUncompress)}};
   for (auto& c : cases) {
     unsigned size = c.bytes->GetSize();
     std::string whole;

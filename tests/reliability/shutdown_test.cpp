@@ -32,30 +32,23 @@ class ShutdownUnderLoad : public ScratchFiles::ScratchTest {
   // has been seen to refuse one process start now and then), and the last error is kept.
   bool Start(unsigned index, Child& child) {
     child.output = Path(ScratchFiles::tstring::format_new(L"run%u.txt", index).c_str());
-    for (int attempt = 0; attempt < 5; ++attempt) {
-      if (attempt) Sleep(200);
-      if (TryStart(child)) return true;
-      startError = GetLastError();
-    }
-    return false;
-  }
-  bool TryStart(Child& child) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE out = CreateFileW(child.output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return false;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
     std::wstring host = std::wstring(Orv::GetExecutableDir().c_str()) + L"\\orv_shutdown_host.exe";
     std::wstring commandLine = L"\"" + host + L"\"";
-    bool started = CreateProcessW(host.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &child.process);
-    DWORD error = GetLastError();
-    CloseHandle(out);
-    SetLastError(error);
-    child.started = GetTickCount();
-    return started;
+    for (int attempt = 0; attempt < 5; ++attempt, Sleep(200)) {
+      HANDLE out = CreateFileW(child.output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+      STARTUPINFOW startup = {};
+      startup.cb = sizeof(startup);
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdOutput = startup.hStdError = out;
+      bool started = out != INVALID_HANDLE_VALUE && CreateProcessW(host.c_str(), &commandLine[0], nullptr, nullptr,
+                                                                    TRUE, 0, nullptr, nullptr, &startup, &child.process);
+      startError = GetLastError();
+      if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+      child.started = GetTickCount();
+      if (started) return true;
+    }
+    return false;
   }
   DWORD startError = 0;
   // "" for a run that ended well, else what went wrong and what it printed.

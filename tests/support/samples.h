@@ -44,6 +44,21 @@ inline Ptr<Orv::IPackage> SamplePackage() {
   return package;
 }
 
+// A reader over `data` from its start.
+inline Ptr<Orv::IDataReader> ReaderOf(Orv::IData* data) {
+  Ptr<Orv::IDataReader> reader;
+  Orv::CreateDataReader(data, 0, reader.Receive());
+  return reader;
+}
+
+// The package's stream; empty when saving fails.
+inline std::string Saved(Orv::IPackage* package) {
+  Ptr<Orv::IDataVector> stream;
+  Ptr<Orv::IDataWriter> writer;
+  Orv::CreateDataWriter(stream.Receive(), writer.Receive());
+  return Orv::SavePackage(writer, package) ? Bytes(stream) : std::string();
+}
+
 // Every node's name and payload, depth first.
 inline std::string Describe(Orv::PackageNode node) {
   std::string text;

@@ -12,7 +12,7 @@
 #include <random>
 #include <thread>
 
-#include "orvutil/orvutil.h"
+#include "../../support/samples.h"
 
 ORV_DEFINE_MODULE(Orv::CModule)
 
@@ -129,15 +129,20 @@ ORV_CLASS_GUID(Host::CWork, 0x6e0a4c13, 0x2d3b, 0x4e5f, 0x90, 0xa1, 0xb2, 0xc3, 
 
 namespace Host {
 
-// `n` compressible bytes as compressed saved data that is not loaded yet.
+// `n` bytes as compressed saved data that is not loaded yet.
 tSmartPtr<Orv::ISavedData> Packed(unsigned n) {
-  tSmartPtr<Orv::IDataVector> bytes;
-  Orv::CreateDataVector(n, bytes.Receive());
-  for (unsigned i = 0; i < n; ++i) bytes->GetVector()[i] = static_cast<unsigned char>(i * i >> 7);
   tSmartPtr<Orv::ISavedData> loaded, saved;
-  Orv::CreateLoadedDataFromMemory(bytes, true, loaded.Receive());
+  Orv::CreateLoadedDataFromMemory(OrvTest::Block(OrvTest::SampleBytes(n, n)), true, loaded.Receive());
   Orv::CreateSavedDataFromMemory(loaded->GetSavedData(), n, true, saved.Receive());
   return saved;
+}
+
+// A new package byte-data object, as the node persistence it is saved and loaded through.
+tSmartPtr<Orv::IPackageNodePersist> ByteData(tSmartPtr<Orv::IPackageByteData>& bytes) {
+  tSmartPtr<Orv::IPackageNodePersist> persist;
+  Orv::CreatePackageByteData(bytes.Receive());
+  bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
+  return persist;
 }
 
 // A package of byte-data entries saved and read back, so that their payloads load on demand.
@@ -146,21 +151,11 @@ tSmartPtr<Orv::IPackage> BytePackage(unsigned entries) {
   Orv::CreatePackage(made.Receive());
   for (unsigned i = 0; i < entries; ++i) {
     tSmartPtr<Orv::IPackageByteData> bytes;
-    tSmartPtr<Orv::IPackageNodePersist> persist;
-    tSmartPtr<Orv::IDataVector> block;
-    Orv::CreatePackageByteData(bytes.Receive());
-    Orv::CreateDataVector(20000, block.Receive());
-    bytes->SetData(block);
-    bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
+    tSmartPtr<Orv::IPackageNodePersist> persist = ByteData(bytes);
+    bytes->SetData(OrvTest::Block(std::string(20000, '\0')));
     persist->Save(Orv::PackageNode(made.Get()));
   }
-  tSmartPtr<Orv::IDataVector> stream;
-  tSmartPtr<Orv::IDataWriter> writer;
-  tSmartPtr<Orv::IDataReader> reader;
-  Orv::CreateDataWriter(stream.Receive(), writer.Receive());
-  Orv::SavePackage(writer, made);
-  Orv::CreateDataReader(stream, 0, reader.Receive());
-  Orv::LoadPackage(reader, loaded.Receive());
+  Orv::LoadPackage(OrvTest::ReaderOf(OrvTest::Block(OrvTest::Saved(made))), loaded.Receive());
   return loaded;
 }
 
@@ -183,9 +178,7 @@ int Main() {
   }
   for (Orv::PackageNode node = package->GetFirstNode(); node.GetNode(); node = node->GetNextSibling()) {
     tSmartPtr<Orv::IPackageByteData> bytes;
-    tSmartPtr<Orv::IPackageNodePersist> persist;
-    Orv::CreatePackageByteData(bytes.Receive());
-    bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
+    tSmartPtr<Orv::IPackageNodePersist> persist = ByteData(bytes);
     if (persist->Load(node) && !persist->IsLoaded()) persist->AddListener(New<CPersistListener>(g_objects.New()));
     objects.push_back(persist);
   }
