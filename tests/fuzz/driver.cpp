@@ -3,7 +3,6 @@
 // as many as fit. A failing, crashing or hanging case saves its input to the failure folder.
 //   fuzz_tests [--fuzz-seconds=N] [--fuzz-seed=N] [--fuzz-seeds=DIR] [--fuzz-failures=DIR]
 //              [--fuzz-timeout=SECONDS]
-// The same settings come from ORV_FUZZ_SECONDS, ORV_FUZZ_SEED, ORV_FUZZ_TIMEOUT.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +17,15 @@ ORV_DEFINE_MODULE(Orv::CModule)
 namespace Fuzz {
 unsigned g_loaded = 0;  // inputs of the current target that loaded
 void CountLoaded() { ++g_loaded; }
+
+bool WriteBytes(std::wstring const& path, Bytes const& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  bool ok = file != INVALID_HANDLE_VALUE &&
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
 
 namespace {
 
@@ -49,10 +57,7 @@ std::wstring SaveFailure(Target const& target, Bytes const& input, const char* w
   CreateDirectoryW(dir.c_str(), nullptr);
   wchar_t name[16];
   swprintf(name, 16, L"/%08x.bin", hash);
-  HANDLE file = CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(file, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-  CloseHandle(file);
+  WriteBytes(dir + name, input);
   fwprintf(stderr, L"[fuzz] %hs: %hs; input saved as %ls%ls\n", target.name, why, dir.c_str(), name);
   fflush(stderr);
   return dir + name;
@@ -83,13 +88,10 @@ std::vector<Bytes> ReadSeedFiles(const char* target) {
   HANDLE find = FindFirstFileW((dir + L"/*").c_str(), &found);
   for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    tSmartPtr<Orv::IDataFile> file;
-    tSmartPtr<Orv::IDataReader> reader;
+    tSmartPtr<Orv::IData> data;
     std::wstring path = dir + L"/" + found.cFileName;
-    if (!Orv::CreateDataFile(path.c_str(), false, file.Receive()) || !Orv::CreateDataReader(file, 0, reader.Receive()))
-      continue;
-    const unsigned char* p = reader->Read(reader->GetSize());
-    seeds.push_back(p ? Bytes(reinterpret_cast<const char*>(p), reader->GetSize()) : Bytes());
+    EXPECT_TRUE(Orv::ReadWholeFile(path.c_str(), data.Receive())) << std::string(path.begin(), path.end());
+    seeds.push_back(OrvTest::Bytes(data));
   }
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
   return seeds;
@@ -137,9 +139,6 @@ INSTANTIATE_TEST_SUITE_P(Loaders, FuzzTarget, testing::ValuesIn(Targets()),
 unsigned Number(const char* text, unsigned fallback) { return text && *text ? strtoul(text, nullptr, 0) : fallback; }
 
 void ReadOptions(int argc, char** argv) {
-  g_options.seconds = Number(getenv("ORV_FUZZ_SECONDS"), 0);
-  g_options.seed = Number(getenv("ORV_FUZZ_SEED"), g_options.seed);
-  g_options.timeout = Number(getenv("ORV_FUZZ_TIMEOUT"), g_options.timeout);
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](const char* flag) { return arg.rfind(flag, 0) == 0 ? arg.c_str() + strlen(flag) : nullptr; };

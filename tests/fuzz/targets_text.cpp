@@ -77,10 +77,7 @@ std::wstring Scratch() {
   static std::wstring dir = [] {
     std::wstring d = std::wstring(Orv::GetTempDirectory().c_str()) + L"\\orv_fuzz";
     CreateDirectoryW(d.c_str(), nullptr);
-    HANDLE file = CreateFileW((d + L"\\blob.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "blob", 4, &written, nullptr);
-    CloseHandle(file);
+    WriteBytes(d + L"\\blob.bin", "blob");
     return d;
   }();
   return dir;
@@ -105,13 +102,7 @@ void RunText(Bytes const& in) {
                                     package.Receive(), nullptr, &errors);
   EXPECT_EQ(ok, !!package);
   EXPECT_EQ(ok, errors.Count() == 0);
-  if (!ok) return;
-  CountLoaded();
-  Bytes once = Saved(package);
-  tSmartPtr<Orv::IPackage> again;
-  ASSERT_FALSE(once.empty());
-  ASSERT_TRUE(Orv::LoadPackage(ReaderOf(Block(once)), again.Receive()));
-  EXPECT_EQ(once, Saved(again));
+  if (ok) ExpectSavedAgain(Saved(package));
 }
 
 // --- registry values: a type selector byte, then the value's bytes ---

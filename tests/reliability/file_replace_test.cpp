@@ -32,6 +32,7 @@ class FileReplace : public ScratchFiles::ScratchTest {
     if (ScratchFiles::ReadRaw(path, bytes)) return "file:" + bytes;
     return ScratchFiles::ExistsRaw(path) ? "directory" : "none";
   }
+  static std::wstring Quoted(const tstring& path) { return L"\"" + std::wstring(path.c_str()) + L"\""; }
   bool Orvpack(const std::wstring& args) {
     DWORD exit = 99;
     std::wstring exe = std::wstring(Orv::GetExecutableDir().c_str()) + L"\\orvpack.exe";
@@ -52,8 +53,8 @@ struct Blocker {
 TEST_F(FileReplace, FailedSavesReportAndLeaveTheOldFileAndNoTemporary) {
   ASSERT_TRUE(ScratchFiles::WriteRaw(Path(L"payload.bin"), SampleBytes(700, 7)));
   ASSERT_TRUE(ScratchFiles::WriteRaw(Path(L"in.txt"), "new bytes ('greeting') { string file { 'payload.bin' } }\n"));
-  ASSERT_TRUE(Orvpack(L"compile \"" + std::wstring(Path(L"in.txt").c_str()) + L"\" -o \"" +
-                      std::wstring(Path(L"source.pak").c_str()) + L"\""));
+  std::wstring text = Quoted(Path(L"in.txt")), source = Quoted(Path(L"source.pak"));
+  ASSERT_TRUE(Orvpack(L"compile " + text + L" -o " + source));
   Ptr<Orv::IPackage> package = SamplePackage();
   struct Saver {
     const char* name;
@@ -68,17 +69,9 @@ TEST_F(FileReplace, FailedSavesReportAndLeaveTheOldFileAndNoTemporary) {
          return log.AddFile(t.c_str(), false) && log.Trace(L"a line of the log");
        },
        true, true},
-      {"orvpack compile",
-       [&](const tstring& t) {
-         return Orvpack(L"compile \"" + std::wstring(Path(L"in.txt").c_str()) + L"\" -o \"" + t.c_str() + L"\"");
-       },
-       false},
+      {"orvpack compile", [&](const tstring& t) { return Orvpack(L"compile " + text + L" -o " + Quoted(t)); }, false},
       {"orvpack extract",
-       [&](const tstring& t) {
-         return Orvpack(L"extract \"" + std::wstring(Path(L"source.pak").c_str()) + L"\" greeting -o \"" + t.c_str() +
-                        L"\"");
-       },
-       false}};
+       [&](const tstring& t) { return Orvpack(L"extract " + source + L" greeting -o " + Quoted(t)); }, false}};
   auto oldFile = [](const tstring& t) { ScratchFiles::WriteRaw(t, "old"); };
   Blocker blockers[] = {
       {"open without sharing", oldFile, true},

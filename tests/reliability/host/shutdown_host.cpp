@@ -12,6 +12,7 @@
 #include <random>
 #include <thread>
 
+#include "../../support/new_object.h"
 #include "../../support/samples.h"
 
 ORV_DEFINE_MODULE(Orv::CModule)
@@ -74,10 +75,7 @@ class CPersistListener : public Orv::CComBase, public Orv::IPersistListener {
 
 template <class T>
 tSmartPtr<T> New(Tally* tally) {
-  T* object = nullptr;
-  Orv::CComObject<T>::CreateObject(nullptr, &object);
-  tSmartPtr<T> held(object);
-  object->Release();
+  tSmartPtr<T> held = OrvTest::New<T>();
   held->tally = tally;
   return held;
 }
