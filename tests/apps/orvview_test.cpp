@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "../support/samples.h"
 #include "package_file.h"
 #include "pane_text.h"
 #include "viewer_window.h"
@@ -95,15 +96,11 @@ TEST_F(Viewer, DictionaryValuesAndBinaryBytes) {
   Orv::CDict dict;
   for (auto const& value : values) dict.SetInt(dict.GetAtom(value.first.c_str(), false), value.second);
   ASSERT_FALSE(!Orv::SaveDict(Orv::PackageNode(package), GUID_NULL, dict, false));
-  Orv::tSmartPtr<Orv::IDataVector> block;
-  ASSERT_TRUE(Orv::CreateDataVector(300, block.Receive()));
-  for (unsigned i = 0; i < 300; ++i) block->GetVector()[i] = static_cast<unsigned char>(i * 7);
+  std::string block(300, '\0');
+  for (unsigned i = 0; i < 300; ++i) block[i] = static_cast<char>(i * 7);
   Orv::tSmartPtr<Orv::IPackageByteData> bytes;
-  ASSERT_TRUE(Orv::CreatePackageByteData(bytes.Receive()));
-  bytes->SetData(block);
-  Orv::tSmartPtr<Orv::IPackageNodePersist> persist;
-  ASSERT_TRUE(SUCCEEDED(
-      bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()))));
+  Orv::tSmartPtr<Orv::IPackageNodePersist> persist = OrvTest::ByteData(bytes);
+  bytes->SetData(OrvTest::Block(block));
   ASSERT_FALSE(!persist->Save(Orv::PackageNode(package)));
   ASSERT_TRUE(window.Open(Save(package, L"orvview_api.pak")));
   ASSERT_TRUE(window.SelectNode(0));
@@ -115,7 +112,7 @@ TEST_F(Viewer, DictionaryValuesAndBinaryBytes) {
   for (unsigned line = 0; line < 300; line += 16) {
     std::wostringstream hex;
     hex << std::hex << std::uppercase << std::setfill(L'0') << std::setw(8) << line << L' ';
-    for (unsigned i = line; i < line + 16 && i < 300; ++i) hex << L' ' << std::setw(2) << (block->GetPointer()[i] + 0);
+    for (unsigned i = line; i < line + 16 && i < 300; ++i) hex << L' ' << std::setw(2) << (block[i] & 0xFF);
     EXPECT_EQ(line < OrvView::kHexPreviewBytes, pane.find(hex.str()) != std::wstring::npos) << line;
   }
 }

@@ -31,9 +31,6 @@ struct Target {
 
 inline void PrintTo(Target const& target, std::ostream* os) { *os << target.name; }
 
-// Called by a target whose input loaded: the driver reports how many did.
-void CountLoaded();
-
 // The table of every target.
 std::vector<Target> const& Targets();
 
@@ -53,7 +50,7 @@ Bytes MutateText(Bytes const& in, Rng& rng);
 Bytes Deflate(Bytes const& in);
 Bytes Inflate(Bytes const& in, bool& ok);
 
-// Counts a loaded package whose stream `once` must load and save again to the same bytes.
+// A loaded package whose stream `once` must load and save again to the same bytes.
 void ExpectSavedAgain(Bytes const& once);
 // Writes a whole file (driver.cpp).
 bool WriteBytes(std::wstring const& path, Bytes const& bytes);

@@ -19,6 +19,8 @@ class CChunkCounter : public Orv::CComBase, public Orv::IChunkListener {
   bool OnProgress(unsigned, unsigned, unsigned) override { return true; }
   void OnFinished(unsigned) override { ++finished; }
   void OnFailed(unsigned, unsigned) override { ++failed; }
+  // Exactly one end was heard, the one the result tells.
+  bool HeardOneEnd(bool result) const { return finished + failed == 1 && (finished == 1) == result; }
 };
 
 }  // namespace OrvTest
@@ -36,11 +38,6 @@ std::vector<unsigned> Limits(unsigned total) {
     if (total <= 4096 || n < 16 || total - n < 16 || n % (total / 32) == 0) limits.push_back(n);
   }
   return limits;
-}
-
-// Compression's listener hears exactly one end, the one the result tells.
-bool HeardOneEnd(CChunkCounter* counter, bool result) {
-  return counter->finished + counter->failed == 1 && (counter->finished == 1) == result;
 }
 
 Ptr<Orv::IData> Compressed(const std::string& bytes) {
@@ -63,7 +60,7 @@ TEST(FaultInjection, EveryWriteFailureIsReportedAndEverySuccessIsWhole) {
       auto counter = New<CChunkCounter>();
       bool saved = compress ? Orv::CompressData(ReaderOf(Block(large)), 300000, w, counter)
                             : Orv::UncompressData(ReaderOf(packed), packed->GetSize(), w, counter);
-      heard = HeardOneEnd(counter, saved);
+      heard = counter->HeardOneEnd(saved);
       return saved;
     };
   };
@@ -132,7 +129,7 @@ TEST(FaultInjection, EveryReadFailureIsReportedAndLeavesNothing) {
                   : coding == kUncompress ? Orv::UncompressData(r, size, w, counter)
                                           : Orv::StreamCopyData(r, size, w, 4096);
       made = done ? Bytes(out) : std::string();
-      return done && (coding == kCopy || HeardOneEnd(counter, done));
+      return done && (coding == kCopy || counter->HeardOneEnd(done));
     };
   };
   struct Case {

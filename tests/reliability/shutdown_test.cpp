@@ -67,7 +67,7 @@ class ShutdownUnderLoad : public ScratchFiles::ScratchTest {
 };
 
 TEST_F(ShutdownUnderLoad, EveryRunEndsAndHearsEveryPieceOfWorkEndOnce) {
-  unsigned runs = Runs(), launched = 0, failed = 0;
+  unsigned runs = Runs(), launched = 0;
   std::vector<Child> running;
   DWORD start = GetTickCount();
   while (launched < runs || !running.empty()) {
@@ -75,21 +75,16 @@ TEST_F(ShutdownUnderLoad, EveryRunEndsAndHearsEveryPieceOfWorkEndOnce) {
       running.emplace_back();
       ASSERT_TRUE(Start(launched++, running.back())) << "run " << launched << ", error " << startError;
     }
-    std::vector<HANDLE> handles;
-    for (Child& child : running) handles.push_back(child.process.hProcess);
-    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, 1000);
+    Sleep(20);
     for (size_t i = running.size(); i-- > 0;) {
       bool ended = WaitForSingleObject(running[i].process.hProcess, 0) == WAIT_OBJECT_0;
       bool hung = !ended && GetTickCount() - running[i].started > kHangMs;
       if (!ended && !hung) continue;
-      std::string problem = Finish(running[i], hung);
-      failed += !problem.empty();
-      EXPECT_EQ("", problem);
+      EXPECT_EQ("", Finish(running[i], hung));
       running.erase(running.begin() + i);
     }
   }
   printf("%u shut-down runs, %u at once, in %lu ms\n", runs, kAtOnce, GetTickCount() - start);
-  EXPECT_EQ(0u, failed);
 }
 
 }  // namespace

@@ -87,13 +87,8 @@ class Soak : public ScratchFiles::ScratchTest {
 // The payload of the byte-data object at `node`, loaded in the background and waited for.
 std::string LoadBytes(Orv::PackageNode node) {
   Ptr<Orv::IPackageByteData> bytes;
-  Ptr<Orv::IPackageNodePersist> persist;
-  if (!Orv::CreatePackageByteData(bytes.Receive()) ||
-      FAILED(bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()))) ||
-      !persist->Load(node) || !persist->Wait()) {
-    return std::string();
-  }
-  return Bytes(bytes->GetData());
+  Ptr<Orv::IPackageNodePersist> persist = ByteData(bytes);
+  return persist && persist->Load(node) && persist->Wait() ? Bytes(bytes->GetData()) : std::string();
 }
 
 TEST_F(Soak, PackagesCompiledSavedLoadedAndReleased) {

@@ -59,6 +59,14 @@ inline std::string Saved(Orv::IPackage* package) {
   return Orv::SavePackage(writer, package) ? Bytes(stream) : std::string();
 }
 
+// A new package byte-data object, as the node persistence it is saved and loaded through.
+inline Ptr<Orv::IPackageNodePersist> ByteData(Ptr<Orv::IPackageByteData>& bytes) {
+  Ptr<Orv::IPackageNodePersist> persist;
+  Orv::CreatePackageByteData(bytes.Receive());
+  bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
+  return persist;
+}
+
 // Every node's name and payload, depth first.
 inline std::string Describe(Orv::PackageNode node) {
   std::string text;

@@ -28,54 +28,41 @@ struct Tally {
 };
 
 // Tallies that stay put while others are added from any thread.
-class CTallies {
- public:
+struct CTallies {
+  std::mutex mutex;
+  std::deque<Tally> tallies;
   Tally* New() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_tallies.emplace_back();
-    return &m_tallies.back();
+    std::lock_guard<std::mutex> lock(mutex);
+    return &tallies.emplace_back();
   }
-  // "kind exact/all", and whether all were exact.
+  // Prints "kind exact/all"; true when all were exact.
   bool Report(const char* kind) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     size_t exact = 0;
-    for (Tally& t : m_tallies) exact += t.Exact();
-    std::printf("%s %zu/%zu\n", kind, exact, m_tallies.size());
-    return exact == m_tallies.size();
+    for (Tally& t : tallies) exact += t.Exact();
+    std::printf("%s %zu/%zu\n", kind, exact, tallies.size());
+    return exact == tallies.size();
   }
-
- private:
-  std::mutex m_mutex;
-  std::deque<Tally> m_tallies;
 };
 
-class CItemListener : public Orv::CComBase, public Orv::IWorkItemListener {
+// Counts how one piece of work ended, whichever kind of work it listens to.
+class CListener : public Orv::CComBase,
+                  public Orv::IWorkItemListener,
+                  public Orv::IAsyncDataListener,
+                  public Orv::IPersistListener {
  public:
-  ORV_INTERFACES(Orv::IWorkItemListener)
+  ORV_INTERFACES(Orv::IWorkItemListener, Orv::IAsyncDataListener, Orv::IPersistListener)
   Tally* tally = nullptr;
   void OnWorkItemComplete(Orv::IWorkItem*) override { ++tally->completed; }
   void OnWorkItemCancel(Orv::IWorkItem*) override { ++tally->cancelled; }
-};
-
-class CDataListener : public Orv::CComBase, public Orv::IAsyncDataListener {
- public:
-  ORV_INTERFACES(Orv::IAsyncDataListener)
-  Tally* tally = nullptr;
   void OnComplete(Orv::ISavedData*, Orv::EDataWorkType) override { ++tally->completed; }
   void OnCancel(Orv::ISavedData*, Orv::EDataWorkType) override { ++tally->cancelled; }
-};
-
-class CPersistListener : public Orv::CComBase, public Orv::IPersistListener {
- public:
-  ORV_INTERFACES(Orv::IPersistListener)
-  Tally* tally = nullptr;
   void OnLoadFinished(Orv::IPackageNodePersist*) override { ++tally->completed; }
   void OnLoadCancelled(Orv::IPackageNodePersist*) override { ++tally->cancelled; }
 };
 
-template <class T>
-tSmartPtr<T> New(Tally* tally) {
-  tSmartPtr<T> held = OrvTest::New<T>();
+tSmartPtr<CListener, Orv::IWorkItemListener> Listener(Tally* tally) {
+  auto held = OrvTest::New<CListener, Orv::IWorkItemListener>();
   held->tally = tally;
   return held;
 }
@@ -112,7 +99,7 @@ class CWork : public Orv::IWorkItem {
     item->pool = followUps ? pool : nullptr;
     item->followUps = followUps;
     item->sleepMs = sleepMs;
-    item->AddListener(New<CItemListener>(g_items.New()));
+    item->AddListener(Listener(g_items.New()));
     pool->AddWorkItem(item);
     item->Release();
   }
@@ -120,9 +107,7 @@ class CWork : public Orv::IWorkItem {
 
 }  // namespace Host
 
-ORV_CLASS_GUID(Host::CItemListener, 0x6e0a4c10, 0x2d3b, 0x4e5f, 0x90, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5, 0xf6, 0x01)
-ORV_CLASS_GUID(Host::CDataListener, 0x6e0a4c11, 0x2d3b, 0x4e5f, 0x90, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5, 0xf6, 0x02)
-ORV_CLASS_GUID(Host::CPersistListener, 0x6e0a4c12, 0x2d3b, 0x4e5f, 0x90, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5, 0xf6, 0x03)
+ORV_CLASS_GUID(Host::CListener, 0x6e0a4c10, 0x2d3b, 0x4e5f, 0x90, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5, 0xf6, 0x01)
 ORV_CLASS_GUID(Host::CWork, 0x6e0a4c13, 0x2d3b, 0x4e5f, 0x90, 0xa1, 0xb2, 0xc3, 0xd4, 0xe5, 0xf6, 0x04)
 
 namespace Host {
@@ -135,21 +120,13 @@ tSmartPtr<Orv::ISavedData> Packed(unsigned n) {
   return saved;
 }
 
-// A new package byte-data object, as the node persistence it is saved and loaded through.
-tSmartPtr<Orv::IPackageNodePersist> ByteData(tSmartPtr<Orv::IPackageByteData>& bytes) {
-  tSmartPtr<Orv::IPackageNodePersist> persist;
-  Orv::CreatePackageByteData(bytes.Receive());
-  bytes->QueryInterface(__uuidof(Orv::IPackageNodePersist), reinterpret_cast<void**>(persist.Receive()));
-  return persist;
-}
-
 // A package of byte-data entries saved and read back, so that their payloads load on demand.
 tSmartPtr<Orv::IPackage> BytePackage(unsigned entries) {
   tSmartPtr<Orv::IPackage> made, loaded;
   Orv::CreatePackage(made.Receive());
   for (unsigned i = 0; i < entries; ++i) {
     tSmartPtr<Orv::IPackageByteData> bytes;
-    tSmartPtr<Orv::IPackageNodePersist> persist = ByteData(bytes);
+    tSmartPtr<Orv::IPackageNodePersist> persist = OrvTest::ByteData(bytes);
     bytes->SetData(OrvTest::Block(std::string(20000, '\0')));
     persist->Save(Orv::PackageNode(made.Get()));
   }
@@ -172,12 +149,12 @@ int Main() {
   for (int i = 0; i < 8; ++i) CWork::Queue(own, 3, random() % 3);
   for (int i = 0; i < 12; ++i) {
     data.push_back(Packed(30000 + random() % 30000));
-    Orv::GetGlobalAsyncDataLoader()->LoadAsync(data.back(), 0, New<CDataListener>(g_loads.New()));
+    Orv::GetGlobalAsyncDataLoader()->LoadAsync(data.back(), 0, Listener(g_loads.New()));
   }
   for (Orv::PackageNode node = package->GetFirstNode(); node.GetNode(); node = node->GetNextSibling()) {
     tSmartPtr<Orv::IPackageByteData> bytes;
-    tSmartPtr<Orv::IPackageNodePersist> persist = ByteData(bytes);
-    if (persist->Load(node) && !persist->IsLoaded()) persist->AddListener(New<CPersistListener>(g_objects.New()));
+    tSmartPtr<Orv::IPackageNodePersist> persist = OrvTest::ByteData(bytes);
+    if (persist->Load(node) && !persist->IsLoaded()) persist->AddListener(Listener(g_objects.New()));
     objects.push_back(persist);
   }
   std::atomic<bool> stop{false};
