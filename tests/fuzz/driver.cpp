@@ -28,11 +28,9 @@ namespace {
 
 constexpr long long kTimeoutSeconds = 60;  // per case
 
-struct Options {
-  unsigned seconds = 0;  // 0: the bounded run
-  unsigned seed = 20261207;
-  std::wstring failures = ORV_FUZZ_FAILURES;
-} g_options;
+unsigned g_seconds = 0;  // 0: the bounded run
+unsigned g_seed = 20261207;
+std::wstring g_failures = ORV_FUZZ_FAILURES;
 
 // The case being run, for the watchdog and the crash handlers.
 const Target* volatile g_target = nullptr;
@@ -50,8 +48,8 @@ std::wstring Widen(std::string const& s) { return std::wstring(s.begin(), s.end(
 std::wstring SaveFailure(Target const& target, Bytes const& input, const char* why) {
   uint32_t hash = 2166136261u;
   for (char c : input) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  std::wstring dir = g_options.failures + L"/" + Widen(target.name);
-  CreateDirectoryW(g_options.failures.c_str(), nullptr);
+  std::wstring dir = g_failures + L"/" + Widen(target.name);
+  CreateDirectoryW(g_failures.c_str(), nullptr);
   CreateDirectoryW(dir.c_str(), nullptr);
   wchar_t name[16];
   swprintf(name, 16, L"/%08x.bin", hash);
@@ -117,17 +115,17 @@ TEST_P(FuzzTarget, RefusesBadInputCleanly) {
   for (Bytes const& seed : corpus) ASSERT_TRUE(RunCase(target, seed)) << "a valid input";
   for (Bytes const& seed : regressions) ASSERT_TRUE(RunCase(target, seed)) << "a regression seed";
   corpus.insert(corpus.end(), regressions.begin(), regressions.end());
-  Rng rng(g_options.seed + static_cast<unsigned>(std::hash<std::string>()(target.name)));
-  long long end = Now() + g_options.seconds / Targets().size();
+  Rng rng(g_seed + static_cast<unsigned>(std::hash<std::string>()(target.name)));
+  long long end = Now() + g_seconds / Targets().size();
   unsigned cases = 0;
-  while (g_options.seconds ? Now() < end : cases < target.ciCases) {
+  while (g_seconds ? Now() < end : cases < target.ciCases) {
     Bytes input = corpus[Pick(rng, static_cast<unsigned>(corpus.size()))];
     for (unsigned i = 0, k = 1 + Pick(rng, 3); i < k; ++i) input = target.mutate(input, rng);
     ++cases;
     if (!RunCase(target, input)) break;
   }
   printf("[fuzz] %s: %u regression seeds, %u generated cases (seed %u)\n", target.name,
-         static_cast<unsigned>(regressions.size()), cases, g_options.seed);
+         static_cast<unsigned>(regressions.size()), cases, g_seed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loaders, FuzzTarget, testing::ValuesIn(Targets()),
@@ -139,9 +137,9 @@ void ReadOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](const char* flag) { return arg.rfind(flag, 0) == 0 ? arg.c_str() + strlen(flag) : nullptr; };
-    if (const char* v = value("--fuzz-seconds=")) g_options.seconds = Number(v, 0);
-    if (const char* v = value("--fuzz-seed=")) g_options.seed = Number(v, g_options.seed);
-    if (const char* v = value("--fuzz-failures=")) g_options.failures = Widen(v);
+    if (const char* v = value("--fuzz-seconds=")) g_seconds = Number(v, 0);
+    if (const char* v = value("--fuzz-seed=")) g_seed = Number(v, g_seed);
+    if (const char* v = value("--fuzz-failures=")) g_failures = Widen(v);
   }
 }
 

@@ -85,36 +85,14 @@ Bytes MutateDict(Bytes const& in, Rng& rng) { return MutateBytes(in, rng, {0, 4,
 // Header fields: count, table offset, stored and loaded size, compressed flag, name count.
 const std::vector<size_t> kHeaderFields = {20, 24, 28, 32, 36, 40};
 
-tSmartPtr<Orv::IPackageEntry> Entry(const wchar_t* name, Bytes const& payload, bool compressed, GUID const& category) {
-  tSmartPtr<Orv::IPackageEntry> entry;
-  tSmartPtr<Orv::ISavedData> saved;
-  if (!payload.empty()) Orv::CreateLoadedDataFromMemory(Block(payload), compressed, saved.Receive());
-  GUID id;
-  CoCreateGuid(&id);
-  Orv::CreatePackageEntry(name, id, category, id, saved, entry.Receive());
-  entry->SetValue64(0x0123456789ABCDEFull);
-  entry->SetValue32(42);
-  if (compressed) entry->SetInlineData(Block("inline"));
-  return entry;
-}
-
 std::vector<Bytes> PackageSeeds() {
-  tSmartPtr<Orv::IPackage> wide, deep, empty;
+  tSmartPtr<Orv::IPackage> deep, empty;
   Orv::CreatePackage(empty.Receive());
-  Orv::CreatePackage(wide.Receive());
-  wide->SetName(L"seed");
-  PackageNode top = PackageNode(wide.Get()).AddChild(Entry(L"top", "payload bytes", true, GUID_NULL));
-  top.AddChild(Entry(L"plain", "plain", false, GUID_NULL)).AddChild(Entry(L"leaf", "", false, GUID_NULL));
-  top.AddChild(Entry(L"dict", SavedDict(OrvTest::SampleDict()), true, Orv::GetCategoryDict()));
-  Orv::IPackage::GuidInfo info;
-  info.id = Orv::GetCategoryDict();
-  info.name = L"info";
-  wide->AddGuidInfo(info);
   // A long chain of nodes: nesting that recursion over the tree would feel.
   Orv::CreatePackage(deep.Receive());
   PackageNode node(deep.Get());
-  for (int i = 0; i < 400; ++i) node = node.AddChild(Entry(L"n", i % 100 ? "" : "x", false, GUID_NULL));
-  return {Saved(wide), Saved(deep), Saved(empty)};
+  for (int i = 0; i < 400; ++i) node = node.AddChild(OrvTest::SampleEntry(L"n", i % 100 ? "" : "x", false));
+  return {Saved(OrvTest::SamplePackage()), Saved(deep), Saved(empty)};
 }
 
 // The record table's fields by its records' tags: child counts, payload fields, name counts.

@@ -29,18 +29,66 @@ inline std::string Narrow(const Orv::tstring& text) {
   return out;
 }
 
-// A package of a top-level entry with a child, one payload compressed and one plain.
+// A dictionary of every persisted kind of value.
+inline Orv::CDict SampleDict() {
+  Orv::CDict d;
+  auto put = [&](const wchar_t* name, bool (*create)(Orv::CValue**), auto fill) {
+    Orv::CValue* v = nullptr;
+    create(&v);
+    fill(v);
+    d.SetValue(name, v);
+    v->Release();
+  };
+  d.SetInt(d.GetAtom(L"int", false), -7);
+  d.SetBool(d.GetAtom(L"bool", false), true);
+  d.SetFloat(d.GetAtom(L"float", false), 1.5f);
+  d.SetDouble(d.GetAtom(L"double", false), -2.25);
+  d.SetPoint(d.GetAtom(L"point", false), Orv::tPoint<int>(3, 4));
+  d.SetRect(d.GetAtom(L"rect", false), Orv::tRect<int>(1, 2, 3, 4));
+  d.SetString(d.GetAtom(L"string", false), L"a longer text \u00e9");
+  d.SetGuid(d.GetAtom(L"guid", false), Orv::GetCategoryDict());
+  d.SetData(d.GetAtom(L"data", false), Block(SampleBytes(40, 3)));
+  put(L"strings", Orv::CValue::CreateStringVector, [](Orv::CValue* v) {
+    v->AsStringVector().PushBack(L"a");
+    v->AsStringVector().PushBack(L"");
+  });
+  put(L"ints", Orv::CValue::CreateIntVector, [](Orv::CValue* v) { v->AsIntVector().PushBack(5); });
+  put(L"floats", Orv::CValue::CreateFloatVector, [](Orv::CValue* v) { v->AsFloatVector().PushBack(0.5f); });
+  put(L"datas", Orv::CValue::CreateDataVector, [](Orv::CValue* v) { v->AsDataVector().PushBack(Block("xy")); });
+  put(L"nothing", Orv::CValue::CreateNothing, [](Orv::CValue*) {});
+  return d;
+}
+
+// An entry with every field set and a new instance GUID; no payload when `payload` is empty.
+inline Ptr<Orv::IPackageEntry> SampleEntry(const wchar_t* name, std::string const& payload, bool compressed,
+                                           GUID const& category = GUID_NULL) {
+  Ptr<Orv::IPackageEntry> entry;
+  Ptr<Orv::ISavedData> saved;
+  if (!payload.empty()) Orv::CreateLoadedDataFromMemory(Block(payload), compressed, saved.Receive());
+  GUID id;
+  CoCreateGuid(&id);
+  Orv::CreatePackageEntry(name, id, category, id, saved, entry.Receive());
+  entry->SetValue64(0x0123456789ABCDEFull);
+  entry->SetValue32(42);
+  if (compressed) entry->SetInlineData(Block("inline"));
+  return entry;
+}
+
+// A package of a compressed top-level entry whose children are a plain one (with a child without
+// payload) and a dictionary, and a GUID record.
 inline Ptr<Orv::IPackage> SamplePackage() {
   Ptr<Orv::IPackage> package;
+  Ptr<Orv::ISavedData> dict;
   Orv::CreatePackage(package.Receive());
   package->SetName(L"sample");
-  Ptr<Orv::ISavedData> plain, packed;
-  Orv::CreateLoadedDataFromMemory(Block(SampleBytes(300, 1)), false, plain.Receive());
-  Orv::CreateLoadedDataFromMemory(Block(SampleBytes(900, 2)), true, packed.Receive());
-  Ptr<Orv::IPackageEntry> top, child;
-  Orv::CreatePackageEntry(L"top", GUID_NULL, GUID_NULL, GUID_NULL, plain, top.Receive());
-  Orv::CreatePackageEntry(L"child", GUID_NULL, GUID_NULL, GUID_NULL, packed, child.Receive());
-  package->AddNode(top).AddChild(child);
+  Orv::PackageNode top = Orv::PackageNode(package.Get()).AddChild(SampleEntry(L"top", SampleBytes(900, 2), true));
+  top.AddChild(SampleEntry(L"plain", SampleBytes(300, 1), false)).AddChild(SampleEntry(L"leaf", "", false));
+  Orv::SaveDict(SampleDict(), false, dict.Receive());
+  top.AddChild(SampleEntry(L"dict", Bytes(dict->Load()), true, Orv::GetCategoryDict()));
+  Orv::IPackage::GuidInfo info;
+  info.id = Orv::GetCategoryDict();
+  info.name = L"info";
+  package->AddGuidInfo(info);
   return package;
 }
 
@@ -80,36 +128,6 @@ inline std::string Describe(Orv::PackageNode node) {
 
 inline std::string Describe(Orv::IPackage* package) {
   return package ? Narrow(package->GetName()) + Describe(package->GetFirstNode()) : std::string();
-}
-
-// A dictionary of every persisted kind of value.
-inline Orv::CDict SampleDict() {
-  Orv::CDict d;
-  auto put = [&](const wchar_t* name, bool (*create)(Orv::CValue**), auto fill) {
-    Orv::CValue* v = nullptr;
-    create(&v);
-    fill(v);
-    d.SetValue(name, v);
-    v->Release();
-  };
-  d.SetInt(d.GetAtom(L"int", false), -7);
-  d.SetBool(d.GetAtom(L"bool", false), true);
-  d.SetFloat(d.GetAtom(L"float", false), 1.5f);
-  d.SetDouble(d.GetAtom(L"double", false), -2.25);
-  d.SetPoint(d.GetAtom(L"point", false), Orv::tPoint<int>(3, 4));
-  d.SetRect(d.GetAtom(L"rect", false), Orv::tRect<int>(1, 2, 3, 4));
-  d.SetString(d.GetAtom(L"string", false), L"a longer text \u00e9");
-  d.SetGuid(d.GetAtom(L"guid", false), Orv::GetCategoryDict());
-  d.SetData(d.GetAtom(L"data", false), Block(SampleBytes(40, 3)));
-  put(L"strings", Orv::CValue::CreateStringVector, [](Orv::CValue* v) {
-    v->AsStringVector().PushBack(L"a");
-    v->AsStringVector().PushBack(L"");
-  });
-  put(L"ints", Orv::CValue::CreateIntVector, [](Orv::CValue* v) { v->AsIntVector().PushBack(5); });
-  put(L"floats", Orv::CValue::CreateFloatVector, [](Orv::CValue* v) { v->AsFloatVector().PushBack(0.5f); });
-  put(L"datas", Orv::CValue::CreateDataVector, [](Orv::CValue* v) { v->AsDataVector().PushBack(Block("xy")); });
-  put(L"nothing", Orv::CValue::CreateNothing, [](Orv::CValue*) {});
-  return d;
 }
 
 // The dictionary's own dump: names and values as text.
