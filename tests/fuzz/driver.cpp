@@ -46,17 +46,14 @@ std::wstring Widen(std::string const& s) { return std::wstring(s.begin(), s.end(
 
 // Writes the input under failures/<target>/<hash>.bin and names it on stderr.
 std::wstring SaveFailure(Target const& target, Bytes const& input, const char* why) {
-  uint32_t hash = 2166136261u;
-  for (char c : input) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
   std::wstring dir = g_failures + L"/" + Widen(target.name);
+  std::wstring path = dir + L"/" + std::to_wstring(std::hash<std::string>()(input)) + L".bin";
   CreateDirectoryW(g_failures.c_str(), nullptr);
   CreateDirectoryW(dir.c_str(), nullptr);
-  wchar_t name[16];
-  swprintf(name, 16, L"/%08x.bin", hash);
-  WriteBytes(dir + name, input);
-  fwprintf(stderr, L"[fuzz] %hs: %hs; input saved as %ls%ls\n", target.name, why, dir.c_str(), name);
+  WriteBytes(path, input);
+  fwprintf(stderr, L"[fuzz] %hs: %hs; input saved as %ls\n", target.name, why, path.c_str());
   fflush(stderr);
-  return dir + name;
+  return path;
 }
 
 void SaveCurrentAndExit(const char* why) {
