@@ -87,14 +87,10 @@ std::vector<Bytes> TextSeeds() {
 }
 
 void RunText(Bytes const& in) {
-  std::wstring text(in.size(), L'\0');
-  int n = MultiByteToWideChar(CP_UTF8, 0, in.data(), static_cast<int>(in.size()), &text[0],
-                              static_cast<int>(text.size()));
-  text.resize(n > 0 ? n : 0);
   tSmartPtr<Orv::IPackage> package;
   Orv::tObjVector<Orv::tstring> errors;
-  bool ok = Orv::CompilePackageText(Orv::tstring(text.data(), static_cast<unsigned>(text.size())), Scratch().c_str(),
-                                    package.Receive(), nullptr, &errors);
+  bool ok = Orv::CompilePackageText(Orv::StringFromUTF8(in.data(), static_cast<unsigned>(in.size())),
+                                    Scratch().c_str(), package.Receive(), nullptr, &errors);
   EXPECT_EQ(ok, !!package);
   EXPECT_EQ(ok, errors.Count() == 0);
   if (ok) ExpectSavedAgain(Saved(package));
@@ -104,20 +100,10 @@ void RunText(Bytes const& in) {
 const DWORD kTypes[] = {REG_NONE,  REG_SZ,       REG_EXPAND_SZ, REG_BINARY,
                         REG_DWORD, REG_DWORD_BIG_ENDIAN, REG_MULTI_SZ, REG_QWORD};
 
-Bytes Value(DWORD type, Bytes const& data) {
-  unsigned index = 0;
-  while (kTypes[index] != type) ++index;
-  return Bytes(1, char(index)) + data;
-}
-
-Bytes Wide(const wchar_t* text, size_t units) { return Bytes(reinterpret_cast<const char*>(text), units * 2); }
-
+// A REG_SZ GUID with its terminator and a REG_DWORD (kTypes[1], kTypes[4]); the mutator changes types.
 std::vector<Bytes> RegistrySeeds() {
-  const wchar_t* id = L"{1AE9073C-5FA6-450F-9982-1C8E87A7BA91}";
-  return {Value(REG_SZ, Wide(L"text", 5)), Value(REG_SZ, Wide(id, 39)),  Value(REG_SZ, Wide(id, 38)),
-          Value(REG_DWORD, "\x01\x02\x03\x04"), Value(REG_BINARY, "\x05\x06\x07\x08"),
-          Value(REG_QWORD, Bytes(8, '\x7F')), Value(REG_MULTI_SZ, Wide(L"a\0b\0", 5)),
-          Value(REG_EXPAND_SZ, Wide(L"%TEMP%", 7))};
+  const wchar_t id[] = L"{1AE9073C-5FA6-450F-9982-1C8E87A7BA91}";
+  return {Bytes(1, '\1') + Bytes(reinterpret_cast<const char*>(id), sizeof(id)), Bytes(1, '\4') + "\x01\x02\x03\x04"};
 }
 
 Bytes MutateRegistry(Bytes const& in, Rng& rng) {
