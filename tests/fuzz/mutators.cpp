@@ -116,13 +116,12 @@ Bytes Deflate(Bytes const& in) {
 Bytes Inflate(Bytes const& in, bool& ok) {
   z_stream z{};
   Bytes out;
-  ok = false;
-  if (inflateInit(&z) != Z_OK) return out;
+  ok = inflateInit(&z) == Z_OK;
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
   z.avail_in = static_cast<uInt>(in.size());
   int result = Z_OK;
   char buffer[65536];
-  while (result == Z_OK) {
+  while (ok && result == Z_OK) {
     z.next_out = reinterpret_cast<Bytef*>(buffer);
     z.avail_out = sizeof(buffer);
     result = inflate(&z, Z_NO_FLUSH);
@@ -130,7 +129,7 @@ Bytes Inflate(Bytes const& in, bool& ok) {
     if (result == Z_BUF_ERROR && z.avail_out == sizeof(buffer)) break;  // input ended inside the stream
     if (result == Z_BUF_ERROR) result = Z_OK;
   }
-  ok = result == Z_STREAM_END && z.avail_in == 0;
+  ok = ok && result == Z_STREAM_END && z.avail_in == 0;
   inflateEnd(&z);
   return out;
 }

@@ -35,9 +35,8 @@ class CNodeCreator : public Orv::CComBase, public Orv::IObjectCreator {
   bool SetFloatValues(Orv::tstring const& m, float const*, unsigned) override { return Add(m); }
   bool SetIntValues(Orv::tstring const& m, int const*, unsigned) override { return Add(m); }
   bool CreateChild(Orv::tstring const& className, Orv::IObjectCreator** out) override {
-    CNodeCreator* child = nullptr;
-    if (className != L"node" || FAILED(Orv::CComObject<CNodeCreator>::CreateObject(nullptr, &child))) return false;
-    *out = child;
+    if (className != L"node") return false;
+    *out = OrvTest::New<CNodeCreator>().Detach();
     return true;
   }
   IUnknown* GetObject(unsigned index) override {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "../support/new_object.h"
 #include "../support/process_usage.h"
 #include "../support/scratch.h"
 #include "../support/samples.h"
@@ -43,12 +44,7 @@ unsigned Rounds() {
 // run would sooner or later: their threads are no leak.
 void StartAllWorkers() {
   Orv::IThreadPool* pool = Orv::GetGlobalThreadPool();
-  for (int i = 0; i < Orv::CThreadPool::kMaxThreadLimit; ++i) {
-    CBusyItem* item = nullptr;
-    Orv::CComObject<CBusyItem>::CreateObject(nullptr, &item);
-    pool->AddWorkItem(item);
-    item->Release();
-  }
+  for (int i = 0; i < Orv::CThreadPool::kMaxThreadLimit; ++i) pool->AddWorkItem(New<CBusyItem>());
   pool->WaitForAllWork();
 }
 

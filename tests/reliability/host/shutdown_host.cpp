@@ -94,14 +94,12 @@ class CWork : public Orv::IWorkItem {
     if (pool && followUps > 0) Queue(pool, followUps - 1, sleepMs);
   }
   static void Queue(Orv::IThreadPool* pool, int followUps, unsigned sleepMs) {
-    CWork* item = nullptr;
-    Orv::CComObject<CWork>::CreateObject(nullptr, &item);
+    tSmartPtr<CWork> item = OrvTest::New<CWork>();
     item->pool = followUps ? pool : nullptr;
     item->followUps = followUps;
     item->sleepMs = sleepMs;
     item->AddListener(Listener(g_items.New()));
     pool->AddWorkItem(item);
-    item->Release();
   }
 };
 
