@@ -83,13 +83,12 @@ Bytes MutateDict(Bytes const& in, Rng& rng) { return MutateBytes(in, rng, {0, 4,
 const std::vector<size_t> kHeaderFields = {20, 24, 28, 32, 36, 40};
 
 std::vector<Bytes> PackageSeeds() {
-  tSmartPtr<Orv::IPackage> deep, empty;
-  Orv::CreatePackage(empty.Receive());
+  tSmartPtr<Orv::IPackage> deep;
   // A long chain of nodes: nesting that recursion over the tree would feel.
   Orv::CreatePackage(deep.Receive());
   PackageNode node(deep.Get());
   for (int i = 0; i < 400; ++i) node = node.AddChild(OrvTest::SampleEntry(L"n", i % 100 ? "" : "x", false));
-  return {Saved(OrvTest::SamplePackage()), Saved(deep), Saved(empty)};
+  return {Saved(OrvTest::SamplePackage()), Saved(deep)};
 }
 
 // The record table's fields by its records' tags: child counts, payload fields, name counts.
@@ -189,23 +188,13 @@ void RunZlib(Bytes const& in) {
 }
 
 // --- records: strings and byte blocks against a model of the record format ---
-struct ModelString {
-  bool ok = false, terminated = false;
-  std::wstring text;  // up to the first 0
-  size_t next = 0;
-};
-
-ModelString ReadModel(Bytes const& b, size_t pos) {
-  ModelString m;
+// The model of a string record at `pos`: its UTF-16 units, and where the next record starts (0 when
+// no record fits there).
+size_t ReadModel(Bytes const& b, size_t pos, std::wstring& units) {
   uint64_t count = Get32(b, pos), padded = (count + 3) / 4 * 4;
-  if (pos + 4 > b.size() || count == 0 || count % 2 || pos + 4 + padded > b.size()) return m;
-  std::wstring units(count / 2, L'\0');
-  memcpy(&units[0], b.data() + pos + 4, count);
-  m.ok = true;
-  m.terminated = units.find(L'\0') != std::wstring::npos;
-  m.text = units.substr(0, units.find(L'\0'));
-  m.next = pos + 4 + padded;
-  return m;
+  if (pos + 4 > b.size() || count == 0 || count % 2 || pos + 4 + padded > b.size()) return 0;
+  units.assign(reinterpret_cast<const wchar_t*>(b.data() + pos + 4), count / 2);
+  return pos + 4 + padded;
 }
 
 // A byte block of 5 and three strings, by the tests' own encoder.
@@ -221,21 +210,24 @@ std::vector<Bytes> RecordSeeds() {
 void RunRecords(Bytes const& in) {
   // Strings from every aligned position; a refusal leaves the position where it was.
   for (size_t pos = 0; pos < in.size(); pos += 4) {
-    ModelString m = ReadModel(in, pos);
+    std::wstring units;
+    size_t next = ReadModel(in, pos, units);
+    bool terminated = units.find(L'\0') != std::wstring::npos;
+    std::wstring text = units.substr(0, units.find(L'\0'));
     tSmartPtr<Orv::IDataReader> r = ReaderOf(Block(in));
     r->SetPos(static_cast<unsigned>(pos));
-    Orv::tstring text;
-    ASSERT_EQ(m.ok, Orv::LoadData(r.Get(), text)) << "string at " << pos;
-    EXPECT_EQ(m.ok ? m.next : pos, r->GetPos());
-    if (m.ok) {
-      EXPECT_EQ(m.text, std::wstring(text.c_str(), text.size()));
+    Orv::tstring loaded;
+    ASSERT_EQ(next != 0, Orv::LoadData(r.Get(), loaded)) << "string at " << pos;
+    EXPECT_EQ(next ? next : pos, r->GetPos());
+    if (next) {
+      EXPECT_EQ(text, std::wstring(loaded.c_str(), loaded.size()));
     }
     r->SetPos(static_cast<unsigned>(pos));
     const wchar_t* raw = nullptr;
-    ASSERT_EQ(m.ok && m.terminated, Orv::LoadRawString(r, raw)) << "raw string at " << pos;
-    EXPECT_EQ(m.ok && m.terminated ? m.next : pos, r->GetPos());
+    ASSERT_EQ(next && terminated, Orv::LoadRawString(r, raw)) << "raw string at " << pos;
+    EXPECT_EQ(next && terminated ? next : pos, r->GetPos());
     if (raw) {
-      EXPECT_EQ(m.text, std::wstring(raw));
+      EXPECT_EQ(text, std::wstring(raw));
     }
   }
   // A byte block whose length is the first word, in each form.

@@ -3,22 +3,16 @@
 // for every piece of work. ORV_SHUTDOWN_RUNS sets the number of runs (200 by default).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "../support/process_usage.h"
 #include "orvutil/orvutil.h"
 
 namespace {
 
 constexpr unsigned kDefaultRuns = 200, kAtOnce = 4;
 constexpr DWORD kHangMs = 120000;  // far beyond any run: a run still going then is hung
-
-unsigned Runs() {
-  const char* text = std::getenv("ORV_SHUTDOWN_RUNS");
-  unsigned runs = text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
-  return runs ? runs : kDefaultRuns;
-}
 
 struct Child {
   PROCESS_INFORMATION process = {};
@@ -59,7 +53,7 @@ std::string Finish(Child& child, bool hung) {
 }
 
 TEST(ShutdownUnderLoad, EveryRunEndsAndHearsEveryPieceOfWorkEndOnce) {
-  unsigned runs = Runs(), launched = 0;
+  unsigned runs = OrvTest::RoundsFromEnvironment("ORV_SHUTDOWN_RUNS", kDefaultRuns), launched = 0;
   std::vector<Child> running;
   DWORD start = GetTickCount();
   while (launched < runs || !running.empty()) {

@@ -4,7 +4,6 @@
 // under Wine, a dictionary round well under 1 ms); ORV_SOAK_ROUNDS sets another number.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -34,12 +33,6 @@ constexpr unsigned kRounds = 10000;
 constexpr unsigned kWarmUpRounds = 20;
 constexpr SIZE_T kPrivateBytesTolerance = 512 * 1024;
 
-unsigned Rounds() {
-  const char* text = std::getenv("ORV_SOAK_ROUNDS");
-  unsigned rounds = text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
-  return rounds ? rounds : kRounds;
-}
-
 // Starts every worker of the shared pool (a new one starts while all others are busy), as a long
 // run would sooner or later: their threads are no leak.
 void StartAllWorkers() {
@@ -66,7 +59,7 @@ class Soak : public ScratchFiles::ScratchTest {
     StartAllWorkers();
     for (unsigned i = 0; i < kWarmUpRounds; ++i) ASSERT_TRUE(round()) << name << " warm-up " << i;
     auto before = Usage();
-    unsigned rounds = Rounds();
+    unsigned rounds = RoundsFromEnvironment("ORV_SOAK_ROUNDS", kRounds);
     DWORD start = GetTickCount();
     for (unsigned i = 0; i < rounds; ++i) ASSERT_TRUE(round()) << name << " round " << i;
     auto after = Usage();

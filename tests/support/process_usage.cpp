@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include <cstdlib>
+
 namespace OrvTest {
 
 namespace {
@@ -39,6 +41,12 @@ SIZE_T PrivateBytes() {
     if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
   }
   return total;
+}
+
+unsigned RoundsFromEnvironment(const char* name, unsigned byDefault) {
+  const char* text = std::getenv(name);
+  unsigned rounds = text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
+  return rounds ? rounds : byDefault;
 }
 
 }  // namespace OrvTest

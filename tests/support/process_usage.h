@@ -11,5 +11,8 @@ DWORD HandleCount();
 // The committed private memory: PrivateUsage of GetProcessMemoryInfo, or where that reports none
 // (as under Wine) the sum of the committed private regions.
 SIZE_T PrivateBytes();
+// How many rounds a long-running test makes: the number in the environment variable `name`, else
+// `byDefault`.
+unsigned RoundsFromEnvironment(const char* name, unsigned byDefault);
 
 }  // namespace OrvTest
