@@ -180,8 +180,7 @@ void RunZlib(Bytes const& in) {
   tSmartPtr<Orv::IDataVector> vector;
   tSmartPtr<Orv::IDataWriter> writer;
   Orv::CreateDataWriter(vector.Receive(), writer.Receive());
-  tSmartPtr<Orv::IDataReader> reader = ReaderOf(Block(stream));
-  ok = Orv::UncompressData(reader, static_cast<unsigned>(stream.size()), writer, nullptr);
+  ok = Orv::UncompressData(ReaderOf(Block(stream)), static_cast<unsigned>(stream.size()), writer, nullptr);
   EXPECT_EQ(peerOk, ok);
   if (!ok) return;
   EXPECT_EQ(peer, OrvTest::Bytes(vector));

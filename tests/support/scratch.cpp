@@ -9,10 +9,6 @@ namespace {
 
 tstring g_runDirectory;
 
-bool MakeDirectoryRaw(const tstring& path) {
-  return ::CreateDirectoryW(Long(path).c_str(), nullptr) != FALSE;
-}
-
 // Makes the run's directory and points TMP and TEMP to it; removes it all at the end of the run.
 class CScratchEnvironment : public ::testing::Environment {
  public:
@@ -23,7 +19,7 @@ class CScratchEnvironment : public ::testing::Environment {
     g_runDirectory = Orv::CanonicalizePath(tstring(temp, n).c_str());
     Orv::AppendPathTail(g_runDirectory,
                         tstring::format_new(L"orv_system_%lu_%lu", ::GetCurrentProcessId(), ::GetTickCount()).c_str());
-    ASSERT_TRUE(MakeDirectoryRaw(g_runDirectory));
+    ASSERT_TRUE(::CreateDirectoryW(Long(g_runDirectory).c_str(), nullptr));
     ::SetEnvironmentVariableW(L"TMP", g_runDirectory.c_str());
     ::SetEnvironmentVariableW(L"TEMP", g_runDirectory.c_str());
   }
@@ -81,7 +77,7 @@ void ScratchTest::SetUp() {
   static unsigned s_tests = 0;
   ASSERT_FALSE(RunDirectory().empty());
   m_dir = tstring::format_new(L"%s\\test%u", RunDirectory().c_str(), ++s_tests);
-  ASSERT_TRUE(MakeDirectoryRaw(m_dir));
+  ASSERT_TRUE(::CreateDirectoryW(Long(m_dir).c_str(), nullptr));
 }
 
 tstring ScratchTest::Path(const wchar_t* relative) const {

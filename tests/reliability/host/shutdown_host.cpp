@@ -24,7 +24,6 @@ using Orv::tSmartPtr;
 // How one piece of work ended.
 struct Tally {
   std::atomic<int> completed{0}, cancelled{0};
-  bool Exact() const { return completed + cancelled == 1; }
 };
 
 // Tallies that stay put while others are added from any thread.
@@ -39,7 +38,7 @@ struct CTallies {
   bool Report(const char* kind) {
     std::lock_guard<std::mutex> lock(mutex);
     size_t exact = 0;
-    for (Tally& t : tallies) exact += t.Exact();
+    for (Tally& t : tallies) exact += t.completed + t.cancelled == 1;
     std::printf("%s %zu/%zu\n", kind, exact, tallies.size());
     return exact == tallies.size();
   }
