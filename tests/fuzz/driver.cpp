@@ -15,6 +15,8 @@ ORV_DEFINE_MODULE(Orv::CModule)
 
 namespace Fuzz {
 
+namespace {
+
 bool WriteBytes(std::wstring const& path, Bytes const& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
@@ -23,8 +25,6 @@ bool WriteBytes(std::wstring const& path, Bytes const& bytes) {
   CloseHandle(file);
   return ok && written == bytes.size();
 }
-
-namespace {
 
 constexpr long long kTimeoutSeconds = 60;  // per case
 

@@ -52,8 +52,6 @@ Bytes Inflate(Bytes const& in, bool& ok);
 
 // A loaded package whose stream `once` must load and save again to the same bytes.
 void ExpectSavedAgain(Bytes const& once);
-// Writes a whole file (driver.cpp).
-bool WriteBytes(std::wstring const& path, Bytes const& bytes);
 // The class of the objects the package text's "node" makes (targets_text.cpp).
 extern const GUID kNodeClass;
 

@@ -66,22 +66,14 @@ Orv::StaticModuleClassInfo g_creator(Orv::GetThisModule(), __uuidof(CNodeCreator
 Orv::StaticModuleObjectCreatorInfo g_nodeName(Orv::GetThisModule(), L"node", __uuidof(CNodeCreator),
                                               __uuidof(CNode));
 
-// A folder holding a small file for `bytes` objects to embed.
-std::wstring Scratch() {
-  static std::wstring dir = [] {
-    std::wstring d = std::wstring(Orv::GetTempDirectory().c_str()) + L"\\orv_fuzz";
-    CreateDirectoryW(d.c_str(), nullptr);
-    WriteBytes(d + L"\\blob.bin", "blob");
-    return d;
-  }();
-  return dir;
-}
+// The folder of the package text (its regression seeds are the files `bytes` objects embed).
+const std::wstring kTextFolder = std::wstring(ORV_FUZZ_SEEDS) + L"/text";
 
 std::vector<Bytes> TextSeeds() {
   return {"new node ('a') { int n { 1 -2 2147483647 } float f { 1.5 -0.25 } string s { \"x\" 'y' } }\n"
           "new unsaved node ('b' '{12345678-1234-1234-1234-123456789ABC}') { new node { new node ('c') {} } }\n"
           "new node ('d') { obj o { 'node:a' } } # comment\n// another\n",
-          "import { \"missing.pkg\" }\nnew bytes ('blob') { string file { 'blob.bin' } }\n"
+          "import { \"missing.pkg\" }\nnew bytes ('blob') { string file { 'empty-payload.txt' } }\n"
           "new node ('\xC3\xA9') { obj o { new node {} new unsaved node ('x') {} } }"};
 }
 
@@ -89,7 +81,7 @@ void RunText(Bytes const& in) {
   tSmartPtr<Orv::IPackage> package;
   Orv::tObjVector<Orv::tstring> errors;
   bool ok = Orv::CompilePackageText(Orv::StringFromUTF8(in.data(), static_cast<unsigned>(in.size())),
-                                    Scratch().c_str(), package.Receive(), nullptr, &errors);
+                                    kTextFolder.c_str(), package.Receive(), nullptr, &errors);
   EXPECT_EQ(ok, !!package);
   EXPECT_EQ(ok, errors.Count() == 0);
   if (ok) ExpectSavedAgain(Saved(package));

@@ -55,7 +55,6 @@ std::string Finish(Child& child, bool hung) {
 TEST(ShutdownUnderLoad, EveryRunEndsAndHearsEveryPieceOfWorkEndOnce) {
   unsigned runs = OrvTest::RoundsFromEnvironment("ORV_SHUTDOWN_RUNS", kDefaultRuns), launched = 0;
   std::vector<Child> running;
-  DWORD start = GetTickCount();
   while (launched < runs || !running.empty()) {
     while (launched < runs && running.size() < kAtOnce) {
       running.emplace_back();
@@ -71,7 +70,6 @@ TEST(ShutdownUnderLoad, EveryRunEndsAndHearsEveryPieceOfWorkEndOnce) {
       running.erase(running.begin() + i);
     }
   }
-  printf("%u shut-down runs, %u at once, in %lu ms\n", runs, kAtOnce, GetTickCount() - start);
 }
 
 }  // namespace

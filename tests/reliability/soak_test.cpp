@@ -60,10 +60,8 @@ class Soak : public ScratchFiles::ScratchTest {
     for (unsigned i = 0; i < kWarmUpRounds; ++i) ASSERT_TRUE(round()) << name << " warm-up " << i;
     auto before = Usage();
     unsigned rounds = RoundsFromEnvironment("ORV_SOAK_ROUNDS", kRounds);
-    DWORD start = GetTickCount();
     for (unsigned i = 0; i < rounds; ++i) ASSERT_TRUE(round()) << name << " round " << i;
     auto after = Usage();
-    printf("%s, %u rounds in %lu ms\n", name, rounds, GetTickCount() - start);
     // A leak only ever raises a count; one may fall when a worker lets go of the last round's item
     // after the count was taken.
     for (size_t i = 0; i < before.size(); ++i) {

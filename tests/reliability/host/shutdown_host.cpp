@@ -71,9 +71,7 @@ CTallies g_items, g_loads, g_objects, g_posts, g_timers;
 // A posted function's ticket: counted once when the function runs, or on its end when it never ran.
 struct Ticket {
   Tally* tally = g_posts.New();
-  ~Ticket() {
-    if (!tally->completed) ++tally->cancelled;
-  }
+  ~Ticket() { tally->cancelled += !tally->completed; }
 };
 
 void Post() {
