@@ -42,14 +42,6 @@ class FileReplace : public ScratchFiles::ScratchTest {
   }
 };
 
-// A way for the replacement to fail: what makes the target so, and whether the test then holds it
-// open without sharing while the saver runs.
-struct Blocker {
-  const char* name;
-  std::function<void(const tstring& target)> prepare;
-  bool hold;
-};
-
 TEST_F(FileReplace, FailedSavesReportAndLeaveTheOldFileAndNoTemporary) {
   ASSERT_TRUE(ScratchFiles::WriteRaw(Path(L"payload.bin"), SampleBytes(700, 7)));
   ASSERT_TRUE(ScratchFiles::WriteRaw(Path(L"in.txt"), "new bytes ('greeting') { string file { 'payload.bin' } }\n"));
@@ -73,7 +65,13 @@ TEST_F(FileReplace, FailedSavesReportAndLeaveTheOldFileAndNoTemporary) {
       {"orvpack extract",
        [&](const tstring& t) { return Orvpack(L"extract " + source + L" greeting -o " + Quoted(t)); }, false}};
   auto oldFile = [](const tstring& t) { ScratchFiles::WriteRaw(t, "old"); };
-  Blocker blockers[] = {
+  // Ways for the replacement to fail: what makes the target so, and whether the test then holds it
+  // open without sharing while the saver runs.
+  struct {
+    const char* name;
+    std::function<void(const tstring& target)> prepare;
+    bool hold;
+  } blockers[] = {
       {"open without sharing", oldFile, true},
       {"read-only", [&](const tstring& t) { oldFile(t), SetFileAttributesW(t.c_str(), FILE_ATTRIBUTE_READONLY); }, false},
       {"a directory", [](const tstring& t) { CreateDirectoryW(t.c_str(), nullptr); }, false},

@@ -29,8 +29,7 @@ namespace {
 
 using namespace OrvTest;
 
-constexpr unsigned kRounds = 10000;
-constexpr unsigned kWarmUpRounds = 20;
+constexpr unsigned kRounds = 10000, kWarmUpRounds = 20;
 constexpr SIZE_T kPrivateBytesTolerance = 512 * 1024;
 
 // Starts every worker of the shared pool (a new one starts while all others are busy), as a long

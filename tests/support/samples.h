@@ -85,10 +85,7 @@ inline Ptr<Orv::IPackage> SamplePackage() {
   top.AddChild(SampleEntry(L"plain", SampleBytes(300, 1), false)).AddChild(SampleEntry(L"leaf", "", false));
   Orv::SaveDict(SampleDict(), false, dict.Receive());
   top.AddChild(SampleEntry(L"dict", Bytes(dict->Load()), true, Orv::GetCategoryDict()));
-  Orv::IPackage::GuidInfo info;
-  info.id = Orv::GetCategoryDict();
-  info.name = L"info";
-  package->AddGuidInfo(info);
+  package->AddGuidInfo({Orv::GetCategoryDict(), GUID_NULL, Orv::IPackage::GuidInfo::eCategory, L"info"});
   return package;
 }
 
