@@ -44,7 +44,7 @@ Bytes ObjectDict(bool self) {
   return b;
 }
 
-std::vector<Bytes> DictSeeds() { return {SavedDict(OrvTest::SampleDict()), SavedDict(Orv::CDict()), ObjectDict(false), ObjectDict(true)}; }
+std::vector<Bytes> DictSeeds() { return {SavedDict(OrvTest::SampleDict()), ObjectDict(false), ObjectDict(true)}; }
 
 // The plain form, the compressed form under a loaded size that may be wrong, and the node form.
 void RunDict(Bytes const& in) {
