@@ -20,6 +20,7 @@ using Orv::tSmartPtr;
 using OrvTest::Block;
 using OrvTest::ReaderOf;
 using OrvTest::Saved;
+using OrvTest::SavedDict;
 
 struct Target {
   const char* name;

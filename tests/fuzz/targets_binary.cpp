@@ -17,11 +17,6 @@ void ExpectSavedAgain(Bytes const& once) {
 namespace {
 
 // --- dictionaries ---
-Bytes SavedDict(Orv::CDict const& dict) {
-  tSmartPtr<Orv::ISavedData> saved;
-  return Orv::SaveDict(dict, false, saved.Receive()) ? OrvTest::Bytes(saved->Load()) : Bytes();
-}
-
 tSmartPtr<Orv::ISavedData> SavedFrom(Bytes const& stored, unsigned loadedSize, bool compressed) {
   tSmartPtr<Orv::ISavedData> saved;
   Orv::CreateSavedDataFromMemory(Block(stored), loadedSize, compressed, saved.Receive());

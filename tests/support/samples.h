@@ -59,6 +59,12 @@ inline Orv::CDict SampleDict() {
   return d;
 }
 
+// The dictionary's persisted bytes, uncompressed; empty when saving fails.
+inline std::string SavedDict(Orv::CDict const& dict) {
+  Ptr<Orv::ISavedData> saved;
+  return Orv::SaveDict(dict, false, saved.Receive()) ? Bytes(saved->Load()) : std::string();
+}
+
 // An entry with every field set and a new instance GUID; no payload when `payload` is empty.
 inline Ptr<Orv::IPackageEntry> SampleEntry(const wchar_t* name, std::string const& payload, bool compressed,
                                            GUID const& category = GUID_NULL) {
@@ -78,13 +84,11 @@ inline Ptr<Orv::IPackageEntry> SampleEntry(const wchar_t* name, std::string cons
 // payload) and a dictionary, and a GUID record.
 inline Ptr<Orv::IPackage> SamplePackage() {
   Ptr<Orv::IPackage> package;
-  Ptr<Orv::ISavedData> dict;
   Orv::CreatePackage(package.Receive());
   package->SetName(L"sample");
   Orv::PackageNode top = Orv::PackageNode(package.Get()).AddChild(SampleEntry(L"top", SampleBytes(900, 2), true));
   top.AddChild(SampleEntry(L"plain", SampleBytes(300, 1), false)).AddChild(SampleEntry(L"leaf", "", false));
-  Orv::SaveDict(SampleDict(), false, dict.Receive());
-  top.AddChild(SampleEntry(L"dict", Bytes(dict->Load()), true, Orv::GetCategoryDict()));
+  top.AddChild(SampleEntry(L"dict", SavedDict(SampleDict()), true, Orv::GetCategoryDict()));
   package->AddGuidInfo({Orv::GetCategoryDict(), GUID_NULL, Orv::IPackage::GuidInfo::eCategory, L"info"});
   return package;
 }
